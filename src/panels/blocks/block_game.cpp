@@ -1,0 +1,10 @@
+#include "panels/blocks/block_game.h"
+
+#include "app/form1.h"
+
+namespace coderain {
+
+void ResetGame(Form1& f) { (void)f; }
+void GameStep(Form1& f) { (void)f; }
+
+}  // namespace coderain

@@ -1,0 +1,47 @@
+// A 32-bit pixel buffer. It owns its pixels, or wraps memory that belongs to
+// someone else (the window surface of the program).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/geometry.h"
+
+namespace coderain {
+
+class Bitmap {
+ public:
+  Bitmap() = default;
+  // An owned buffer of width x height pixels, all black.
+  Bitmap(int width, int height);
+  // A view of pixels owned elsewhere; pitch is in pixels, not bytes.
+  Bitmap(std::uint32_t* pixels, int width, int height, int pitch);
+
+  Bitmap(const Bitmap& other);
+  Bitmap& operator=(const Bitmap& other);
+  Bitmap(Bitmap&&) noexcept = default;
+  Bitmap& operator=(Bitmap&&) noexcept = default;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Pitch() const { return pitch_; }
+  Rect Bounds() const { return {0, 0, width_, height_}; }
+
+  std::uint32_t* Row(int y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_; }
+  const std::uint32_t* Row(int y) const { return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_; }
+  Color Pixel(int x, int y) const { return Row(y)[x] & 0xFFFFFFu; }
+  void SetPixel(int x, int y, Color c) { Row(y)[x] = c; }
+
+  void Fill(Color c);
+  // Fills r, clipped to the bitmap.
+  void FillRect(Rect r, Color c);
+
+ private:
+  std::vector<std::uint32_t> storage_;
+  std::uint32_t* pixels_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+  int pitch_ = 0;
+};
+
+}  // namespace coderain

@@ -1,0 +1,79 @@
+// Monochrome text through FreeType, faces found through fontconfig.
+//
+// A Font is one face at one pixel size. Glyphs are rendered without
+// anti-aliasing, so text is transparent in the strict sense: a pixel is
+// either painted in the text colour or left alone. Characters are Latin-1
+// bytes (0 to 255); every glyph is rasterised once, when the font is opened,
+// so drawing text allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace coderain {
+
+// One rasterised character: a coverage mask of 0 or 1 per pixel, placed
+// relative to the pen at the top of the text row.
+struct Glyph {
+  int left = 0;  // first column, from the pen position
+  int top = 0;   // first row, from the top of the text row
+  int width = 0;
+  int height = 0;
+  int advance = 0;                 // pen movement in whole pixels
+  std::vector<std::uint8_t> mask;  // width x height, row-major, 1 = painted
+};
+
+class Font {
+ public:
+  // Opens the face in `file` at `pixelSize` pixels per em. With `embolden`
+  // the outlines are thickened (for a family without a bold face). Returns
+  // null and sets *error when the file cannot be used.
+  static std::unique_ptr<Font> Open(const std::string& file, int pixelSize, bool embolden, std::string* error);
+
+  // Height of one text row in pixels: the face's ascender minus its
+  // descender at this size. Every row of text is this high whatever it holds.
+  int RowHeight() const { return rowHeight_; }
+  int Ascender() const { return ascender_; }
+  const Glyph& GlyphFor(unsigned char c) const { return glyphs_[c]; }
+  int TextWidth(std::string_view text) const;
+  const std::string& File() const { return file_; }
+
+ private:
+  Font() = default;
+  std::string file_;
+  int rowHeight_ = 0;
+  int ascender_ = 0;
+  std::array<Glyph, 256> glyphs_{};
+};
+
+// Points at 96 dots per inch to pixels per em, rounded: 6 pt is 8 px and
+// 6.75 pt is 9 px.
+int PointsToPixels(double points);
+
+// The font files the scene uses: a regular face and, where the family has
+// one, its bold face (empty: bold is made by emboldening the regular face).
+struct FontFiles {
+  std::string regular;
+  std::string bold;
+};
+
+// Asks fontconfig for the family "Lucida Console" and, where it is missing,
+// the system's monospace family. Returns false and sets *error when neither
+// gives a usable file.
+bool FindSceneFonts(FontFiles* files, std::string* error);
+
+// The fonts of the scene window and its text panels.
+struct SceneFonts {
+  std::unique_ptr<Font> window;     // 6 pt regular: measuring only
+  std::unique_ptr<Font> panel;      // 6.75 pt regular
+  std::unique_ptr<Font> panelBold;  // 6.75 pt bold
+
+  // Opens the three from `files`. Returns false and sets *error on failure.
+  bool Load(const FontFiles& files, std::string* error);
+};
+
+}  // namespace coderain

@@ -1,0 +1,54 @@
+#include "test_support.h"
+
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace coderain::test {
+
+FontFiles PinnedFontFiles() {
+  return {"/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+          "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"};
+}
+
+SceneFonts PinnedFonts() {
+  SceneFonts fonts;
+  std::string error;
+  if (!fonts.Load(PinnedFontFiles(), &error)) throw std::runtime_error(error);
+  return fonts;
+}
+
+TempDir::TempDir() {
+  std::random_device rd;
+  path_ = std::filesystem::temp_directory_path() / ("coderain-test-" + std::to_string(rd()) + std::to_string(rd()));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::Write(const std::string& name, const std::string& contents) const {
+  std::filesystem::path p = path_ / name;
+  std::ofstream out(p, std::ios::binary);
+  out << contents;
+  return p;
+}
+
+Scene::Scene(int width, int height, std::unique_ptr<RandomSource> r, const std::string& dataDir)
+    : framebuffer(width, height), random(r ? std::move(r) : std::make_unique<SeededRandom>(1)) {
+  form = std::make_unique<Form1>(&framebuffer, PinnedFonts(), random.get(), dataDir, 0);
+  started = form->Start(&error);
+}
+
+int CountPixels(const Bitmap& b, Rect r, Color color) {
+  r = r.Intersect(b.Bounds());
+  int n = 0;
+  for (int y = r.y; y < r.Bottom(); ++y)
+    for (int x = r.x; x < r.Right(); ++x) n += b.Pixel(x, y) == color;
+  return n;
+}
+
+}  // namespace coderain::test

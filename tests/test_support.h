@@ -1,0 +1,51 @@
+// Helpers for scene tests: a headless Form1 with pinned fonts and data.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/form1.h"
+#include "platform/bitmap.h"
+#include "platform/random_source.h"
+
+namespace coderain::test {
+
+// The font files every test uses, so that text pixels do not depend on the
+// machine (DejaVu Sans Mono, from fonts-dejavu-core).
+FontFiles PinnedFontFiles();
+SceneFonts PinnedFonts();
+
+// A temporary directory, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& Path() const { return path_; }
+  // Writes `contents` to the file `name` in the directory; returns its path.
+  std::filesystem::path Write(const std::string& name, const std::string& contents) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A headless scene: a framebuffer of the given size and a Form1 over it,
+// started (CreateScene and LoadScene) at time 0 with the project's data
+// files unless `dataDir` names others. Owns everything it needs.
+struct Scene {
+  Scene(int width = 1920, int height = 1080, std::unique_ptr<RandomSource> random = nullptr,
+        const std::string& dataDir = CODERAIN_TEST_DATA);
+  Bitmap framebuffer;
+  std::unique_ptr<RandomSource> random;
+  std::unique_ptr<Form1> form;
+  bool started = false;
+  StartupError error;
+
+  Form1& operator*() { return *form; }
+  Form1* operator->() { return form.get(); }
+};
+
+// Counts the pixels of `color` in r (screen pixels) of the framebuffer.
+int CountPixels(const Bitmap& b, Rect r, Color color);
+
+}  // namespace coderain::test
