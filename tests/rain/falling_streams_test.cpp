@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <memory>
 
@@ -18,6 +19,9 @@ double ColumnDraw(int j) { return (j + 0.5) / (1024.0 / 15); }
 
 // What CellContent reports for digit d in band b.
 constexpr int Shows(int d, int b) { return 10 * b + d; }
+
+// A stream's X, Y and OldX, to compare at once.
+std::array<int, 3> Fields(const RainStream& s) { return {s.X, s.Y, s.OldX}; }
 
 struct StreamScene {
   StreamScene() : scene(1024, 768, std::make_unique<ScriptedRandom>(std::deque<double>{})) {}
@@ -56,12 +60,10 @@ TEST(StepStream, FallsACellAStepAndRestartsAtTheTopOfANewColumnEvery44Steps) {
   // stream falls on from where it was.
   t.Draws().Push(ColumnDraw(0));
   t.Step();
-  EXPECT_EQ(t.s.X, 0);
-  EXPECT_EQ(t.s.Y, 18);
+  EXPECT_EQ(Fields(t.s), (std::array<int, 3>{0, 18, 0}));
   t.Draws().Push(ColumnDraw(20));
   t.Step();
-  EXPECT_EQ(t.s.X, 300);
-  EXPECT_EQ(t.s.Y, 36);
+  EXPECT_EQ(Fields(t.s), (std::array<int, 3>{300, 36, 0}));
   for (int k = 3; k <= 41; ++k) {
     t.Step();
     ASSERT_EQ(t.s.Y, 18 * k);
@@ -75,9 +77,7 @@ TEST(StepStream, FallsACellAStepAndRestartsAtTheTopOfANewColumnEvery44Steps) {
   EXPECT_EQ(t.s.Y, 774);
 
   t.StepToColumn(40);
-  EXPECT_EQ(t.s.Y, 0);
-  EXPECT_EQ(t.s.X, 600);
-  EXPECT_EQ(t.s.OldX, 300);
+  EXPECT_EQ(Fields(t.s), (std::array<int, 3>{600, 0, 300}));
   EXPECT_EQ(t.Cell(600, 0), Shows(2, 2));
   EXPECT_EQ(t.Cell(300, 0), Shows(3, 0));
 
@@ -95,9 +95,7 @@ TEST(StepStream, FallsACellAStepAndRestartsAtTheTopOfANewColumnEvery44Steps) {
   for (int k = 11; k <= 43; ++k) t.Step();
   EXPECT_EQ(t.s.Y, 774);
   t.StepToColumn(30);
-  EXPECT_EQ(t.s.Y, 0);
-  EXPECT_EQ(t.s.X, 450);
-  EXPECT_EQ(t.s.OldX, 600);
+  EXPECT_EQ(Fields(t.s), (std::array<int, 3>{450, 0, 600}));
   EXPECT_EQ(t.Draws().Left(), 0u);
 }
 
@@ -106,8 +104,7 @@ TEST(StepStream, RestartIntoItsOwnColumnShowsADarkHead) {
   ASSERT_TRUE(t.scene.started);
   t.s = {300, 774, 150};
   t.StepToColumn(20);
-  EXPECT_EQ(t.s.X, 300);
-  EXPECT_EQ(t.s.OldX, 300);
+  EXPECT_EQ(Fields(t.s), (std::array<int, 3>{300, 0, 300}));
   EXPECT_EQ(t.Cell(300, 0), Shows(3, 0));
   t.Step();
   EXPECT_EQ(t.Cell(300, 18), Shows(3, 0));
@@ -136,31 +133,25 @@ TEST(StepStream, MapShowsHeadTrailAndEraseBoxesClippedToPicGame) {
   t.StepToColumn(40);
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 0), kMapHead));
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 0), kMapErase));
-  const int changed = 2 * 9;
-  auto changes = [&](Rect r) {
-    int n = 0;
-    for (int y = r.y; y < r.Bottom(); ++y)
-      for (int x = r.x; x < r.Right(); ++x) n += f.framebuffer.Pixel(x, y) != before.Pixel(x, y);
-    return n;
-  };
-  const Rect around{0, 580, 240, 150};
-  EXPECT_EQ(changes(around), changed);
+  // Around picGame only the boxes' pixels change, nine a box.
+  auto changes = [&] { return test::CountChanged(f.framebuffer, before, {0, 580, 240, 150}); };
+  EXPECT_EQ(changes(), 2 * 9);
 
   t.Step();
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 3), kMapHead));
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 0), kMapTrail));
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 3), kMapErase));
-  EXPECT_EQ(changes(around), changed + 2 * 9);
+  EXPECT_EQ(changes(), 4 * 9);
 
   // Grid column 68 maps to x 204 to 206, past the drawing area: nothing.
   t.s = {1020, 18, 1020};
   t.Step();
-  EXPECT_EQ(changes(around), changed + 2 * 9);
+  EXPECT_EQ(changes(), 4 * 9);
   // Grid row 42 maps to y 126 to 128: only its trail box shows.
   t.s = {300, 738, 1020};
   t.Step();
   EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 123), kMapTrail));
-  EXPECT_EQ(changes(around), changed + 3 * 9);
+  EXPECT_EQ(changes(), 5 * 9);
 }
 
 TEST(Streams, EveryCellOutsideThePanelsIsBlackOrOneCellOfTheStrip) {

@@ -30,13 +30,13 @@ inline int CellContent(const Form1& f, int x, int y) {
   return -2;
 }
 
-// True when a and b differ anywhere in the 15 x 18 cell at (x, y).
-inline bool CellDiffers(const Bitmap& a, const Bitmap& b, int x, int y) {
-  const Rect on = Rect{x, y, kCellWidth, kCellHeight}.Intersect(a.Bounds());
-  for (int py = on.y; py < on.Bottom(); ++py)
-    for (int px = on.x; px < on.Right(); ++px)
-      if (a.Pixel(px, py) != b.Pixel(px, py)) return true;
-  return false;
+// How many pixels of r differ between a and b.
+inline int CountChanged(const Bitmap& a, const Bitmap& b, Rect r) {
+  r = r.Intersect(a.Bounds());
+  int n = 0;
+  for (int y = r.y; y < r.Bottom(); ++y)
+    for (int x = r.x; x < r.Right(); ++x) n += a.Pixel(x, y) != b.Pixel(x, y);
+  return n;
 }
 
 // True when the cell at (x, y) lies wholly outside every panel.
