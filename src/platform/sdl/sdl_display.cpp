@@ -1,8 +1,26 @@
 #include "platform/sdl/sdl_display.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace coderain {
+
+namespace {
+
+// Losing the X server is fatal; say so in the program's own words rather
+// than Xlib's.
+int OnDisplayLost(Display*) {
+  std::fputs("coderain: lost the connection to the display\n", stderr);
+  std::_Exit(1);
+}
+
+}  // namespace
 
 SdlDisplay::~SdlDisplay() {
   if (window_) SDL_DestroyWindow(window_);
@@ -13,11 +31,22 @@ bool SdlDisplay::Open(std::string* error) {
   // The native shared-memory path updates only the damaged rectangles; the
   // texture-backed default re-uploads the whole screen on every update.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  // Only a real display will do: SDL would otherwise fall back to drawing
+  // off the screen, and the program would run with nothing to show.
+  if (SDL_Init(0) != 0) {
     *error = SDL_GetError();
     return false;
   }
   initialised_ = true;
+  const char* display = std::getenv("DISPLAY");
+  std::string x11Error;
+  if (SDL_VideoInit("x11") != 0) {
+    x11Error = SDL_GetError();
+    if (!std::getenv("WAYLAND_DISPLAY") || SDL_VideoInit("wayland") != 0) {
+      *error = std::string(display && *display ? display : "(DISPLAY not set)") + ": " + x11Error;
+      return false;
+    }
+  }
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) != 0) {
     *error = SDL_GetError();
@@ -36,6 +65,12 @@ bool SdlDisplay::CreateWindow(const char* title, std::string* error) {
   if (!window_) {
     *error = SDL_GetError();
     return false;
+  }
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+    eventFd_ = ConnectionNumber(info.info.x11.display);
+    XSetIOErrorHandler(OnDisplayLost);
   }
   return WrapSurface(error);
 }
@@ -65,6 +100,20 @@ void SdlDisplay::Show() {
   PresentAll();
 }
 
+void SdlDisplay::WaitForInput(int timeoutMs) {
+  if (eventFd_ < 0) {
+    if (SDL_WaitEventTimeout(nullptr, timeoutMs)) SDL_PumpEvents();
+    return;
+  }
+  if (!mustPump_) {
+    pollfd p{eventFd_, POLLIN, 0};
+    int n = ::poll(&p, 1, timeoutMs);
+    if (n == 0) return;  // only time passed
+  }
+  SDL_PumpEvents();
+  mustPump_ = false;
+}
+
 void SdlDisplay::CopyOut(const SDL_Rect& r) {
   if (!converting_) return;
   const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(framebuffer_.Row(r.y) + r.x);
@@ -84,12 +133,14 @@ void SdlDisplay::Present(const DamageList& damage) {
     rects.push_back(r);
   }
   SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+  mustPump_ = true;
 }
 
 void SdlDisplay::PresentAll() {
   SDL_Rect all{0, 0, framebuffer_.Width(), framebuffer_.Height()};
   CopyOut(all);
   SDL_UpdateWindowSurface(window_);
+  mustPump_ = true;
 }
 
 std::string ProgramDirectory() {
