@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_display.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace coderain {
@@ -13,11 +14,22 @@ bool SdlDisplay::Open(std::string* error) {
   // The native shared-memory path updates only the damaged rectangles; the
   // texture-backed default re-uploads the whole screen on every update.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  // Only a real display will do: SDL would otherwise fall back to drawing
+  // off the screen, and the program would run with nothing to show.
+  if (SDL_Init(0) != 0) {
     *error = SDL_GetError();
     return false;
   }
   initialised_ = true;
+  const char* display = std::getenv("DISPLAY");
+  std::string x11Error;
+  if (SDL_VideoInit("x11") != 0) {
+    x11Error = SDL_GetError();
+    if (!std::getenv("WAYLAND_DISPLAY") || SDL_VideoInit("wayland") != 0) {
+      *error = std::string(display && *display ? display : "(DISPLAY not set)") + ": " + x11Error;
+      return false;
+    }
+  }
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) != 0) {
     *error = SDL_GetError();
