@@ -292,7 +292,8 @@ TEST(CodePanelInput, LongLinesAreCutAtTheRightEdgeAndTabsExpanded) {
 TEST(CodePanelInput, OddBytesHugeLinesAndDevicesKeepTheDisplayRunning) {
   {
     SCOPED_TRACE("NUL and invalid UTF-8");
-    Rig rig(std::string("A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r", 16));
+    constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
+    Rig rig(std::string(kBytes, sizeof kBytes - 1));
     ExpectKeepsPaging(rig, 100);
   }
   {
