@@ -140,11 +140,10 @@ int main(int, char**) {
     std::int64_t wake = form.timers.NextDue();
     if (!damage.Empty()) wake = std::min(wake, lastPresent + frameMs);
     const std::int64_t wait = std::max<std::int64_t>(0, wake - clock.Now());
+    display.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, 1000)));
     SDL_Event ev;
-    if (SDL_WaitEventTimeout(&ev, static_cast<int>(std::min<std::int64_t>(wait, 1000)))) {
+    while (!form.Ended() && SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
       Handle(ev, form, display, click);
-      while (!form.Ended() && SDL_PollEvent(&ev)) Handle(ev, form, display, click);
-    }
   }
   return 0;
 }

@@ -1,9 +1,26 @@
 #include "platform/sdl/sdl_display.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 namespace coderain {
+
+namespace {
+
+// Losing the X server is fatal; say so in the program's own words rather
+// than Xlib's.
+int OnDisplayLost(Display*) {
+  std::fputs("coderain: lost the connection to the display\n", stderr);
+  std::_Exit(1);
+}
+
+}  // namespace
 
 SdlDisplay::~SdlDisplay() {
   if (window_) SDL_DestroyWindow(window_);
@@ -49,6 +66,12 @@ bool SdlDisplay::CreateWindow(const char* title, std::string* error) {
     *error = SDL_GetError();
     return false;
   }
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
+    eventFd_ = ConnectionNumber(info.info.x11.display);
+    XSetIOErrorHandler(OnDisplayLost);
+  }
   return WrapSurface(error);
 }
 
@@ -77,6 +100,20 @@ void SdlDisplay::Show() {
   PresentAll();
 }
 
+void SdlDisplay::WaitForInput(int timeoutMs) {
+  if (eventFd_ < 0) {
+    if (SDL_WaitEventTimeout(nullptr, timeoutMs)) SDL_PumpEvents();
+    return;
+  }
+  if (!mustPump_) {
+    pollfd p{eventFd_, POLLIN, 0};
+    int n = ::poll(&p, 1, timeoutMs);
+    if (n == 0) return;  // only time passed
+  }
+  SDL_PumpEvents();
+  mustPump_ = false;
+}
+
 void SdlDisplay::CopyOut(const SDL_Rect& r) {
   if (!converting_) return;
   const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(framebuffer_.Row(r.y) + r.x);
@@ -96,12 +133,14 @@ void SdlDisplay::Present(const DamageList& damage) {
     rects.push_back(r);
   }
   SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+  mustPump_ = true;
 }
 
 void SdlDisplay::PresentAll() {
   SDL_Rect all{0, 0, framebuffer_.Width(), framebuffer_.Height()};
   CopyOut(all);
   SDL_UpdateWindowSurface(window_);
+  mustPump_ = true;
 }
 
 std::string ProgramDirectory() {

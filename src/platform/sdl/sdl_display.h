@@ -45,6 +45,12 @@ class SdlDisplay {
   bool Refresh(std::string* error);
   std::uint32_t WindowId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
 
+  // Waits up to timeoutMs for input, then moves what arrived into SDL's
+  // event queue. On X11 it sleeps on the connection itself and asks SDL to
+  // read events only when some may have come, so a wake-up for a timer
+  // costs one system call rather than a round of event pumping.
+  void WaitForInput(int timeoutMs);
+
  private:
   bool WrapSurface(std::string* error);
   void CopyOut(const SDL_Rect& r);
@@ -57,6 +63,8 @@ class SdlDisplay {
   int screenH_ = 0;
   int refreshHz_ = 0;
   bool initialised_ = false;
+  int eventFd_ = -1;      // the X connection, or -1 elsewhere
+  bool mustPump_ = true;  // events may wait in a client-side queue
 };
 
 // The directory that holds the program file, without a trailing separator
