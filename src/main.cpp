@@ -1,1 +1,149 @@
-int main() { return 0; }
+// coderain: a full-screen green-code display.
+//
+// Sets up the display, the fonts and the scene, then runs the scene's timers
+// on the steady clock until a key press, a click or a close request ends it.
+// The command line and the environment change nothing.
+#include <SDL.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "app/form1.h"
+#include "platform/font.h"
+#include "platform/random_source.h"
+#include "platform/sdl/sdl_display.h"
+
+namespace {
+
+using coderain::Form1;
+
+// Set by SIGTERM and SIGINT: a close request, handled between ticks.
+volatile std::sig_atomic_t closeRequested = 0;
+
+void OnSignal(int) { closeRequested = 1; }
+
+void CatchCloseSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+}
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "coderain: %s\n", what.c_str());
+  return 1;
+}
+
+class SteadyClock {
+ public:
+  std::int64_t Now() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// A press and a release on the same target make a click.
+struct ClickTracker {
+  bool down = false;
+  const coderain::Panel* target = nullptr;
+};
+
+void Handle(const SDL_Event& ev, Form1& form, coderain::SdlDisplay& display, ClickTracker& click) {
+  switch (ev.type) {
+    case SDL_KEYDOWN:
+      form.OnKeyDown();
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      click.down = true;
+      click.target = form.form.PanelAt({ev.button.x, ev.button.y});
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (click.down && form.form.PanelAt({ev.button.x, ev.button.y}) == click.target)
+        form.OnClick({ev.button.x, ev.button.y});
+      click.down = false;
+      break;
+    case SDL_QUIT:  // also SIGINT and SIGTERM
+      form.OnCloseRequest();
+      break;
+    case SDL_WINDOWEVENT:
+      if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
+        form.OnCloseRequest();
+      } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        std::string error;
+        if (!display.Refresh(&error)) {
+          std::fprintf(stderr, "coderain: lost the window surface: %s\n", error.c_str());
+          form.OnCloseRequest();
+        }
+      } else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        display.PresentAll();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+int main(int, char**) {
+  SteadyClock clock;
+  coderain::SdlDisplay display;
+  std::string error;
+  if (!display.Open(&error)) return Fail("cannot open the display: " + error);
+  CatchCloseSignals();
+
+  coderain::FontFiles files;
+  coderain::SceneFonts fonts;
+  if (!coderain::FindSceneFonts(&files, &error) || !fonts.Load(files, &error)) return Fail(error);
+
+  const std::string dir = coderain::ProgramDirectory();
+  if (dir.empty()) return Fail("cannot find the program's directory");
+
+  if (!display.CreateWindow("Form1", &error)) return Fail("cannot create the window: " + error);
+
+  // One seed for the whole run, from the clock.
+  coderain::SeededRandom random(
+      static_cast<std::uint64_t>(std::time(nullptr)) ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  Form1 form(display.Framebuffer(), std::move(fonts), &random, dir, clock.Now());
+  coderain::StartupError startupError;
+  if (!form.Start(&startupError)) return Fail(startupError.message);
+  display.Show();
+
+  // Present at most once a display refresh; damage waits for the next slot.
+  const int hz = display.RefreshHz() > 0 ? display.RefreshHz() : 60;
+  const std::int64_t frameMs = (1000 + hz - 1) / hz;
+  std::int64_t lastPresent = -frameMs;
+  const coderain::TimerScheduler::Clock now = [&clock] { return clock.Now(); };
+  ClickTracker click;
+  coderain::DamageList& damage = form.form.Damage();
+
+  while (!form.Ended()) {
+    if (closeRequested) {
+      form.OnCloseRequest();
+      break;
+    }
+    form.RunUntil(clock.Now(), now);
+    if (form.Ended()) break;
+    std::int64_t t = clock.Now();
+    if (!damage.Empty() && t - lastPresent >= frameMs) {
+      display.Present(damage);
+      damage.Clear();
+      lastPresent = t;
+    }
+    std::int64_t wake = form.timers.NextDue();
+    if (!damage.Empty()) wake = std::min(wake, lastPresent + frameMs);
+    const std::int64_t wait = std::max<std::int64_t>(0, wake - clock.Now());
+    display.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, 1000)));
+    SDL_Event ev;
+    while (!form.Ended() && SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+      Handle(ev, form, display, click);
+  }
+  return 0;
+}

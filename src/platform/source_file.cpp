@@ -1,0 +1,184 @@
+#include "platform/source_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace coderain {
+
+namespace {
+
+constexpr std::size_t kBufferBytes = 16 * 1024;
+constexpr int kTabStop = 8;
+
+// The length of the valid UTF-8 sequence at p (2 to 4 bytes) and its
+// character, or 0 when the bytes are not one.
+int DecodeUtf8(const unsigned char* p, std::size_t avail, char32_t* out) {
+  unsigned char b = p[0];
+  int len = 0;
+  char32_t c = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    c = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    c = b & 0x0F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    c = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (avail < static_cast<std::size_t>(len)) return 0;
+  for (int i = 1; i < len; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  // Overlong forms, surrogates and values past Unicode are not valid.
+  if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  *out = c;
+  return len;
+}
+
+}  // namespace
+
+SourceFile::~SourceFile() { Close(); }
+
+SourceFile::SourceFile(SourceFile&& other) noexcept { *this = std::move(other); }
+
+SourceFile& SourceFile::operator=(SourceFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    path_ = std::move(other.path_);
+    buffer_ = std::move(other.buffer_);
+    begin_ = other.begin_;
+    end_ = other.end_;
+    eof_ = other.eof_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+bool SourceFile::Open(const std::string& path, std::string* error) {
+  Close();
+  // Non-blocking, so that a pipe without a writer or a terminal cannot hold
+  // up start-up or a tick.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
+    if (error) *error = S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file";
+    ::close(fd);
+    return false;
+  }
+  // A regular file reads as usual; only devices stay non-blocking.
+  if (S_ISREG(st.st_mode)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  fd_ = fd;
+  path_ = path;
+  buffer_.assign(kBufferBytes, 0);
+  line_.reserve(kMaxLineChars);
+  begin_ = end_ = 0;
+  eof_ = false;
+  return true;
+}
+
+void SourceFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool SourceFile::Fill() {
+  if (begin_ < end_) return true;
+  if (fd_ < 0) return false;
+  begin_ = end_ = 0;
+  ssize_t n;
+  do {
+    n = ::read(fd_, buffer_.data(), buffer_.size());
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    // End of file, nothing ready on a device, or a read error: all read as
+    // "no more bytes now".
+    eof_ = n == 0;
+    return false;
+  }
+  end_ = static_cast<std::size_t>(n);
+  return true;
+}
+
+bool SourceFile::AtEnd() {
+  if (begin_ < end_) return false;
+  return !Fill() && eof_;
+}
+
+void SourceFile::Rewind() {
+  if (fd_ >= 0) ::lseek(fd_, 0, SEEK_SET);
+  begin_ = end_ = 0;
+  eof_ = false;
+}
+
+std::string_view SourceFile::ReadLine() {
+  line_.clear();
+  std::size_t scanned = 0;
+  int column = 0;
+  while (scanned < kMaxScanBytes && Fill()) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer_.data()) + begin_;
+    const std::size_t avail = end_ - begin_;
+    const std::size_t budget = std::min(avail, kMaxScanBytes - scanned);
+    std::size_t i = 0;
+    while (i < budget) {
+      unsigned char b = p[i];
+      if (b == '\n') {
+        begin_ += i + 1;
+        return line_;
+      }
+      if (b == '\r') {
+        begin_ += i + 1;
+        // CR LF is one line end; a lone CR is one too.
+        if (Fill() && buffer_[begin_] == '\n') ++begin_;
+        return line_;
+      }
+      std::size_t used = 1;
+      if (line_.size() < kMaxLineChars) {
+        if (b == '\t') {
+          do {
+            line_.push_back(' ');
+            ++column;
+          } while (column % kTabStop != 0 && line_.size() < kMaxLineChars);
+        } else {
+          char32_t c = b;
+          if (b >= 0x80) {
+            int len = DecodeUtf8(p + i, budget - i, &c);
+            if (len > 0) {
+              used = static_cast<std::size_t>(len);
+              if (c > 0xFF) c = '?';
+            }
+          }
+          line_.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+          ++column;
+        }
+      } else {
+        // Past what any panel shows: skip to the line end without keeping.
+        const void* nl = std::memchr(p + i, '\n', budget - i);
+        const void* cr = std::memchr(p + i, '\r', budget - i);
+        std::size_t stop = budget;
+        if (nl) stop = std::min(stop, static_cast<std::size_t>(static_cast<const unsigned char*>(nl) - p));
+        if (cr) stop = std::min(stop, static_cast<std::size_t>(static_cast<const unsigned char*>(cr) - p));
+        used = stop - i;
+        if (used == 0) continue;
+      }
+      i += used;
+    }
+    begin_ += i;
+    scanned += i;
+  }
+  return line_;
+}
+
+}  // namespace coderain

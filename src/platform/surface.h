@@ -157,6 +157,8 @@ class Window : public Surface {
   // count. Pieces do not overlap.
   int Pieces(Rect r, int z, Rect* out, int capacity) const;
 
+  friend class Panel;
+
   Bitmap* framebuffer_;
   DamageList damage_;
   std::vector<std::unique_ptr<Panel>> panels_;

@@ -1,0 +1,63 @@
+// The cost of the block panel's Timer14 tick: a game step, and a whole
+// build-up of the panel.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "app/form1.h"
+#include "panels/blocks/block_game.h"
+#include "panels/blocks/build_up.h"
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+struct BlockBenchScene {
+  BlockBenchScene() {
+    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "line\n");
+    scene = std::make_unique<test::Scene>(1920, 1080, std::make_unique<SeededRandom>(3), dir.Path().string());
+  }
+  Form1& f() { return **scene; }
+  test::TempDir dir;
+  std::unique_ptr<test::Scene> scene;
+};
+
+// Game ticks, with the build-up after each game over mixed in as it comes.
+void BM_Timer14TickDuringPlay(benchmark::State& state) {
+  BlockBenchScene b;
+  Form1& f = b.f();
+  while (f.state.WatchPhase < kFirstGamePhase) Timer14Tick(f);
+  for (auto _ : state) {
+    Timer14Tick(f);
+    f.form.Damage().Clear();
+  }
+}
+BENCHMARK(BM_Timer14TickDuringPlay);
+
+// One game step alone.
+void BM_GameStep(benchmark::State& state) {
+  BlockBenchScene b;
+  Form1& f = b.f();
+  ResetGame(f);
+  for (auto _ : state) {
+    GameStep(f);
+    if (f.state.GameOver != 0) ResetGame(f);
+    f.form.Damage().Clear();
+  }
+}
+BENCHMARK(BM_GameStep);
+
+// Phases 1 to 217: edges, blinks, the sweep and the grid.
+void BM_WholeBuildUp(benchmark::State& state) {
+  BlockBenchScene b;
+  Form1& f = b.f();
+  for (auto _ : state) {
+    f.state.WatchPhase = 1;
+    while (f.state.WatchPhase < kFirstGamePhase) Timer14Tick(f);
+    f.form.Damage().Clear();
+  }
+}
+BENCHMARK(BM_WholeBuildUp);
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages coderain needs to build, run and test, if any
+# are missing. Safe to run again: it does nothing when all are there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xdotool x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The window covers the screen, is titled Form1, and a key press ends the
+# program at once with status 0.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb 1280x1024
+stage_program "$WORK/app"
+start_app "$WORK/app/coderain" --ignored --arguments
+check "window mapped" wait_for_window 10
+geometry=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x","y","w","h}')
+check "window covers the screen ($geometry)" test "$geometry" = "0,0,1280,1024"
+check "title is Form1" test "$(xdotool getwindowname "$WID")" = "Form1"
+sleep 0.5
+xdotool mousemove 600 500
+sleep 0.2
+check "moving the mouse does not end it" kill -0 "$APP_PID"
+xdotool key --window "$WID" q
+check "a key press ends it within 1 s" wait_for_exit 1
+check "with status 0" test "${EXIT_STATUS:-x}" = 0
+finish

@@ -1,0 +1,75 @@
+// Helpers for the block panel's tests: a small started scene and reading
+// picWatch in its own pixel coordinates.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "test_support.h"
+
+namespace coderain::blocks_test {
+
+// Wide and tall enough for every panel to sit apart from picWatch.
+inline constexpr int kScreenW = 800;
+inline constexpr int kScreenH = 720;
+
+inline constexpr Color kDark = Rgb(0, 8, 0);
+inline constexpr Color kDim = Rgb(0, 64, 0);
+inline constexpr Color kMid = Rgb(0, 128, 0);
+inline constexpr Color kBright = Rgb(0, 255, 0);
+inline constexpr Color kGridLine = Rgb(0, 32, 0);
+inline constexpr Color kGreens[4] = {Rgb(0, 32, 0), Rgb(0, 64, 0), Rgb(0, 96, 0), Rgb(0, 128, 0)};
+
+// A directory with the three source files a scene opens at start-up; the
+// block panel does not read them.
+struct SourceDir {
+  SourceDir() {
+    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "line\n");
+  }
+  std::string Path() const { return dir.Path().string(); }
+  test::TempDir dir;
+};
+
+inline Point WatchOrigin(Form1& f) {
+  const Rect a = f.picWatch.DrawArea();
+  return {a.x, a.y};
+}
+
+// The pixel at picWatch point (x, y).
+inline Color WatchPixel(Form1& f, int x, int y) {
+  const Point o = WatchOrigin(f);
+  return f.framebuffer.Pixel(o.x + x, o.y + y);
+}
+
+// Pixels of `c` in the rectangle with corners (x0, y0) and (x1, y1), both
+// included, in picWatch coordinates.
+inline int CountWatch(Form1& f, int x0, int y0, int x1, int y1, Color c) {
+  const Point o = WatchOrigin(f);
+  return test::CountPixels(f.framebuffer, Rect::FromCorners(x0, y0, x1, y1).Translated(o.x, o.y), c);
+}
+
+inline bool BoxIs(Form1& f, int x0, int y0, int x1, int y1, Color c) {
+  return CountWatch(f, x0, y0, x1, y1, c) == (x1 - x0 + 1) * (y1 - y0 + 1);
+}
+
+// Rectangles written as their two corners, both included.
+inline std::string Corners(const std::vector<Rect>& rects) {
+  std::string s;
+  for (const Rect& r : rects)
+    s += "(" + std::to_string(r.x) + "," + std::to_string(r.y) + ")-(" + std::to_string(r.Right() - 1) + "," +
+         std::to_string(r.Bottom() - 1) + ") ";
+  return s;
+}
+
+// The rectangles drawn since the damage list was last cleared, in picWatch
+// coordinates and in the order they were drawn.
+inline std::string Drawn(Form1& f) {
+  const Point o = WatchOrigin(f);
+  std::vector<Rect> rects;
+  for (const Rect& r : f.form.Damage().Rects()) rects.push_back(r.Translated(-o.x, -o.y));
+  return Corners(rects);
+}
+
+}  // namespace coderain::blocks_test

@@ -1,0 +1,211 @@
+#include "image_files.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+// A GIF decoded the way a viewer shows it: each stored image drawn over the
+// picture so far (the writer never disposes a frame).
+struct ShownGif {
+  int width = 0;
+  int height = 0;
+  std::vector<Bitmap> frames;
+  std::vector<int> delaysCs;
+  std::vector<Rect> rects;
+  bool loops = false;
+};
+
+ShownGif ReadGif(const std::string& path) {
+  ShownGif shown;
+  int err = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &err);
+  if (!gif) {
+    ADD_FAILURE() << "cannot open " << path << ": " << GifErrorString(err);
+    return shown;
+  }
+  if (DGifSlurp(gif) != GIF_OK) {
+    ADD_FAILURE() << "cannot decode " << path << ": " << GifErrorString(gif->Error);
+    DGifCloseFile(gif, &err);
+    return shown;
+  }
+  shown.width = gif->SWidth;
+  shown.height = gif->SHeight;
+  Bitmap canvas(gif->SWidth, gif->SHeight);
+  for (int i = 0; i < gif->ImageCount; ++i) {
+    const SavedImage& image = gif->SavedImages[i];
+    for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
+      const ExtensionBlock& b = image.ExtensionBlocks[e];
+      if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+          std::string(reinterpret_cast<const char*>(b.Bytes), 11) == "NETSCAPE2.0")
+        shown.loops = image.ExtensionBlocks[e + 1].Bytes[1] == 0 && image.ExtensionBlocks[e + 1].Bytes[2] == 0;
+    }
+    GraphicsControlBlock gcb{};
+    DGifSavedExtensionToGCB(gif, i, &gcb);
+    EXPECT_EQ(gcb.DisposalMode, DISPOSE_DO_NOT);
+    shown.delaysCs.push_back(gcb.DelayTime);
+    const GifImageDesc& d = image.ImageDesc;
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    shown.rects.push_back({d.Left, d.Top, d.Width, d.Height});
+    for (int y = 0; y < d.Height; ++y)
+      for (int x = 0; x < d.Width; ++x) {
+        const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+        canvas.SetPixel(d.Left + x, d.Top + y, Rgb(c.Red, c.Green, c.Blue));
+      }
+    shown.frames.push_back(canvas);
+  }
+  DGifCloseFile(gif, &err);
+  return shown;
+}
+
+// The first pixel where two pictures differ, for a readable failure.
+::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height())
+    return ::testing::AssertionFailure() << "sizes " << a.Width() << "x" << a.Height() << " and " << b.Width() << "x"
+                                         << b.Height();
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y))
+        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << "): " << std::hex
+                                             << a.Pixel(x, y) << " and " << b.Pixel(x, y);
+  return ::testing::AssertionSuccess();
+}
+
+TEST(ImageFilesTest, PngRoundTripKeepsEveryPixel) {
+  test::TempDir dir;
+  Bitmap picture(37, 23);
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, Rgb(x * 7, y * 11, (x ^ y) * 5));
+  picture.SetPixel(0, 0, Rgb(255, 255, 255));
+  picture.SetPixel(36, 22, Rgb(0, 1, 254));
+  // The top byte of a framebuffer pixel is not part of its colour.
+  picture.Row(5)[5] = 0xFF000000u | Rgb(0, 192, 0);
+
+  const std::string path = (dir.Path() / "round.png").string();
+  std::string error;
+  ASSERT_TRUE(WritePng(path, picture, &error)) << error;
+  Bitmap back;
+  ASSERT_TRUE(ReadPng(path, &back, &error)) << error;
+  EXPECT_TRUE(SamePixels(back, picture));
+  EXPECT_EQ(back.Pixel(5, 5), Rgb(0, 192, 0));
+}
+
+TEST(ImageFilesTest, PngFailuresNameThePathAndTheReason) {
+  test::TempDir dir;
+  Bitmap picture(4, 4);
+  std::string error;
+  const std::string missing = (dir.Path() / "no-such-dir" / "x.png").string();
+  EXPECT_FALSE(WritePng(missing, picture, &error));
+  EXPECT_EQ(error, "cannot write " + missing + ": No such file or directory");
+
+  Bitmap back;
+  EXPECT_FALSE(ReadPng(missing, &back, &error));
+  EXPECT_EQ(error, "cannot read " + missing + ": No such file or directory");
+
+  const std::string notPng = dir.Write("text.png", "plain text, not a picture").string();
+  EXPECT_FALSE(ReadPng(notPng, &back, &error));
+  EXPECT_EQ(error.rfind("cannot read " + notPng + ": ", 0), 0u) << error;
+}
+
+TEST(ImageFilesTest, GifShowsEachFrameExactlyAndStoresOnlyWhatChanged) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "a.gif").string();
+  Bitmap black(40, 30);
+  Bitmap dots = black;
+  dots.SetPixel(10, 12, Rgb(0, 192, 0));
+  dots.SetPixel(14, 13, Rgb(255, 255, 255));
+  Bitmap edges = dots;
+  edges.SetPixel(0, 29, Rgb(0, 32, 0));
+  edges.SetPixel(39, 0, Rgb(0, 128, 0));
+
+  GifWriter gif;
+  std::string error;
+  ASSERT_TRUE(gif.Open(path, 40, 30, &error)) << error;
+  ASSERT_TRUE(gif.AddFrame(black, 4, &error)) << error;
+  ASSERT_TRUE(gif.AddFrame(dots, 2, &error)) << error;
+  ASSERT_TRUE(gif.AddFrame(dots, 1, &error)) << error;  // unchanged: lengthens the one before
+  ASSERT_TRUE(gif.AddFrame(edges, 3, &error)) << error;
+  ASSERT_TRUE(gif.Close(&error)) << error;
+
+  ShownGif shown = ReadGif(path);
+  ASSERT_EQ(shown.frames.size(), 3u);
+  EXPECT_EQ(shown.width, 40);
+  EXPECT_EQ(shown.height, 30);
+  EXPECT_TRUE(shown.loops);
+  EXPECT_TRUE(SamePixels(shown.frames[0], black));
+  EXPECT_TRUE(SamePixels(shown.frames[1], dots));
+  EXPECT_TRUE(SamePixels(shown.frames[2], edges));
+  EXPECT_EQ(shown.delaysCs, (std::vector<int>{4, 3, 3}));
+  EXPECT_EQ(shown.rects[0], (Rect{0, 0, 40, 30}));
+  EXPECT_EQ(shown.rects[1], (Rect{10, 12, 5, 2}));
+  EXPECT_EQ(shown.rects[2], (Rect{0, 0, 40, 30}));
+}
+
+TEST(ImageFilesTest, GifOfManyColoursFallsBackToTheFixedPalette) {
+  test::TempDir dir;
+  const std::string path = (dir.Path() / "many.gif").string();
+  Bitmap few(20, 20);
+  Bitmap many(20, 20);
+  std::set<Color> distinct;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      many.SetPixel(x, y, Rgb(x * 13, y * 13, (x + y) * 3));
+      distinct.insert(many.Pixel(x, y));
+      few.SetPixel(x, y, Rgb(0, (x * 20 + y) % 256, 0));
+    }
+  ASSERT_GT(distinct.size(), 256u);
+
+  GifWriter gif;
+  std::string error;
+  ASSERT_TRUE(gif.Open(path, 20, 20, &error)) << error;
+  ASSERT_TRUE(gif.AddFrame(few, 1, &error)) << error;  // 256 greens: still exact
+  ASSERT_TRUE(gif.AddFrame(many, 1, &error)) << error;
+  ASSERT_TRUE(gif.Close(&error)) << error;
+
+  ShownGif shown = ReadGif(path);
+  ASSERT_EQ(shown.frames.size(), 2u);
+  EXPECT_TRUE(SamePixels(shown.frames[0], few));
+  Bitmap expected(20, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) expected.SetPixel(x, y, FixedPaletteColor(FixedPaletteIndex(many.Pixel(x, y))));
+  EXPECT_TRUE(SamePixels(shown.frames[1], expected));
+
+  // The fixed palette keeps the scene's pure colours and the corners.
+  for (Color c : {Rgb(0, 0, 0), Rgb(255, 255, 255), Rgb(0, 255, 0), Rgb(255, 0, 255)})
+    EXPECT_EQ(FixedPaletteColor(FixedPaletteIndex(c)), c);
+}
+
+TEST(ImageFilesTest, GifFrameDelaysAddUpToTheSpan) {
+  // 15 ms frames alternate 2 and 1 hundredths; four of them last 60 ms.
+  EXPECT_EQ((std::vector<int>{FrameDelayCs(0, 15), FrameDelayCs(1, 15), FrameDelayCs(2, 15), FrameDelayCs(3, 15)}),
+            (std::vector<int>{2, 1, 2, 1}));
+  for (std::int64_t step : {1, 5, 10, 33, 40, 1000}) {
+    std::int64_t total = 0;
+    for (std::int64_t i = 0; i < 100; ++i) total += FrameDelayCs(i, step);
+    EXPECT_EQ(total, (100 * step + 5) / 10) << "step " << step;
+  }
+}
+
+TEST(ImageFilesTest, GifRefusesMisuse) {
+  test::TempDir dir;
+  std::string error;
+  GifWriter gif;
+  const std::string missing = (dir.Path() / "none" / "a.gif").string();
+  EXPECT_FALSE(gif.Open(missing, 10, 10, &error));
+  EXPECT_EQ(error, "cannot write " + missing + ": No such file or directory");
+
+  const std::string path = (dir.Path() / "a.gif").string();
+  ASSERT_TRUE(gif.Open(path, 10, 10, &error)) << error;
+  EXPECT_FALSE(gif.AddFrame(Bitmap(11, 10), 1, &error));
+  EXPECT_EQ(error, "cannot write " + path + ": a frame differs in size from the first");
+}
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,197 @@
+// The renderer binary, run as other checks run it.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "image_files.h"
+#include "state_json.h"
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string ReadText(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+Result RunRender(const test::TempDir& dir, const std::vector<std::string>& args) {
+  std::string command = Quote(CODERAIN_RENDER_BINARY);
+  for (const std::string& a : args) command += " " + Quote(a);
+  const std::filesystem::path errFile = dir.Path() / "stderr.txt";
+  command += " >/dev/null 2>" + Quote(errFile.string());
+  const int rc = std::system(command.c_str());
+  Result r;
+  r.status = rc != -1 && WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.err = ReadText(errFile);
+  return r;
+}
+
+std::string RegularFont() { return test::PinnedFontFiles().regular; }
+
+// The scene the renderer runs with --font and --seed, built in-process.
+struct RegularFontScene {
+  explicit RegularFontScene(int w, int h, std::uint64_t seed) : framebuffer(w, h), random(seed) {
+    SceneFonts fonts;
+    std::string error;
+    if (!fonts.Load(FontFiles{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
+    form = std::make_unique<Form1>(&framebuffer, std::move(fonts), &random, CODERAIN_TEST_DATA, 0);
+    StartupError startup;
+    if (!form->Start(&startup)) ADD_FAILURE() << startup.message;
+  }
+  Bitmap framebuffer;
+  SeededRandom random;
+  std::unique_ptr<Form1> form;
+};
+
+::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return ::testing::AssertionFailure() << "sizes differ";
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y))
+        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << ")";
+  return ::testing::AssertionSuccess();
+}
+
+TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
+  test::TempDir dir;
+  const std::string out = (dir.Path() / "f.png").string();
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--at", "10"},
+      {"--out", out},
+      {"--at", "--out", out},
+      {"--at", "10", "--out", out, "--bogus"},
+      {"--size", "100", "--at", "10", "--out", out},
+      {"--size", "0x50", "--at", "10", "--out", out},
+      {"--size", "64x48x", "--at", "10", "--out", out},
+      {"--size", "99999x48", "--at", "10", "--out", out},
+      {"--seed", "-1", "--at", "10", "--out", out},
+      {"--seed", "one", "--at", "10", "--out", out},
+      {"--at", "5,abc", "--out", out},
+      {"--at", "-5", "--out", out},
+      {"--at", "5,,6", "--out", out},
+      {"--at", "10,20", "--out", out},
+      {"--at", "10", "--gif", "0:10:5", "--out", out},
+      {"--gif", "10:5:1", "--out", out},
+      {"--gif", "0:10:0", "--out", out},
+      {"--gif", "0:10", "--out", out},
+      {"--gif", "0:100000:1", "--out", out},
+  };
+  for (const auto& args : cases) {
+    std::string shown;
+    for (const auto& a : args) shown += a + " ";
+    const Result r = RunRender(dir, args);
+    EXPECT_EQ(r.status, 2) << shown;
+    EXPECT_EQ(r.err.rfind("coderain-render: ", 0), 0u) << shown << "\n" << r.err;
+    EXPECT_NE(r.err.find("\nusage: coderain-render [--size WxH]"), std::string::npos) << shown << "\n" << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(RenderCliTest, StartupFailuresGiveTheProgramsOneLineAndExitOne) {
+  test::TempDir dir;
+  dir.Write("codeASM.txt", "mov ax, bx\r\n");
+  dir.Write("codeC.txt", "int x;\r\n");
+  const std::string out = (dir.Path() / "f.png").string();
+  const std::string data = dir.Path().string();
+
+  Result r = RunRender(dir, {"--data", data, "--font", RegularFont(), "--size", "64x48", "--at", "0", "--out", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "coderain-render: cannot open source file " + data + "/codeVB.txt: No such file or directory\n");
+  EXPECT_FALSE(std::filesystem::exists(out));
+
+  const std::string noFont = (dir.Path() / "no-such-font.ttf").string();
+  r = RunRender(dir, {"--data", CODERAIN_TEST_DATA, "--font", noFont, "--size", "64x48", "--at", "0", "--out", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("coderain-render: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(noFont), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+
+  const std::string badOut = (dir.Path() / "none" / "f.png").string();
+  r = RunRender(
+      dir, {"--data", CODERAIN_TEST_DATA, "--font", RegularFont(), "--size", "64x48", "--at", "0", "--out", badOut});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "coderain-render: cannot write " + badOut + ": No such file or directory\n");
+}
+
+TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
+  test::TempDir dir;
+  const std::string pattern = (dir.Path() / "f%d.png").string();
+  // Times in any order; the clock only runs forwards.
+  const Result r = RunRender(dir, {"--size", "400x300", "--seed", "7", "--data", CODERAIN_TEST_DATA, "--font",
+                                   RegularFont(), "--at", "1000,0,35", "--out", pattern, "--dump-state"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+
+  RegularFontScene scene(400, 300, 7);
+  for (std::int64_t t : {0, 35, 1000}) {
+    SCOPED_TRACE(t);
+    scene.form->RunUntil(t);
+    const std::filesystem::path png = dir.Path() / ("f" + std::to_string(t) + ".png");
+    Bitmap picture;
+    std::string error;
+    ASSERT_TRUE(ReadPng(png.string(), &picture, &error)) << error;
+    EXPECT_TRUE(SamePixels(picture, scene.framebuffer));
+    const nlohmann::ordered_json state =
+        nlohmann::ordered_json::parse(ReadText(dir.Path() / ("f" + std::to_string(t) + ".json")));
+    EXPECT_EQ(state, SceneJson(*scene.form));
+  }
+}
+
+TEST(RenderCliTest, GifSpanEndsOnTheSceneAtItsLastTime) {
+  test::TempDir dir;
+  const std::string out = (dir.Path() / "span.gif").string();
+  // Without --data the renderer reads the files beside itself.
+  const Result r = RunRender(dir, {"--size", "320x240", "--font", RegularFont(), "--gif", "0:100:20", "--out", out});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  int err = 0;
+  GifFileType* gif = DGifOpenFileName(out.c_str(), &err);
+  ASSERT_NE(gif, nullptr) << GifErrorString(err);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+  Bitmap shown(gif->SWidth, gif->SHeight);
+  int totalCs = 0;
+  for (int i = 0; i < gif->ImageCount; ++i) {
+    const SavedImage& image = gif->SavedImages[i];
+    const GifImageDesc& d = image.ImageDesc;
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    for (int y = 0; y < d.Height; ++y)
+      for (int x = 0; x < d.Width; ++x) {
+        const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+        shown.SetPixel(d.Left + x, d.Top + y, Rgb(c.Red, c.Green, c.Blue));
+      }
+    GraphicsControlBlock gcb{};
+    DGifSavedExtensionToGCB(gif, i, &gcb);
+    totalCs += gcb.DelayTime;
+  }
+  DGifCloseFile(gif, &err);
+  // Six frames of 20 ms, however many were merged.
+  EXPECT_EQ(totalCs, 12);
+
+  RegularFontScene scene(320, 240, 1);
+  scene.form->RunUntil(100);
+  EXPECT_TRUE(SamePixels(shown, scene.framebuffer));
+}
+
+}  // namespace
+}  // namespace coderain
