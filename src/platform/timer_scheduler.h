@@ -58,10 +58,10 @@ class TimerScheduler {
   // What a timer has done so far, for the statistics build.
   struct Stats {
     std::int64_t ticks = 0;
-    std::int64_t firstStart = -1;   // when its first tick began
-    std::int64_t lastStart = -1;    // when its last tick began
-    std::int64_t askedSpan = 0;     // the intervals asked for between them
-    std::int64_t maxDelay = 0;      // the longest a tick began after it was due
+    std::int64_t firstStart = -1;  // when its first tick began
+    std::int64_t lastStart = -1;   // when its last tick began
+    std::int64_t askedSpan = 0;    // the intervals asked for between them
+    std::int64_t maxDelay = 0;     // the longest a tick began after it was due
   };
   const Stats& StatsOf(int id) const { return At(id).stats; }
 
