@@ -68,7 +68,7 @@ for ((run = 1; run <= runs; run++)); do
   key_ns=$(now_ns)
   xdotool key q
   while kill -0 "$app_pid" 2>/dev/null && [ -e "/proc/$app_pid/stat" ] &&
-    [ "$(awk '{print $3}' "/proc/$app_pid/stat")" != Z ]; do :; done
+    [ "$(awk '{print $3}' "/proc/$app_pid/stat" 2>/dev/null)" != Z ]; do :; done
   gone_ns=$(now_ns)
   wait "$app_pid" || true
   app_pid=""

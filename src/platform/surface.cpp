@@ -103,8 +103,12 @@ void Surface::Blit(Point at, const Bitmap& src, Rect srcRect) {
   const int dy = at.y + o.y - srcRect.y;
   Bitmap& fb = window_->Framebuffer();
   window_->ForEachPiece(*this, s.Translated(dx, dy), [&](const Rect& piece) {
+    // Rows are short (a glyph cell is 15 pixels): a plain loop the
+    // compiler unrolls beats a library call per row.
     for (int y = piece.y; y < piece.Bottom(); ++y) {
-      std::copy_n(src.Row(y - dy) + (piece.x - dx), piece.w, fb.Row(y) + piece.x);
+      const std::uint32_t* __restrict from = src.Row(y - dy) + (piece.x - dx);
+      std::uint32_t* __restrict to = fb.Row(y) + piece.x;
+      for (int x = 0; x < piece.w; ++x) to[x] = from[x];
     }
     window_->Damage().Add(piece);
   });
@@ -171,9 +175,8 @@ void Panel::Move(double left, double top, double width, double height) {
   top_ = top;
   width_ = width;
   height_ = height;
+  outer_ = {Floor(left_), Floor(top_), Floor(width_), Floor(height_)};
 }
-
-Rect Panel::OuterRect() const { return {Floor(left_), Floor(top_), Floor(width_), Floor(height_)}; }
 
 Rect Panel::DrawArea() const {
   Rect r = OuterRect();
@@ -233,6 +236,13 @@ Panel* Window::PanelAt(Point p) const {
     if ((*it)->visible_ && (*it)->OuterRect().Contains(p)) return it->get();
   }
   return nullptr;
+}
+
+bool Window::Covered(Rect r, int z) const {
+  for (const auto& p : panels_) {
+    if (p->z_ > z && p->visible_ && p->outer_.Intersects(r)) return true;
+  }
+  return false;
 }
 
 int Window::Pieces(Rect r, int z, Rect* out, int capacity) const {

@@ -105,7 +105,7 @@ class Panel : public Surface {
   // and keeps nothing); showing paints it black too (a panel keeps nothing).
   void SetVisible(bool visible);
   // The outer rectangle in screen pixels, floored.
-  Rect OuterRect() const;
+  Rect OuterRect() const { return outer_; }
   // The drawing area in screen pixels: the outer rectangle less its border.
   Rect DrawArea() const;
 
@@ -116,6 +116,7 @@ class Panel : public Surface {
  private:
   Panel(Window* window, std::string name) : Surface(window), name_(std::move(name)) {}
   std::string name_;
+  Rect outer_;  // kept with Move: every clipped drawing call looks at it
   bool visible_ = true;
   int z_ = 0;
   friend class Window;
@@ -156,6 +157,10 @@ class Window : public Surface {
   // panels above z (the window is below every panel: z = -1). Returns the
   // count. Pieces do not overlap.
   int Pieces(Rect r, int z, Rect* out, int capacity) const;
+  // Whether any visible panel above z overlaps r.
+  bool Covered(Rect r, int z) const;
+  template <typename Fn>
+  void ForEachCoveredPiece(Rect r, int z, Fn& fn) const;
 
   friend class Panel;
 
@@ -173,6 +178,16 @@ void Window::ForEachPiece(const Surface& s, Rect r, Fn&& fn) const {
   if (r.Empty()) return;
   int z = -1;
   if (&s != this) z = static_cast<const Panel&>(s).z_;
+  // Most drawing touches no panel above it: one piece, the rectangle itself.
+  if (!Covered(r, z)) {
+    fn(r);
+    return;
+  }
+  ForEachCoveredPiece(r, z, fn);
+}
+
+template <typename Fn>
+[[gnu::noinline]] void Window::ForEachCoveredPiece(Rect r, int z, Fn& fn) const {
   Rect pieces[kMaxPieces];
   int n = Pieces(r, z, pieces, kMaxPieces);
   for (int i = 0; i < n; ++i) fn(pieces[i]);

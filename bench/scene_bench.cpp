@@ -1,0 +1,58 @@
+// The whole headless scene at 1920 x 1080, every timer running: what a
+// second of the display costs, and how fast the scene runs ahead of time.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+std::int64_t TicksSoFar(const Form1& f) {
+  std::int64_t ticks = 0;
+  for (int id = 1; id <= f.timers.Count(); ++id) ticks += f.timers.TicksRun(id);
+  return ticks;
+}
+
+// One second of virtual time after the start-up, every animation running:
+// about 700 ticks of fifteen timers.
+void BM_OneSecondOfEveryTimer(benchmark::State& state) {
+  test::Scene scene(kWidth, kHeight, std::make_unique<SeededRandom>(1));
+  Form1& f = *scene;
+  std::int64_t t = 5000;
+  f.RunUntil(t);
+  const std::int64_t ticksBefore = TicksSoFar(f);
+  for (auto _ : state) {
+    t += 1000;
+    f.RunUntil(t);
+    f.form.Damage().Clear();
+    benchmark::DoNotOptimize(f.framebuffer.Row(0));
+  }
+  state.counters["ticks_per_second"] =
+      static_cast<double>(TicksSoFar(f) - ticksBefore) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_OneSecondOfEveryTimer)->Unit(benchmark::kMicrosecond);
+
+// From a new scene (the start-up burst included) through ten virtual
+// minutes. "virtual_s_per_cpu_s" is the fast-forward rate.
+void BM_FastForwardTenMinutes(benchmark::State& state) {
+  constexpr std::int64_t kSpanMs = 10 * 60 * 1000;
+  for (auto _ : state) {
+    test::Scene scene(kWidth, kHeight, std::make_unique<SeededRandom>(1));
+    for (std::int64_t t = 1000; t <= kSpanMs; t += 1000) {
+      scene->RunUntil(t);
+      scene->form.Damage().Clear();
+    }
+    benchmark::DoNotOptimize(scene->framebuffer.Row(0));
+  }
+  state.counters["virtual_s_per_cpu_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kSpanMs / 1000.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FastForwardTenMinutes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace coderain
