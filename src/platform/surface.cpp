@@ -105,10 +105,11 @@ void Surface::Blit(Point at, const Bitmap& src, Rect srcRect) {
   window_->ForEachPiece(*this, s.Translated(dx, dy), [&](const Rect& piece) {
     // Rows are short (a glyph cell is 15 pixels): a plain loop the
     // compiler unrolls beats a library call per row.
-    for (int y = piece.y; y < piece.Bottom(); ++y) {
+    const int w = piece.w, bottom = piece.Bottom();
+    for (int y = piece.y; y < bottom; ++y) {
       const std::uint32_t* __restrict from = src.Row(y - dy) + (piece.x - dx);
       std::uint32_t* __restrict to = fb.Row(y) + piece.x;
-      for (int x = 0; x < piece.w; ++x) to[x] = from[x];
+      for (int x = 0; x < w; ++x) to[x] = from[x];
     }
     window_->Damage().Add(piece);
   });
