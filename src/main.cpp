@@ -15,6 +15,9 @@
 #include "platform/font.h"
 #include "platform/random_source.h"
 #include "platform/sdl/sdl_display.h"
+#ifdef CODERAIN_STATS
+#include "platform/sdl/run_stats.h"
+#endif
 
 namespace {
 
@@ -122,6 +125,9 @@ int main(int, char**) {
   std::int64_t lastPresent = -frameMs;
   const coderain::TimerScheduler::Clock now = [&clock] { return clock.Now(); };
   ClickTracker click;
+#ifdef CODERAIN_STATS
+  coderain::RunStats stats;
+#endif
   coderain::DamageList& damage = form.form.Damage();
 
   while (!form.Ended()) {
@@ -134,6 +140,9 @@ int main(int, char**) {
     std::int64_t t = clock.Now();
     if (!damage.Empty() && t - lastPresent >= frameMs) {
       display.Present(damage);
+#ifdef CODERAIN_STATS
+      stats.Presented(damage, form.state.BurstDone != 0, t);
+#endif
       damage.Clear();
       lastPresent = t;
     }
@@ -145,5 +154,8 @@ int main(int, char**) {
     while (!form.Ended() && SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
       Handle(ev, form, display, click);
   }
+#ifdef CODERAIN_STATS
+  stats.Print(stderr, form.timers, clock.Now());
+#endif
   return 0;
 }

@@ -124,14 +124,20 @@ std::optional<std::string> ProgramDir(std::string* error) {
 int ParseOptions(int argc, char** argv, Options* o) {
   CLI::App app{"Runs the coderain scene on a virtual clock and writes its frames to picture files.", kProgram};
   std::string size, seed, at, gif;
-  app.add_option("--size", size, "screen size in pixels, WxH (default 1920x1080)");
-  app.add_option("--seed", seed, "seed of the random source (default 1)");
-  app.add_option("--data", o->dataDir, "directory of the three source files (default: the renderer's own)");
-  app.add_option("--font", o->fontFile, "font file for the text (default: the one the program picks)");
-  CLI::Option* atOption = app.add_option("--at", at, "times in ms to write a PNG at, comma-separated");
-  CLI::Option* gifOption = app.add_option("--gif", gif, "write an animated GIF from FROM to TO ms, a frame every STEP");
+  app.add_option("--size", size, "screen size in pixels, WxH (default 1920x1080)")->type_name("WxH");
+  app.add_option("--seed", seed, "seed of the random source (default 1)")->type_name("N");
+  app.add_option("--data", o->dataDir, "directory of the three source files (default: the renderer's own)")
+      ->type_name("DIR");
+  app.add_option("--font", o->fontFile, "font file for the text (default: the one the program picks)")
+      ->type_name("FILE");
+  CLI::Option* atOption =
+      app.add_option("--at", at, "times in ms to write a PNG at, comma-separated")->type_name("MS[,MS...]");
+  CLI::Option* gifOption = app.add_option("--gif", gif, "write an animated GIF from FROM to TO ms, a frame every STEP")
+                               ->type_name("FROM:TO:STEP");
   atOption->excludes(gifOption);
-  app.add_option("--out", o->out, "output file; with several times, %d stands for the time")->required();
+  app.add_option("--out", o->out, "output file; with several times, %d stands for the time")
+      ->type_name("PATH")
+      ->required();
   app.add_flag("--dump-state", o->dumpState, "also write the scene state beside each picture, as .json");
 
   try {

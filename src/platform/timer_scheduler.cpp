@@ -46,9 +46,12 @@ std::int64_t TimerScheduler::NextDue() const {
 
 std::int64_t TimerScheduler::DueTime(int id) const { return At(id).due; }
 
-std::int64_t TimerScheduler::TicksRun(int id) const { return At(id).ticks; }
+std::int64_t TimerScheduler::TicksRun(int id) const { return At(id).stats.ticks; }
 
 void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
+  // When the next handler begins: the time of the call, then the time the
+  // previous handler ended.
+  std::int64_t free = now;
   for (;;) {
     // The earliest due timer; on equal times the lower number goes first.
     std::size_t pick = timers_.size();
@@ -61,10 +64,17 @@ void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
     now_ = due;
     t.changed = false;
     running_ = static_cast<int>(pick) + 1;
-    ++t.ticks;
+    Stats& st = t.stats;
+    const std::int64_t start = clock ? std::max(free, due) : due;
+    st.askedSpan += t.asked;
+    if (st.firstStart < 0) st.firstStart = start;
+    st.lastStart = start;
+    st.maxDelay = std::max(st.maxDelay, start - due);
+    ++st.ticks;
     if (t.handler) t.handler();
     running_ = 0;
     if (!t.changed) t.due = due + t.interval;
+    t.asked = t.interval;  // the wait this tick asks for before the next
     // A handler that ran long delays every timer. Ticks that fell due
     // meanwhile run once each when it returns; the ones they missed are not
     // made up, and a next tick that would already be past comes one
@@ -72,6 +82,7 @@ void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
     const std::int64_t after = clock ? std::max(clock(), due) : due;
     if (t.due < after) t.due = after + t.interval;
     now_ = after;
+    free = after;
   }
   now_ = std::max(now_, now);
 }

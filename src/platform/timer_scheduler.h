@@ -55,6 +55,16 @@ class TimerScheduler {
 
   int Count() const { return static_cast<int>(timers_.size()); }
 
+  // What a timer has done so far, for the statistics build.
+  struct Stats {
+    std::int64_t ticks = 0;
+    std::int64_t firstStart = -1;  // when its first tick began
+    std::int64_t lastStart = -1;   // when its last tick began
+    std::int64_t askedSpan = 0;    // the intervals asked for between them
+    std::int64_t maxDelay = 0;     // the longest a tick began after it was due
+  };
+  const Stats& StatsOf(int id) const { return At(id).stats; }
+
  private:
   struct Timer {
     int interval = 1;
@@ -62,6 +72,8 @@ class TimerScheduler {
     std::int64_t ticks = 0;
     bool changed = false;
     Handler handler;
+    Stats stats;
+    std::int64_t asked = 0;
   };
   Timer& At(int id);
   const Timer& At(int id) const;

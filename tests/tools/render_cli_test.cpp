@@ -1,5 +1,4 @@
 // The renderer binary, run as other checks run it.
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "picture_check.h"
 #include "state_json.h"
 #include "test_support.h"
 
@@ -63,14 +63,7 @@ struct RegularFontScene {
   std::unique_ptr<Form1> form;
 };
 
-::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return ::testing::AssertionFailure() << "sizes differ";
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Pixel(x, y) != b.Pixel(x, y))
-        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << ")";
-  return ::testing::AssertionSuccess();
-}
+using test::SamePixels;
 
 TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
   test::TempDir dir;
@@ -165,32 +158,16 @@ TEST(RenderCliTest, GifSpanEndsOnTheSceneAtItsLastTime) {
   const Result r = RunRender(dir, {"--size", "320x240", "--font", RegularFont(), "--gif", "0:100:20", "--out", out});
   ASSERT_EQ(r.status, 0) << r.err;
 
-  int err = 0;
-  GifFileType* gif = DGifOpenFileName(out.c_str(), &err);
-  ASSERT_NE(gif, nullptr) << GifErrorString(err);
-  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-  Bitmap shown(gif->SWidth, gif->SHeight);
+  const test::ShownGif shown = test::ReadGif(out);
+  ASSERT_FALSE(shown.frames.empty());
   int totalCs = 0;
-  for (int i = 0; i < gif->ImageCount; ++i) {
-    const SavedImage& image = gif->SavedImages[i];
-    const GifImageDesc& d = image.ImageDesc;
-    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
-    for (int y = 0; y < d.Height; ++y)
-      for (int x = 0; x < d.Width; ++x) {
-        const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
-        shown.SetPixel(d.Left + x, d.Top + y, Rgb(c.Red, c.Green, c.Blue));
-      }
-    GraphicsControlBlock gcb{};
-    DGifSavedExtensionToGCB(gif, i, &gcb);
-    totalCs += gcb.DelayTime;
-  }
-  DGifCloseFile(gif, &err);
+  for (int d : shown.delaysCs) totalCs += d;
   // Six frames of 20 ms, however many were merged.
   EXPECT_EQ(totalCs, 12);
 
   RegularFontScene scene(320, 240, 1);
   scene.form->RunUntil(100);
-  EXPECT_TRUE(SamePixels(shown, scene.framebuffer));
+  EXPECT_TRUE(SamePixels(shown.frames.back(), scene.framebuffer));
 }
 
 }  // namespace

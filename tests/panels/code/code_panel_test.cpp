@@ -1,0 +1,441 @@
+#include "panels/code/code_panel.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Color kFrame = Rgb(0, 128, 0);
+constexpr Color kText = Rgb(0, 192, 0);
+
+// A scene whose source files live in a directory of the test's own.
+std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr<RandomSource> random = nullptr,
+                                       const std::string& asmText = "mov ax, bx\r\n",
+                                       const std::string& cText = "int main() {\r\n",
+                                       const std::string& vbText = "Dim x As Integer\r\n") {
+  dir.Write("codeASM.txt", asmText);
+  dir.Write("codeC.txt", cText);
+  dir.Write("codeVB.txt", vbText);
+  auto scene = std::make_unique<test::Scene>(640, 600, std::move(random), dir.Path().string());
+  EXPECT_TRUE(scene->started) << scene->error.message;
+  return scene;
+}
+
+// picC of a scene, driven tick by tick with a source file of the test's own.
+struct Rig {
+  explicit Rig(const std::string& contents, std::unique_ptr<RandomSource> random = nullptr)
+      : scene(MakeScene(dir, std::move(random))) {
+    path = dir.Write("source.txt", contents);
+    Open(path);
+  }
+  void Open(const fs::path& p) {
+    std::string error;
+    ASSERT_TRUE(file.Open(p.string(), &error)) << error;
+  }
+  Form1& form() { return **scene; }
+  Panel& panel() { return form().picC; }
+  void Tick() { CodePanelTick(form(), "C++ WINDOW", panel(), file, started, 11, paused, 500, 25); }
+
+  test::TempDir dir;
+  std::unique_ptr<test::Scene> scene;
+  fs::path path;
+  SourceFile file;
+  std::int32_t started = 0;
+  std::int16_t paused = 0;
+};
+
+// Draws on a blank panel what a page of `lines` under `heading` must look
+// like: the frame on the edge of the drawing area, the bold heading one
+// blank in at y = 5, and the lines from 5 pixels below it, one a row.
+void DrawPage(Panel& p, std::string_view heading, const std::vector<std::string>& lines) {
+  p.DrawRect({0, 0}, {static_cast<int>(p.Width()) - 3, static_cast<int>(p.Height()) - 3}, kFrame);
+  p.CurrentX = 0;
+  p.CurrentY = 5;
+  p.FontBold = true;
+  p.Print(" " + std::string(heading), true);
+  p.FontBold = false;
+  p.CurrentY += 5;
+  for (const std::string& line : lines) p.Print(" " + line, true);
+}
+
+// Compares `region` of `got` with the same region of a fresh scene on whose
+// panel of the same name the page is drawn; the message names the first
+// pixel that differs.
+::testing::AssertionResult ShowsPage(const Bitmap& got, const Panel& panel, std::string_view heading,
+                                     const std::vector<std::string>& lines, Rect region) {
+  test::TempDir dir;
+  auto expected = MakeScene(dir);
+  Panel* p = nullptr;
+  for (const auto& candidate : (*expected)->form.Panels())
+    if (candidate->Name() == panel.Name()) p = candidate.get();
+  p->Move(panel.Left(), panel.Top(), panel.Width(), panel.Height());
+  DrawPage(*p, heading, lines);
+  const Bitmap& want = expected->framebuffer;
+  for (int y = region.y; y < region.Bottom(); ++y)
+    for (int x = region.x; x < region.Right(); ++x)
+      if (got.Pixel(x, y) != want.Pixel(x, y))
+        return ::testing::AssertionFailure() << panel.Name() << ": first difference at (" << x << ", " << y << "): 0x"
+                                             << std::hex << got.Pixel(x, y) << " instead of 0x" << want.Pixel(x, y);
+  return ::testing::AssertionSuccess();
+}
+
+// For a rig nothing else draws, so the whole screen must match.
+::testing::AssertionResult ShowsPage(Rig& rig, const std::vector<std::string>& lines) {
+  const Bitmap& fb = rig.scene->framebuffer;
+  return ShowsPage(fb, rig.panel(), "C++ WINDOW", lines, fb.Bounds());
+}
+
+std::string NumberedLines(int n) {
+  std::string text;
+  for (int i = 1; i <= n; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+std::vector<std::string> Repeat(const std::string& line, int n) { return std::vector<std::string>(n, line); }
+
+int BoldRowHeight(Panel& p) {
+  p.FontBold = true;
+  int h = p.TextHeight("a");
+  p.FontBold = false;
+  return h;
+}
+
+// How many rows a page of `p` holds: rows stand at 10 + bold + (k - 1) x row
+// up to the first one past Height - 3 x TextHeight("a").
+int RowsPerPage(Panel& p) {
+  const int bold = BoldRowHeight(p);
+  const int row = p.TextHeight("a");
+  const float limit = static_cast<float>(p.Height() - 3 * row);
+  int k = 1;
+  while (static_cast<double>(10 + bold + (k - 1) * row) <= static_cast<double>(limit)) ++k;
+  return k;
+}
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Ticks `ticks` times and checks that the panel keeps paging (pauses and new
+// pages keep coming), paints nothing outside its drawing area and holds no
+// more than a few MB of memory on the way.
+void ExpectKeepsPaging(Rig& rig, int ticks) {
+  const long before = ResidentKiB();
+  int pauses = 0, pageStarts = 0;
+  for (int i = 0; i < ticks; ++i) {
+    const std::int16_t was = rig.paused;
+    rig.Tick();
+    pauses += !was && rig.paused;
+    pageStarts += was && !rig.paused;
+  }
+  EXPECT_EQ(rig.started, 1);
+  EXPECT_GE(pauses, 2);
+  EXPECT_GE(pageStarts, 2);
+  EXPECT_LT(ResidentKiB() - before, 4 * 1024);
+  const Bitmap& fb = rig.scene->framebuffer;
+  const Rect area = rig.panel().DrawArea();
+  EXPECT_EQ(test::CountPixels(fb, fb.Bounds(), kBlack) - test::CountPixels(fb, area, kBlack),
+            fb.Bounds().Area() - area.Area());
+}
+
+// Ticks until a page has just begun.
+void TickToPageStart(Rig& rig) {
+  while (!rig.paused) rig.Tick();
+  rig.Tick();
+}
+
+TEST(CodePanelPage, FirstTickDrawsFrameHeadingAndFirstLine) {
+  Rig rig("first\r\nsecond\r\n");
+  rig.Tick();
+  EXPECT_EQ(rig.started, 1);
+  EXPECT_EQ(rig.paused, 0);
+  EXPECT_TRUE(ShowsPage(rig, {"first"}));
+  // The frame lies on the outermost pixels of the drawing area.
+  const Rect area = rig.panel().DrawArea();
+  EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrame), 2 * (area.w + area.h) - 4);
+  // Rows: heading 5 pixels down, first line 5 pixels under the heading.
+  const int bold = BoldRowHeight(rig.panel());
+  const int row = rig.panel().TextHeight("a");
+  EXPECT_EQ(rig.panel().CurrentX, 0);
+  EXPECT_EQ(rig.panel().CurrentY, 10 + bold + row);
+  rig.Tick();
+  EXPECT_EQ(rig.panel().CurrentY, 10 + bold + 2 * row);
+  EXPECT_TRUE(ShowsPage(rig, {"first", "second"}));
+}
+
+TEST(CodePanelPage, FileEndsRewindWithoutAnEmptyRow) {
+  struct Case {
+    std::string contents;
+    std::vector<std::string> page;
+  };
+  const Case cases[] = {
+      {"one\r\ntwo\r\nthree\r\n", {"one", "two", "three", "one", "two"}},
+      {"one\r\ntwo\r\nthree", {"one", "two", "three", "one", "two"}},
+      {"only\r\n", Repeat("only", 5)},
+      {"only", Repeat("only", 5)},
+      {"a\r\n\r\nb\r\n", {"a", "", "b", "a", ""}},
+      {"\r\n\r\n", Repeat("", 5)},
+      {"", Repeat("", 5)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.contents));
+    Rig rig(c.contents);
+    for (std::size_t i = 0; i < c.page.size(); ++i) rig.Tick();
+    EXPECT_TRUE(ShowsPage(rig, c.page));
+  }
+}
+
+TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
+  const auto lines = [](int from, int to) {
+    std::vector<std::string> v;
+    for (int i = from; i <= to; ++i) v.push_back("line " + std::to_string(i));
+    return v;
+  };
+  Rig rig(NumberedLines(40));
+  const int k = RowsPerPage(rig.panel());
+  for (int i = 1; i < k; ++i) {
+    rig.Tick();
+    ASSERT_EQ(rig.paused, 0) << "tick " << i;
+  }
+  rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, lines(1, k)));
+  rig.Tick();
+  EXPECT_EQ(rig.paused, 0);
+  EXPECT_EQ(rig.form().timers.Interval(11), 25);
+  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, k + 1)));
+  // Every later page is as long as the first.
+  for (int i = 1; i < k; ++i) rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, 2 * k)));
+}
+
+TEST(CodePanelPage, FullOnlyWhenPastThreeRowsAboveTheBottom) {
+  Rig rig("x\r\n");
+  rig.Tick();
+  const int row = rig.panel().TextHeight("a");
+  const double limit = rig.panel().Height() - 3 * row;
+  // Equality is not full; any amount past it is.
+  rig.panel().CurrentY = limit;
+  rig.Tick();
+  EXPECT_EQ(rig.paused, 0);
+  rig.panel().CurrentY = limit + 1e-6;
+  rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  // The limit is taken in single precision: a height a hair under 179
+  // still gives the limit of 179.
+  Rig hair("x\r\n");
+  hair.panel().Move(0, 198, 224, 179 - 1e-7);
+  hair.Tick();
+  hair.panel().CurrentY = limit;
+  hair.Tick();
+  EXPECT_EQ(hair.paused, 0);
+}
+
+TEST(CodePanelPage, PauseLastsBaseToThreeTimesBaseRoundedHalfToEven) {
+  struct Case {
+    double r;
+    int pause;
+  };
+  const Case cases[] = {{1.0 / 16, 562}, {3.0 / 16, 688}, {0.0, 500}, {0.25, 750}, {std::nextafter(1.0, 0.0), 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.r);
+    Rig rig("x\r\n", std::make_unique<ScriptedRandom>(std::deque<double>{c.r}));
+    rig.Tick();
+    rig.panel().CurrentY = 1000;
+    rig.Tick();
+    EXPECT_EQ(rig.paused, kTrue);
+    EXPECT_EQ(rig.form().timers.Interval(11), c.pause);
+    rig.Tick();
+    EXPECT_EQ(rig.paused, 0);
+    EXPECT_EQ(rig.form().timers.Interval(11), 25);
+  }
+}
+
+TEST(CodePanelPage, PanelTooShortForALineAlternatesPauseAndPageStart) {
+  Rig rig("one\r\ntwo\r\nthree\r\nfour\r\n", std::make_unique<ScriptedRandom>(std::deque<double>{0.25, 0.25, 0.25}));
+  rig.panel().Move(0, 198, 224, 40);
+  const std::int16_t expected[] = {kTrue, 0, kTrue, 0, kTrue};
+  for (std::int16_t e : expected) {
+    rig.Tick();
+    EXPECT_EQ(rig.paused, e);
+    EXPECT_EQ(rig.form().timers.Interval(11), e ? 750 : 25);
+  }
+  // The fourth tick began a page; the fifth added a second row to it.
+  EXPECT_TRUE(ShowsPage(rig, {"four", "one"}));
+}
+
+TEST(CodePanelInput, LongLinesAreCutAtTheRightEdgeAndTabsExpanded) {
+  Rig rig(std::string(5000, 'W') + "\r\n\tX\tY\r\nend");
+  rig.Tick();
+  rig.Tick();
+  rig.Tick();
+  EXPECT_TRUE(ShowsPage(rig, {std::string(100, 'W'), "        X       Y", "end"}));
+  ExpectKeepsPaging(rig, 100);
+}
+
+TEST(CodePanelInput, OddBytesHugeLinesAndDevicesKeepTheDisplayRunning) {
+  {
+    SCOPED_TRACE("NUL and invalid UTF-8");
+    constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
+    Rig rig(std::string(kBytes, sizeof kBytes - 1));
+    ExpectKeepsPaging(rig, 100);
+  }
+  {
+    SCOPED_TRACE("a 1 GiB file of one line");
+    Rig rig("");
+    {
+      std::ofstream out(rig.path, std::ios::binary);
+      out << "BEGIN";
+    }
+    fs::resize_file(rig.path, std::uintmax_t{1} << 30);
+    rig.Open(rig.path);
+    ExpectKeepsPaging(rig, 300);
+  }
+  {
+    SCOPED_TRACE("a link to /dev/zero");
+    Rig rig("");
+    const fs::path link = rig.dir.Path() / "zero.txt";
+    fs::create_symlink("/dev/zero", link);
+    rig.Open(link);
+    ExpectKeepsPaging(rig, 300);
+  }
+}
+
+TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
+  struct Case {
+    const char* what;
+    void (*change)(const fs::path&);
+    std::vector<std::string> nextPage;  // empty: any text will do
+  };
+  const Case cases[] = {
+      {"truncated", [](const fs::path& p) { fs::resize_file(p, 0); }, {""}},
+      {"rewritten shorter",
+       [](const fs::path& p) { std::ofstream(p, std::ios::binary | std::ios::trunc) << "new\r\n"; },
+       {"new"}},
+      {"deleted", [](const fs::path& p) { fs::remove(p); }, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig(NumberedLines(30));
+    for (int i = 0; i < 5; ++i) rig.Tick();
+    c.change(rig.path);
+    ExpectKeepsPaging(rig, 100);
+    TickToPageStart(rig);
+    if (c.nextPage.empty())
+      EXPECT_GT(test::CountPixels(rig.scene->framebuffer, rig.panel().DrawArea(), kText), 0);
+    else
+      EXPECT_TRUE(ShowsPage(rig, c.nextPage));
+  }
+}
+
+// The three panels on the scene's own timers.
+struct ScheduledPanel {
+  int timer;
+  int startInterval;
+  int pauseBase;
+  int runInterval;
+  std::string_view heading;
+  Panel& panel;
+  const std::int32_t& started;
+  const std::int16_t& paused;
+};
+
+std::vector<ScheduledPanel> ScheduledPanels(Form1& f) {
+  return {{6, 10, 400, 15, "ASSMEBLY WINDOW", f.picASM, f.state.AsmPanelStarted, f.state.AsmPanelPaused},
+          {11, 50, 500, 25, "C++ WINDOW", f.picC, f.state.CPanelStarted, f.state.CPanelPaused},
+          {12, 100, 1000, 50, "VISUAL BASIC WINDOW", f.picVB, f.state.VbPanelStarted, f.state.VbPanelPaused}};
+}
+
+TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
+  test::TempDir dir;
+  const std::string text = NumberedLines(200);
+  auto scene = MakeScene(dir, std::make_unique<SeededRandom>(7), text, text, text);
+  Form1& f = **scene;
+  auto panels = ScheduledPanels(f);
+
+  // After 100 ms: ten rows on picASM, two on picC, one on picVB, each under
+  // its own heading.
+  f.RunUntil(100);
+  const std::vector<std::string> all = {"line 1", "line 2", "line 3", "line 4", "line 5",
+                                        "line 6", "line 7", "line 8", "line 9", "line 10"};
+  const std::size_t rows[] = {10, 2, 1};
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    const ScheduledPanel& p = panels[i];
+    EXPECT_EQ(p.started, 1);
+    EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading,
+                          std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(rows[i])),
+                          p.panel.OuterRect()));
+  }
+
+  // The times at which each timer's interval changed, with the new value.
+  struct Change {
+    std::int64_t at;
+    int interval;
+  };
+  std::vector<std::vector<Change>> changes(panels.size());
+  std::vector<int> last = {10, 50, 100};
+  for (std::int64_t t = 101; t <= 12000; ++t) {
+    f.RunUntil(t);
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+      const int now = f.timers.Interval(panels[i].timer);
+      if (now != last[i]) changes[i].push_back({t, now});
+      last[i] = now;
+    }
+  }
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    const ScheduledPanel& p = panels[i];
+    SCOPED_TRACE(p.heading);
+    const int k = RowsPerPage(p.panel);
+    ASSERT_GE(changes[i].size(), 4u);
+    // The first page runs at the start interval; the pause begins with its
+    // k-th row and lasts pauseBase to 3 x pauseBase.
+    std::int64_t at = static_cast<std::int64_t>(k) * p.startInterval;
+    for (std::size_t c = 0; c + 1 < changes[i].size(); c += 2) {
+      const Change pause = changes[i][c];
+      const Change run = changes[i][c + 1];
+      EXPECT_EQ(pause.at, at);
+      EXPECT_GE(pause.interval, p.pauseBase);
+      EXPECT_LE(pause.interval, 3 * p.pauseBase);
+      EXPECT_EQ(run.at, pause.at + pause.interval);
+      EXPECT_EQ(run.interval, p.runInterval);
+      at = run.at + static_cast<std::int64_t>(k - 1) * p.runInterval;
+    }
+    EXPECT_EQ(p.paused, changes[i].size() % 2 == 1 ? kTrue : 0);
+  }
+}
+
+TEST(CodePanelSchedule, EmptySourceFileShowsPagesOfEmptyRows) {
+  test::TempDir dir;
+  auto scene = MakeScene(dir, nullptr, NumberedLines(3), NumberedLines(3), "");
+  Form1& f = **scene;
+  int pageStarts = 0;
+  std::int16_t was = 0;
+  for (std::int64_t t = 100; t <= 12000 && pageStarts < 2; t += 50) {
+    f.RunUntil(t);
+    if (was && !f.state.VbPanelPaused) ++pageStarts;
+    was = f.state.VbPanelPaused;
+  }
+  EXPECT_FALSE(f.Ended());
+  EXPECT_EQ(f.state.VbPanelStarted, 1);
+  EXPECT_EQ(pageStarts, 2);
+  EXPECT_TRUE(ShowsPage(scene->framebuffer, f.picVB, "VISUAL BASIC WINDOW", {""}, f.picVB.OuterRect()));
+}
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,80 @@
+// Reading pictures back the way a viewer shows them, and comparing them.
+#pragma once
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/bitmap.h"
+
+namespace coderain::test {
+
+// A GIF as shown: each stored image drawn over the picture so far (the
+// writer never disposes a frame).
+struct ShownGif {
+  int width = 0;
+  int height = 0;
+  std::vector<Bitmap> frames;
+  std::vector<int> delaysCs;
+  std::vector<Rect> rects;
+  bool loops = false;
+};
+
+inline ShownGif ReadGif(const std::string& path) {
+  ShownGif shown;
+  int err = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &err);
+  if (!gif) {
+    ADD_FAILURE() << "cannot open " << path << ": " << GifErrorString(err);
+    return shown;
+  }
+  if (DGifSlurp(gif) != GIF_OK) {
+    ADD_FAILURE() << "cannot decode " << path << ": " << GifErrorString(gif->Error);
+    DGifCloseFile(gif, &err);
+    return shown;
+  }
+  shown.width = gif->SWidth;
+  shown.height = gif->SHeight;
+  Bitmap canvas(gif->SWidth, gif->SHeight);
+  for (int i = 0; i < gif->ImageCount; ++i) {
+    const SavedImage& image = gif->SavedImages[i];
+    for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
+      const ExtensionBlock& b = image.ExtensionBlocks[e];
+      if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+          std::string(reinterpret_cast<const char*>(b.Bytes), 11) == "NETSCAPE2.0")
+        shown.loops = image.ExtensionBlocks[e + 1].Bytes[1] == 0 && image.ExtensionBlocks[e + 1].Bytes[2] == 0;
+    }
+    GraphicsControlBlock gcb{};
+    DGifSavedExtensionToGCB(gif, i, &gcb);
+    EXPECT_EQ(gcb.DisposalMode, DISPOSE_DO_NOT);
+    shown.delaysCs.push_back(gcb.DelayTime);
+    const GifImageDesc& d = image.ImageDesc;
+    const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+    shown.rects.push_back({d.Left, d.Top, d.Width, d.Height});
+    for (int y = 0; y < d.Height; ++y)
+      for (int x = 0; x < d.Width; ++x) {
+        const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+        canvas.SetPixel(d.Left + x, d.Top + y, Rgb(c.Red, c.Green, c.Blue));
+      }
+    shown.frames.push_back(canvas);
+  }
+  DGifCloseFile(gif, &err);
+  return shown;
+}
+
+// Equal sizes and pixels; otherwise the first pixel that differs.
+inline ::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height())
+    return ::testing::AssertionFailure() << "sizes " << a.Width() << "x" << a.Height() << " and " << b.Width() << "x"
+                                         << b.Height();
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y))
+        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << "): " << std::hex
+                                             << a.Pixel(x, y) << " and " << b.Pixel(x, y);
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace coderain::test
