@@ -50,7 +50,7 @@ results="$work/results"
 : >"$results"
 for ((run = 1; run <= runs; run++)); do
   mkfifo "$work/fd$run"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/fd$run" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/fd$run" >/dev/null 2>&1 &
   xvfb_pid=$!
   read -r n <"$work/fd$run"
   export DISPLAY=":$n"
