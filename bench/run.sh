@@ -65,9 +65,8 @@ for ((run = 1; run <= runs; run++)); do
   a1=$(cpu_ticks "$app_pid")
   x1=$(cpu_ticks "$xvfb_pid")
   rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
-  wid=$(xdotool search --name '^Form1$' | head -1)
   key_ns=$(now_ns)
-  xdotool key --window "$wid" q
+  xdotool key q
   while kill -0 "$app_pid" 2>/dev/null && [ -e "/proc/$app_pid/stat" ] &&
     [ "$(awk '{print $3}' "/proc/$app_pid/stat")" != Z ]; do :; done
   gone_ns=$(now_ns)

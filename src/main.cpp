@@ -51,31 +51,47 @@ class SteadyClock {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// A press and a release on the same target make a click.
-struct ClickTracker {
-  bool down = false;
+// What the input handling remembers between events.
+struct InputState {
+  // A press and a release on the same target make a click.
+  bool buttonDown = false;
   const coderain::Panel* target = nullptr;
+  // When the window gains the focus, SDL reports the keys already held
+  // down at that moment as key presses, right after the focus event. They
+  // are not presses made on the display: the Enter that started the program
+  // from a terminal is usually still down when the window appears. They
+  // arrive within a few milliseconds of the focus event; a person cannot
+  // press a key that fast after the window appears.
+  static constexpr Uint32 kHeldKeyWindowMs = 100;
+  bool focused = false;
+  Uint32 focusedAt = 0;
 };
 
-void Handle(const SDL_Event& ev, Form1& form, coderain::SdlDisplay& display, ClickTracker& click) {
+void Handle(const SDL_Event& ev, Form1& form, coderain::SdlDisplay& display, InputState& input) {
   switch (ev.type) {
     case SDL_KEYDOWN:
-      form.OnKeyDown();
+      // A repeat comes only from a key held since before the window had
+      // the focus; a key pressed on the display ends it at once.
+      if (ev.key.repeat == 0 && !(input.focused && ev.key.timestamp - input.focusedAt < InputState::kHeldKeyWindowMs))
+        form.OnKeyDown();
       break;
     case SDL_MOUSEBUTTONDOWN:
-      click.down = true;
-      click.target = form.form.PanelAt({ev.button.x, ev.button.y});
+      input.buttonDown = true;
+      input.target = form.form.PanelAt({ev.button.x, ev.button.y});
       break;
     case SDL_MOUSEBUTTONUP:
-      if (click.down && form.form.PanelAt({ev.button.x, ev.button.y}) == click.target)
+      if (input.buttonDown && form.form.PanelAt({ev.button.x, ev.button.y}) == input.target)
         form.OnClick({ev.button.x, ev.button.y});
-      click.down = false;
+      input.buttonDown = false;
       break;
     case SDL_QUIT:  // also SIGINT and SIGTERM
       form.OnCloseRequest();
       break;
     case SDL_WINDOWEVENT:
-      if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
+      if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        input.focused = true;
+        input.focusedAt = ev.window.timestamp;
+      } else if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
         form.OnCloseRequest();
       } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         std::string error;
@@ -118,13 +134,20 @@ int main(int, char**) {
   coderain::StartupError startupError;
   if (!form.Start(&startupError)) return Fail(startupError.message);
   display.Show();
+  SDL_StopTextInput();
 
-  // Present at most once a display refresh; damage waits for the next slot.
+  // The screen changes only when a frame is presented, at most once a
+  // display refresh. So the loop wakes at frame boundaries and runs every
+  // tick due by then, each in its turn and at its own due time as the scene
+  // sees it: no rhythm changes, and the program wakes once a frame rather
+  // than once a tick. Input wakes it at once.
   const int hz = display.RefreshHz() > 0 ? display.RefreshHz() : 60;
   const std::int64_t frameMs = (1000 + hz - 1) / hz;
+  const auto frameAfter = [frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
+  form.timers.SetLatenessAllowed(frameMs + 1);
   std::int64_t lastPresent = -frameMs;
   const coderain::TimerScheduler::Clock now = [&clock] { return clock.Now(); };
-  ClickTracker click;
+  InputState input;
 #ifdef CODERAIN_STATS
   coderain::RunStats stats;
 #endif
@@ -146,13 +169,13 @@ int main(int, char**) {
       damage.Clear();
       lastPresent = t;
     }
-    std::int64_t wake = form.timers.NextDue();
+    std::int64_t wake = frameAfter(form.timers.NextDue());
     if (!damage.Empty()) wake = std::min(wake, lastPresent + frameMs);
     const std::int64_t wait = std::max<std::int64_t>(0, wake - clock.Now());
     display.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, 1000)));
     SDL_Event ev;
     while (!form.Ended() && SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
-      Handle(ev, form, display, click);
+      Handle(ev, form, display, input);
   }
 #ifdef CODERAIN_STATS
   stats.Print(stderr, form.timers, clock.Now());

@@ -80,7 +80,7 @@ void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
     // made up, and a next tick that would already be past comes one
     // interval from now instead.
     const std::int64_t after = clock ? std::max(clock(), due) : due;
-    if (t.due < after) t.due = after + t.interval;
+    if (t.due + latenessAllowed_ < after) t.due = after + t.interval;
     now_ = after;
     free = after;
   }

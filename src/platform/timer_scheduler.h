@@ -55,6 +55,12 @@ class TimerScheduler {
 
   int Count() const { return static_cast<int>(timers_.size()); }
 
+  // How late a next tick may be and still run in its turn (0 by default).
+  // A front end that runs ticks in batches, once a frame, sets this to the
+  // frame's length, so that a batch runs every tick that fell due in it;
+  // only ticks missed while a handler ran longer than that are dropped.
+  void SetLatenessAllowed(std::int64_t ms) { latenessAllowed_ = ms; }
+
   // What a timer has done so far, for the statistics build.
   struct Stats {
     std::int64_t ticks = 0;
@@ -81,6 +87,7 @@ class TimerScheduler {
   std::vector<Timer> timers_;
   std::int64_t now_ = 0;
   int running_ = 0;
+  std::int64_t latenessAllowed_ = 0;
 };
 
 }  // namespace coderain

@@ -20,6 +20,18 @@ int OnDisplayLost(Display*) {
   std::_Exit(1);
 }
 
+bool HasProperty(Display* d, Window w, const char* name) {
+  Atom atom = XInternAtom(d, name, True);
+  if (atom == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  int rc = XGetWindowProperty(d, w, atom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data);
+  if (data) XFree(data);
+  return rc == Success && type != None;
+}
+
 }  // namespace
 
 SdlDisplay::~SdlDisplay() {
@@ -60,18 +72,25 @@ bool SdlDisplay::Open(std::string* error) {
 }
 
 bool SdlDisplay::CreateWindow(const char* title, std::string* error) {
-  window_ = SDL_CreateWindow(title, 0, 0, screenW_, screenH_,
-                             SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+  window_ = SDL_CreateWindow(title, 0, 0, screenW_, screenH_, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (!window_) {
     *error = SDL_GetError();
     return false;
   }
+  bool windowManager = true;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) {
-    eventFd_ = ConnectionNumber(info.info.x11.display);
+    Display* d = info.info.x11.display;
+    eventFd_ = ConnectionNumber(d);
     XSetIOErrorHandler(OnDisplayLost);
+    // Without a window manager a borderless window at (0, 0) of the
+    // screen's size already covers the screen, and asking for full screen
+    // would only wait for an answer that never comes (100 ms at start-up).
+    windowManager = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True) != None &&
+                    HasProperty(d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK");
   }
+  if (windowManager) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   return WrapSurface(error);
 }
 
