@@ -15,7 +15,8 @@ constexpr std::size_t kBufferBytes = 16 * 1024;
 constexpr int kTabStop = 8;
 
 // The length of the valid UTF-8 sequence at p (2 to 4 bytes) and its
-// character, or 0 when the bytes are not one.
+// character, or 0 when the bytes are not one, or -1 when the `avail` bytes
+// begin one but end before it does.
 int DecodeUtf8(const unsigned char* p, std::size_t avail, char32_t* out) {
   unsigned char b = p[0];
   int len = 0;
@@ -32,8 +33,8 @@ int DecodeUtf8(const unsigned char* p, std::size_t avail, char32_t* out) {
   } else {
     return 0;
   }
-  if (avail < static_cast<std::size_t>(len)) return 0;
   for (int i = 1; i < len; ++i) {
+    if (static_cast<std::size_t>(i) >= avail) return -1;
     if ((p[i] & 0xC0) != 0x80) return 0;
     c = (c << 6) | (p[i] & 0x3F);
   }
@@ -123,14 +124,36 @@ void SourceFile::Rewind() {
   eof_ = false;
 }
 
+bool SourceFile::FillMore() {
+  if (fd_ < 0) return false;
+  std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+  end_ -= begin_;
+  begin_ = 0;
+  if (end_ == buffer_.size()) return false;
+  ssize_t n;
+  do {
+    n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    eof_ = n == 0;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(n);
+  return true;
+}
+
 std::string_view SourceFile::ReadLine() {
   line_.clear();
   std::size_t scanned = 0;
   int column = 0;
+  // Set when the bytes of a character cut by the end of the buffer could
+  // not be completed: they are then taken one by one.
+  bool cutForGood = false;
   while (scanned < kMaxScanBytes && Fill()) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer_.data()) + begin_;
     const std::size_t avail = end_ - begin_;
     const std::size_t budget = std::min(avail, kMaxScanBytes - scanned);
+    bool cut = false;
     std::size_t i = 0;
     while (i < budget) {
       unsigned char b = p[i];
@@ -155,6 +178,11 @@ std::string_view SourceFile::ReadLine() {
           char32_t c = b;
           if (b >= 0x80) {
             int len = DecodeUtf8(p + i, budget - i, &c);
+            if (len < 0 && budget == avail && !cutForGood) {
+              cut = true;
+              break;
+            }
+            cutForGood = false;
             if (len > 0) {
               used = static_cast<std::size_t>(len);
               if (c > 0xFF) c = '?';
@@ -177,6 +205,18 @@ std::string_view SourceFile::ReadLine() {
     }
     begin_ += i;
     scanned += i;
+    // A character cut by the end of what has been read: read the rest of it.
+    if (cut) cutForGood = !FillMore();
+  }
+  // A piece that stops right at its line end takes the line end along: a
+  // line of exactly the scan budget is one line, not a line and an empty one.
+  if (scanned >= kMaxScanBytes && Fill()) {
+    if (buffer_[begin_] == '\n') {
+      ++begin_;
+    } else if (buffer_[begin_] == '\r') {
+      ++begin_;
+      if (Fill() && buffer_[begin_] == '\n') ++begin_;
+    }
   }
   return line_;
 }

@@ -55,6 +55,9 @@ class SourceFile {
   // Makes at least one unread byte available; false at the end (or when a
   // device has nothing ready).
   bool Fill();
+  // Keeps the unread bytes, moved to the front, and reads more after them;
+  // false when nothing more came.
+  bool FillMore();
 
   int fd_ = -1;
   std::string path_;

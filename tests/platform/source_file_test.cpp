@@ -73,6 +73,36 @@ TEST(SourceFile, LongLinesAreCutAndReadInBoundedPieces) {
   EXPECT_EQ(pieces, 4);
 }
 
+TEST(SourceFile, LineOfExactlyTheScanBudgetIsOneLine) {
+  test::TempDir dir;
+  SourceFile f;
+  std::string error;
+  const std::string exact(SourceFile::kMaxScanBytes, 'x');
+  ASSERT_TRUE(f.Open(dir.Write("s.txt", exact + "\r\n" + exact + exact + "\nnext\r").string(), &error));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'x'));
+  // Two budgets' worth: two pieces, and no empty line after either line.
+  EXPECT_EQ(f.ReadLine().size(), SourceFile::kMaxLineChars);
+  EXPECT_EQ(f.ReadLine().size(), SourceFile::kMaxLineChars);
+  EXPECT_EQ(f.ReadLine(), "next");
+  EXPECT_TRUE(f.AtEnd());
+}
+
+TEST(SourceFile, CharacterCutByTheEndOfAReadIsDecodedWhole) {
+  test::TempDir dir;
+  // The file is read 16 KiB at a time; each case puts the start of a
+  // character of four bytes 1, 2 or 3 bytes before the end of the first
+  // read, and one of two bytes after it.
+  for (std::size_t cut = 1; cut <= 3; ++cut) {
+    const std::string before = std::string(16 * 1024 - cut - 1, 'a') + "\n";
+    SourceFile f;
+    std::string error;
+    ASSERT_TRUE(f.Open(dir.Write("u.txt", before + "\xF0\x9F\x98\x80\xC3\xA9z\r\n").string(), &error));
+    EXPECT_EQ(f.ReadLine().size(), SourceFile::kMaxLineChars);
+    EXPECT_EQ(f.ReadLine(), "?\xE9z") << "cut " << cut;
+    EXPECT_TRUE(f.AtEnd());
+  }
+}
+
 TEST(SourceFile, RefusesDirectoriesAndMissingFilesWithAReason) {
   test::TempDir dir;
   SourceFile f;

@@ -1,0 +1,103 @@
+// Minutes of the whole scene, tick by tick, with its rules checked after
+// every tick. bench/soak.sh runs the same checks for a day.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "soak/scene_invariants.h"
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+struct Visited {
+  int gameOvers = 0;
+  int asmPauses = 0, cPauses = 0, vbPauses = 0;
+  int messageCycles = 0;
+};
+
+// Runs `scene` to `endMs`, checking after each due time; returns what the
+// run went through, or stops at the first broken rule.
+Visited RunChecked(test::Scene& scene, std::int64_t endMs) {
+  Form1& f = *scene;
+  Visited v;
+  SceneState last = f.state;
+  for (std::int64_t t = f.timers.NextDue(); t <= endMs; t = f.timers.NextDue()) {
+    f.RunUntil(t);
+    const std::string broken = test::SceneInvariantBroken(f);
+    if (!broken.empty()) {
+      ADD_FAILURE() << "at " << t << " ms: " << broken;
+      break;
+    }
+    const SceneState& s = f.state;
+    v.gameOvers += s.GameOver == -1 && last.GameOver != -1;
+    v.asmPauses += s.AsmPanelPaused && !last.AsmPanelPaused;
+    v.cPauses += s.CPanelPaused && !last.CPanelPaused;
+    v.vbPauses += s.VbPanelPaused && !last.VbPanelPaused;
+    v.messageCycles += s.MessagePos == 0 && last.MessagePos != 0;
+    last = s;
+  }
+  return v;
+}
+
+TEST(SoakTest, RulesHoldAfterEveryTickForFiveMinutesAt1080p) {
+  test::Scene scene(1920, 1080, std::make_unique<SeededRandom>(7));
+  ASSERT_TRUE(scene.started) << scene.error.message;
+  const Visited v = RunChecked(scene, 5 * 60'000);
+  // The run went through every state the rules speak of, more than once.
+  EXPECT_GE(v.gameOvers, 2);
+  EXPECT_GE(v.asmPauses, 2);
+  EXPECT_GE(v.cPauses, 2);
+  EXPECT_GE(v.vbPauses, 2);
+  // A message cycle is 428 ticks of 40 ms.
+  EXPECT_EQ(v.messageCycles, 5 * 60'000 / (428 * 40));
+  EXPECT_EQ(scene->timers.TicksRun(1), 5 * 60'000 / 10);
+  // The damage waiting for a present stays bounded without one.
+  EXPECT_LE(scene->form.Damage().Rects().size(), static_cast<std::size_t>(DamageList::kMaxRects));
+}
+
+TEST(SoakTest, RulesHoldOnSmallAndNarrowScreens) {
+  // picGame fractional (1024 x 768), the message panel cut off (800 x 600)
+  // and the two panel columns overlapping (400 x 300).
+  for (auto [w, h] : {std::pair{1024, 768}, std::pair{800, 600}, std::pair{400, 300}}) {
+    SCOPED_TRACE(testing::Message() << w << " x " << h);
+    test::Scene scene(w, h, std::make_unique<SeededRandom>(11));
+    ASSERT_TRUE(scene.started) << scene.error.message;
+    RunChecked(scene, 60'000);
+  }
+}
+
+// The checks themselves: each rule, broken by hand, is reported.
+TEST(SoakTest, BrokenRulesAreReported) {
+  test::Scene scene(1920, 1080);
+  ASSERT_TRUE(scene.started);
+  Form1& f = *scene;
+  f.RunUntil(10'000);
+  ASSERT_EQ(test::SceneInvariantBroken(f), "");
+  auto brokenBy = [&](auto change) {
+    const SceneState saved = f.state;
+    change(f.state);
+    const std::string why = test::SceneInvariantBroken(f);
+    f.state = saved;
+    return why;
+  };
+  EXPECT_NE(brokenBy([](SceneState& s) { s.Streams[3].X += 1; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.Streams[5].Y += 9; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.WatchPhase = 0; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.BlockGrid[12][23] = {kTrue, 1}; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.BlockGrid[4][24] = {kTrue, 1}; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.BlockGrid[2][10] = {kTrue, 1}; }), "");  // floating
+  EXPECT_NE(brokenBy([](SceneState& s) {
+              s.BlockGrid[1][23] = {kTrue, 2};
+              s.BlockGrid[1][22] = {kTrue, 2};
+            }),
+            "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.MessagePos = 344 + 200; }), "");
+  EXPECT_NE(brokenBy([](SceneState& s) { s.AsmPanelPaused = s.AsmPanelPaused ? kFalse : kTrue; }), "");
+  f.timers.SetInterval(15, 41);
+  EXPECT_NE(test::SceneInvariantBroken(f), "");
+}
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,41 @@
+// The renderer's command line: what it asks for and how it is read.
+//
+//   coderain-render [--size WxH] [--seed N] [--data DIR] [--font FILE]
+//                   (--at MS[,MS...] | --gif FROM:TO:STEP) --out PATH
+//                   [--dump-state]
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace coderain {
+
+inline constexpr const char* kRenderProgram = "coderain-render";
+
+// Limits that keep a mistyped option from asking for gigabytes or days.
+inline constexpr int kMaxSide = 8192;
+inline constexpr std::int64_t kMaxTimeMs = 1'000'000'000;  // about 11.5 days of scene time
+inline constexpr std::int64_t kMaxGifFrames = 10'000;
+
+struct RenderOptions {
+  int width = 1920;
+  int height = 1080;
+  std::uint64_t seed = 1;
+  std::string dataDir;
+  std::string fontFile;
+  std::vector<std::int64_t> times;  // ascending, no repeats
+  bool gif = false;
+  std::int64_t gifFrom = 0, gifTo = 0, gifStep = 0;
+  std::string out;
+  bool dumpState = false;
+};
+
+// Parses the command line (argv[0] is the program) into *o. Returns -1 when
+// the render should go on, or the exit status: 0 after printing the help to
+// `out`, 2 after printing what is wrong and the usage to `err`. It reads
+// nothing but its arguments and touches no file.
+int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std::ostream& out, std::ostream& err);
+
+}  // namespace coderain
