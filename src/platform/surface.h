@@ -159,8 +159,6 @@ class Window : public Surface {
   int Pieces(Rect r, int z, Rect* out, int capacity) const;
   // Whether any visible panel above z overlaps r.
   bool Covered(Rect r, int z) const;
-  template <typename Fn>
-  void ForEachCoveredPiece(Rect r, int z, Fn& fn) const;
 
   friend class Panel;
 
@@ -183,11 +181,6 @@ void Window::ForEachPiece(const Surface& s, Rect r, Fn&& fn) const {
     fn(r);
     return;
   }
-  ForEachCoveredPiece(r, z, fn);
-}
-
-template <typename Fn>
-[[gnu::noinline]] void Window::ForEachCoveredPiece(Rect r, int z, Fn& fn) const {
   Rect pieces[kMaxPieces];
   int n = Pieces(r, z, pieces, kMaxPieces);
   for (int i = 0; i < n; ++i) fn(pieces[i]);

@@ -87,8 +87,7 @@ bool SdlDisplay::CreateWindow(const char* title, std::string* error) {
     // Without a window manager a borderless window at (0, 0) of the
     // screen's size already covers the screen, and asking for full screen
     // would only wait for an answer that never comes (100 ms at start-up).
-    windowManager = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True) != None &&
-                    HasProperty(d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK");
+    windowManager = HasProperty(d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK");
   }
   if (windowManager) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   return WrapSurface(error);
