@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils
