@@ -2,16 +2,19 @@
 //
 // Sets up the display, the fonts and the scene, then runs the scene's timers
 // on the steady clock until a key press, a click or a close request ends it.
-// The command line changes nothing.
+// With no options it is the full-screen display; the options are those of
+// screen-saver daemons (app/program_options.h).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/program_options.h"
 #include "app/stage.h"
 #include "platform/font.h"
 #include "platform/front_end.h"
@@ -48,12 +51,12 @@ class SteadyClock {
 
 // X11 where there is an X server (directly or through a Wayland
 // compositor's X server: both are exact and cheap), else SDL's Wayland.
-std::unique_ptr<FrontEnd> OpenFrontEnd(const char* title) {
+std::unique_ptr<FrontEnd> OpenFrontEnd(const coderain::ProgramOptions& options, const char* title) {
   std::string error;
-  const char* display = std::getenv("DISPLAY");
+  const char* display = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   if ((display && *display) || !(wayland && *wayland)) {
-    std::unique_ptr<coderain::X11FrontEnd> x = coderain::X11FrontEnd::Open(nullptr, &error);
+    std::unique_ptr<coderain::X11FrontEnd> x = coderain::X11FrontEnd::Open(display, &error);
     if (x) {
       std::string windowError;
       if (!x->CreateWindow(title, &windowError)) Fail("cannot create the window: " + windowError);
@@ -69,14 +72,17 @@ std::unique_ptr<FrontEnd> OpenFrontEnd(const char* title) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   // Before any library can open a file into a closed standard descriptor.
   coderain::KeepStandardDescriptorsOpen();
+  coderain::ProgramOptions options;
+  if (const int status = coderain::ParseProgramOptions(argc, argv, &options, std::cout, std::cerr); status >= 0)
+    return status;
   SteadyClock clock;
   coderain::CloseSignals signals;
   if (!signals.Install()) Fail("cannot set up the close signals");
 
-  std::unique_ptr<FrontEnd> frontEnd = OpenFrontEnd("Form1");
+  std::unique_ptr<FrontEnd> frontEnd = OpenFrontEnd(options, "Form1");
   std::string error;
   coderain::FontFiles fonts;
   if (!coderain::FindSceneFonts(&fonts, &error)) Fail(error);

@@ -182,7 +182,11 @@ X11FrontEnd::~X11FrontEnd() {
 
 std::unique_ptr<X11FrontEnd> X11FrontEnd::Open(const char* displayName, std::string* error) {
   const char* shown = displayName ? displayName : std::getenv("DISPLAY");
-  const std::string name = shown && *shown ? shown : "(DISPLAY not set)";
+  if (!shown || !*shown) {
+    *error = "DISPLAY is not set";
+    return nullptr;
+  }
+  const std::string name = shown;
   std::string reason;
   if (!UsableAuthority(&reason)) {
     *error = name + ": " + reason;
@@ -283,8 +287,9 @@ bool X11FrontEnd::CreateWindow(const char* title, std::string* error) {
   a.border_pixel = 0;
   a.event_mask =
       KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | ExposureMask | StructureNotifyMask;
-  ::Window w = XCreateWindow(dpy_, root_, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0,
-                           CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
+  ::Window w =
+      XCreateWindow(dpy_, root_, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
   scene_.window = w;
   scene_.visual = DefaultVisual(dpy_, screen_);
   scene_.depth = DefaultDepth(dpy_, screen_);
@@ -319,6 +324,8 @@ bool X11FrontEnd::CreateWindow(const char* title, std::string* error) {
   return SizeImage(scene_, b.w, b.h, error);
 }
 
+Scaling X11FrontEnd::ChooseScaling(const Output&, int, int) const { return {}; }
+
 int X11FrontEnd::SceneWidth() const { return scene_.width / scene_.scaling.up * scene_.scaling.down; }
 int X11FrontEnd::SceneHeight() const { return scene_.height / scene_.scaling.up * scene_.scaling.down; }
 
@@ -347,6 +354,7 @@ bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* err
   FreeImage(out);
   out.width = width;
   out.height = height;
+  out.scaling = ChooseScaling(out, width, height);
   if (width <= 0 || height <= 0) return true;
   const auto w = static_cast<unsigned>(width), h = static_cast<unsigned>(height);
   if (hasShm_) {

@@ -69,6 +69,8 @@ class X11FrontEnd : public FrontEnd {
   std::vector<Monitor> Monitors() const;
   Rect PrimaryBounds() const;
   bool WindowManagerRunning() const;
+  // How the scene's frame maps onto an output of width x height pixels.
+  Scaling ChooseScaling(const Output& out, int width, int height) const;
   // (Re)creates the output's image at width x height. Returns false and
   // sets *error when the window's visual cannot be shown.
   bool SizeImage(Output& out, int width, int height, std::string* error);
