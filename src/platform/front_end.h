@@ -29,6 +29,8 @@ struct FrontEndEvent {
 
   Kind kind;
   int key = 0;
+  // Outside the scene (a monitor the scene is not on, the columns past a
+  // scaled scene) is bare screen.
   Point at{};
   int width = 0;
   int height = 0;

@@ -52,6 +52,22 @@ TEST(Stage, InputReachesTheFormThroughTheRules) {
   EXPECT_TRUE(stage.Ended());
 }
 
+TEST(Stage, AClickOutsideTheSceneIsOnTheBareScreen) {
+  // Other monitors and the columns past a scaled scene are bare screen.
+  for (const Point p : {Point{-1, -1}, Point{1024, 10}, Point{10, 768}}) {
+    SeededRandom random(1);
+    Stage stage(test::PinnedFontFiles(), &random, CODERAIN_TEST_DATA);
+    std::string error;
+    ASSERT_TRUE(stage.Start(1024, 768, 0, &error)) << error;
+    stage.ButtonDown({50, 250});  // picC, where a click does nothing
+    stage.ButtonUp(p);
+    EXPECT_FALSE(stage.Ended());
+    stage.ButtonDown(p);
+    stage.ButtonUp(p);
+    EXPECT_TRUE(stage.Ended()) << p.x << "," << p.y;
+  }
+}
+
 TEST(Stage, AFailedStartSaysWhyAndEndsTheScene) {
   SeededRandom random(1);
   test::TempDir empty;

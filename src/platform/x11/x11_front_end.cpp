@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/display_scale.h"
+
 namespace coderain {
 
 namespace {
@@ -169,6 +171,9 @@ Display* OpenQuietly(const char* name, std::string* said) {
 
 Atom Intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
 
+// What every window of ours hears: keys, buttons, and its own changes.
+constexpr long kInputEvents = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+
 bool IsWheel(unsigned button) { return button >= 4 && button <= 7; }
 
 }  // namespace
@@ -233,6 +238,8 @@ bool X11FrontEnd::Init(std::string* error) {
   wmProtocols_ = Intern(dpy_, "WM_PROTOCOLS");
   wmDeleteWindow_ = Intern(dpy_, "WM_DELETE_WINDOW");
   windowManager_ = WindowManagerRunning();
+  // Desktops write their scale here; what xrdb merged is read at connection.
+  if (const char* resources = XResourceManagerString(dpy_)) dpi_ = ResourceDpi(resources);
   (void)error;
   return true;
 }
@@ -282,19 +289,24 @@ bool X11FrontEnd::WindowManagerRunning() const {
 
 bool X11FrontEnd::CreateWindow(const char* title, std::string* error) {
   const Rect b = PrimaryBounds();
-  XSetWindowAttributes a{};
-  a.background_pixel = BlackPixel(dpy_, screen_);
-  a.border_pixel = 0;
-  a.event_mask =
-      KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | ExposureMask | StructureNotifyMask;
-  ::Window w =
-      XCreateWindow(dpy_, root_, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
-                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
+  ::Window w = OpenWindow(b, title, kInputEvents | ExposureMask);
   scene_.window = w;
   scene_.visual = DefaultVisual(dpy_, screen_);
   scene_.depth = DefaultDepth(dpy_, screen_);
   Watch(w);
+  scene_.gc = XCreateGC(dpy_, w, 0, nullptr);
+  CoverOtherMonitors();
+  return SizeImage(scene_, b.w, b.h, error);
+}
 
+::Window X11FrontEnd::OpenWindow(Rect b, const char* title, long eventMask) {
+  XSetWindowAttributes a{};
+  a.background_pixel = BlackPixel(dpy_, screen_);
+  a.border_pixel = 0;
+  a.event_mask = eventMask;
+  ::Window w =
+      XCreateWindow(dpy_, root_, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
   XStoreName(dpy_, w, title);
   XChangeProperty(dpy_, w, Intern(dpy_, "_NET_WM_NAME"), Intern(dpy_, "UTF8_STRING"), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
@@ -314,22 +326,49 @@ bool X11FrontEnd::CreateWindow(const char* title, std::string* error) {
   const Atom motif = Intern(dpy_, "_MOTIF_WM_HINTS");
   XChangeProperty(dpy_, w, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(noDecorations), 5);
   // Under a window manager the window asks to be full screen from the
-  // moment it is mapped. Without one it already covers the monitor.
+  // moment it is mapped, on the monitor it stands on. Without one it
+  // already covers the monitor.
   if (windowManager_) {
     const Atom fullscreen = Intern(dpy_, "_NET_WM_STATE_FULLSCREEN");
     XChangeProperty(dpy_, w, Intern(dpy_, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&fullscreen), 1);
   }
-  scene_.gc = XCreateGC(dpy_, w, 0, nullptr);
-  return SizeImage(scene_, b.w, b.h, error);
+  return w;
 }
 
-Scaling X11FrontEnd::ChooseScaling(const Output&, int, int) const { return {}; }
+void X11FrontEnd::CoverOtherMonitors() {
+  const std::vector<Monitor> monitors = Monitors();
+  std::vector<Rect> others;
+  // A monitor that mirrors the primary shows the scene already.
+  for (const Monitor& m : monitors)
+    if (m.bounds != monitors.front().bounds) others.push_back(m.bounds);
+  if (others == covered_ && others.size() == covers_.size()) return;
+  // The new windows go up before the old ones go, so that no monitor shows
+  // the desktop in between. The server paints them black itself, on every
+  // exposure: no image is needed.
+  std::vector<::Window> old = std::move(covers_);
+  covers_.clear();
+  for (const Rect& b : others) {
+    covers_.push_back(OpenWindow(b, "coderain", kInputEvents));
+    if (shown_) XMapWindow(dpy_, covers_.back());
+  }
+  // Where monitors overlap, the scene stays on top.
+  if (shown_ && !covers_.empty()) XRaiseWindow(dpy_, scene_.window);
+  for (::Window w : old) XDestroyWindow(dpy_, w);
+  covered_ = std::move(others);
+}
+
+Scaling X11FrontEnd::ChooseScaling(const Output&, int width, int height) const {
+  // Our own window: dense screens show the scene in blocks of s x s pixels.
+  return {DisplayScale(width, height, dpi_, requestedScale_), 1};
+}
 
 int X11FrontEnd::SceneWidth() const { return scene_.width / scene_.scaling.up * scene_.scaling.down; }
 int X11FrontEnd::SceneHeight() const { return scene_.height / scene_.scaling.up * scene_.scaling.down; }
 
 void X11FrontEnd::Show() {
+  shown_ = true;
+  for (::Window w : covers_) XMapRaised(dpy_, w);
   XMapRaised(dpy_, scene_.window);
   XFlush(dpy_);
 }
@@ -514,7 +553,8 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
       // The wheel turns; it does not click.
       if (IsWheel(ev.xbutton.button)) break;
       FrontEndEvent e{ev.type == ButtonPress ? Kind::ButtonDown : Kind::ButtonUp};
-      e.at = at(ev.xbutton.x, ev.xbutton.y);
+      // A monitor without the scene is bare screen: a point outside it.
+      e.at = ev.xbutton.window == scene_.window ? at(ev.xbutton.x, ev.xbutton.y) : Point{-1, -1};
       push(e);
       break;
     }
@@ -523,7 +563,15 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
         push({Kind::CloseRequested});
       break;
     case DestroyNotify:
-      if (ev.xdestroywindow.window == scene_.window) push({Kind::WindowGone});
+      if (ev.xdestroywindow.window == scene_.window) {
+        push({Kind::WindowGone});
+      } else if (const auto gone = std::find(covers_.begin(), covers_.end(), ev.xdestroywindow.window);
+                 gone != covers_.end()) {
+        // Another program destroyed a black window: its monitor is covered
+        // again.
+        covers_.erase(gone);
+        CoverOtherMonitors();
+      }
       break;
     case MappingNotify:
       XRefreshKeyboardMapping(const_cast<XMappingEvent*>(&ev.xmapping));
@@ -533,12 +581,12 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
         pendingPuts_ = 0;
       } else if (ev.type == randrEvent_) {
         XRRUpdateConfiguration(const_cast<XEvent*>(&ev));
-        // Without a window manager the window follows the primary monitor
-        // itself; with one, the window manager moves it.
-        if (!windowManager_) {
-          const Rect b = PrimaryBounds();
-          XMoveResizeWindow(dpy_, scene_.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
-        }
+        // The window follows the primary monitor: by itself without a
+        // window manager, and on request with one, which keeps a full
+        // screen window on whichever monitor it overlapped most.
+        const Rect b = PrimaryBounds();
+        XMoveResizeWindow(dpy_, scene_.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
+        CoverOtherMonitors();
       }
       break;
   }

@@ -1,9 +1,10 @@
 // The program's front end on an X server, through Xlib.
 //
 // One connection. The scene is shown in a window of our own over the
-// primary monitor, presented from a shared-memory image (a plain image
-// where the server cannot share memory) in whatever true-colour layout the
-// window's visual has. Presents do not wait on the server: a present is
+// primary monitor, scaled up by a whole number on dense screens, presented
+// from a shared-memory image (a plain image where the server cannot share
+// memory) in whatever true-colour layout the window's visual has. Every
+// other monitor is covered by a black window of ours. Presents do not wait on the server: a present is
 // sent only once the server has taken the last one, so a server that stops
 // answering never blocks the loop.
 #pragma once
@@ -34,10 +35,15 @@ class X11FrontEnd : public FrontEnd {
   // *error, one line naming the display and the reason, on failure.
   static std::unique_ptr<X11FrontEnd> Open(const char* displayName, std::string* error);
 
+  // The scale the command line asks for (1 to 8), or 0 to take it from the
+  // monitor's size and the desktop's density. Before CreateWindow.
+  void RequestScale(int scale) { requestedScale_ = scale; }
+
   // Creates the scene's window, titled `title` and not yet shown, over the
-  // primary monitor: full screen under a window manager, a borderless
-  // window of the monitor's size at its place without one. Returns false
-  // and sets *error on failure.
+  // primary monitor, and a black window over every other monitor: full
+  // screen under a window manager, borderless windows of the monitors'
+  // sizes at their places without one. Returns false and sets *error on
+  // failure.
   bool CreateWindow(const char* title, std::string* error);
 
   int SceneWidth() const override;
@@ -69,6 +75,12 @@ class X11FrontEnd : public FrontEnd {
   std::vector<Monitor> Monitors() const;
   Rect PrimaryBounds() const;
   bool WindowManagerRunning() const;
+  // A borderless window of ours at `bounds`, asking to be full screen under
+  // a window manager, not yet shown.
+  ::Window OpenWindow(Rect bounds, const char* title, long eventMask);
+  // Covers every monitor but the primary with a black window, as the
+  // monitors stand now; windows over monitors that went away go.
+  void CoverOtherMonitors();
   // How the scene's frame maps onto an output of width x height pixels.
   Scaling ChooseScaling(const Output& out, int width, int height) const;
   // (Re)creates the output's image at width x height. Returns false and
@@ -91,6 +103,12 @@ class X11FrontEnd : public FrontEnd {
   bool appeared_ = false;
   int pendingPuts_ = 0;  // presents sent that the server has not yet taken
   Output scene_;
+  int requestedScale_ = 0;
+  double dpi_ = 0;  // the desktop's density (Xft.dpi), 0 when not set
+  bool shown_ = false;
+  // The black windows over the other monitors, and the monitors they cover.
+  std::vector<::Window> covers_;
+  std::vector<Rect> covered_;
   Atom wmProtocols_ = None;
   Atom wmDeleteWindow_ = None;
 };
