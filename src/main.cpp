@@ -55,17 +55,22 @@ std::unique_ptr<FrontEnd> OpenFrontEnd(const coderain::ProgramOptions& options, 
   std::string error;
   const char* display = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((display && *display) || !(wayland && *wayland)) {
+  if (display && *display) {
     std::unique_ptr<coderain::X11FrontEnd> x = coderain::X11FrontEnd::Open(display, &error);
     if (x) {
+      x->RequestScale(options.scale);
       std::string windowError;
       if (!x->CreateWindow(title, &windowError)) Fail("cannot create the window: " + windowError);
       return x;
     }
     if (!(wayland && *wayland)) Fail("cannot open the display: " + error);
   }
+  // Without DISPLAY, a Wayland compositor at its usual place is as good.
   std::unique_ptr<coderain::SdlFrontEnd> s = coderain::SdlFrontEnd::Open("wayland", &error);
+  if (!s && !(display && *display) && !(wayland && *wayland))
+    Fail("cannot open the display: DISPLAY is not set, and no Wayland compositor answers (" + error + ")");
   if (!s) Fail("cannot open the display: " + error);
+  s->RequestScale(options.scale);
   if (!s->CreateWindow(title, &error)) Fail("cannot create the window: " + error);
   return s;
 }
