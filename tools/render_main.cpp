@@ -1,23 +1,27 @@
 // coderain-render: runs the scene headless on a virtual clock and writes
-// the framebuffer at given times as PNG files, or a span of it as an
-// animated GIF.
+// the screen at given times as PNG files, or a span of it as an animated
+// GIF: the picture the program shows on a screen of --size, the scene at
+// that size divided by the scale and scaled up by it.
 //
-//   coderain-render [--size WxH] [--seed N] [--data DIR] [--font FILE]
-//                   (--at MS[,MS...] | --gif FROM:TO:STEP) --out PATH
-//                   [--dump-state]
+//   coderain-render [--size WxH] [--scale N] [--seed N] [--data DIR]
+//                   [--font FILE] (--at MS[,MS...] | --gif FROM:TO:STEP)
+//                   --out PATH [--dump-state]
 //
 // Exit status: 0 when every file is written, 1 when the scene cannot start
 // or a file cannot be written, 2 for bad options.
+#include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
+#include "app/display_scale.h"
 #include "app/form1.h"
 #include "image_files.h"
 #include "platform/bitmap.h"
 #include "platform/font.h"
+#include "platform/frame_copy.h"
 #include "platform/random_source.h"
 #include "render_options.h"
 #include "state_json.h"
@@ -80,17 +84,32 @@ int Render(const RenderOptions& o) {
     dataDir = *dir;
   }
 
-  Bitmap framebuffer(o.width, o.height);
+  // No desktop density here: the scale is the one for the size alone.
+  const int s = DisplayScale(o.width, o.height, 0, o.scale);
+  Bitmap framebuffer(o.width / s, o.height / s);
   SeededRandom random(o.seed);
   Form1 form(&framebuffer, std::move(fonts), &random, dataDir, 0);
   StartupError startup;
   if (!form.Start(&startup)) return Failure(startup.message);
+  // The screen as the program fills it; the columns and rows past the
+  // scaled scene stay black.
+  Bitmap screen = s > 1 ? Bitmap(o.width, o.height) : Bitmap();
+  PixelLayout native;
+  native.bigEndian = std::endian::native == std::endian::big;
+  const FrameCopier copier(native);
+  const auto shown = [&]() -> const Bitmap& {
+    if (s == 1) return framebuffer;
+    const ImageView view{reinterpret_cast<std::uint8_t*>(screen.Row(0)), screen.Width(), screen.Height(),
+                         screen.Pitch() * 4};
+    copier.Copy(framebuffer, framebuffer.Bounds(), {s, 1}, view);
+    return screen;
+  };
 
   if (!o.gif) {
     for (std::int64_t t : o.times) {
       form.RunUntil(t);
       const std::string path = OutputPath(o.out, t);
-      if (!WritePng(path, framebuffer, &error)) return Failure(error);
+      if (!WritePng(path, shown(), &error)) return Failure(error);
       if (o.dumpState && !WriteSceneJson(JsonPathFor(path), form, &error)) return Failure(error);
     }
     return 0;
@@ -101,7 +120,7 @@ int Render(const RenderOptions& o) {
   std::int64_t frame = 0;
   for (std::int64_t t = o.gifFrom; t <= o.gifTo; t += o.gifStep, ++frame) {
     form.RunUntil(t);
-    if (!gif.AddFrame(framebuffer, FrameDelayCs(frame, o.gifStep), &error)) return Failure(error);
+    if (!gif.AddFrame(shown(), FrameDelayCs(frame, o.gifStep), &error)) return Failure(error);
   }
   if (!gif.Close(&error)) return Failure(error);
   // The state of the last frame.

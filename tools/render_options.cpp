@@ -10,7 +10,7 @@ namespace coderain {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: coderain-render [--size WxH] [--seed N] [--data DIR] [--font FILE] "
+    "usage: coderain-render [--size WxH] [--scale N] [--seed N] [--data DIR] [--font FILE] "
     "(--at MS[,MS...] | --gif FROM:TO:STEP) --out PATH [--dump-state]";
 
 int UsageError(std::ostream& err, const std::string& what) {
@@ -48,8 +48,12 @@ std::vector<std::string_view> Split(std::string_view s, char sep) {
 
 int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std::ostream& out, std::ostream& err) {
   CLI::App app{"Runs the coderain scene on a virtual clock and writes its frames to picture files.", kRenderProgram};
-  std::string size, seed, at, gif;
+  std::string size, scale, seed, at, gif;
   app.add_option("--size", size, "screen size in pixels, WxH (default 1920x1080)")->type_name("WxH");
+  app.add_option("--scale", scale,
+                 "show every scene pixel as N x N, 1 to " + std::to_string(kMaxRenderScale) +
+                     " (default: as the program would on a screen of that size)")
+      ->type_name("N");
   app.add_option("--seed", seed, "seed of the random source (default 1)")->type_name("N");
   app.add_option("--data", o->dataDir, "directory of the three source files (default: the renderer's own)")
       ->type_name("DIR");
@@ -76,6 +80,10 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std:
 
   if (!size.empty() && !ParseSize(size, &o->width, &o->height))
     return UsageError(err, "--size must be WxH, each 1 to " + std::to_string(kMaxSide) + ": " + size);
+  if (!scale.empty() && (!ParseNumber(std::string_view(scale), &o->scale) || o->scale < 1 ||
+                         o->scale > kMaxRenderScale || o->width / o->scale < 1 || o->height / o->scale < 1))
+    return UsageError(err, "--scale must be 1 to " + std::to_string(kMaxRenderScale) +
+                               " and leave a scene of at least one pixel: " + scale);
   if (!seed.empty() && !ParseNumber(std::string_view(seed), &o->seed))
     return UsageError(err, "--seed must be a whole number from 0 to 2^64 - 1: " + seed);
   if (o->out.empty()) return UsageError(err, "--out must name a file");

@@ -1,8 +1,8 @@
 // The renderer's command line: what it asks for and how it is read.
 //
-//   coderain-render [--size WxH] [--seed N] [--data DIR] [--font FILE]
-//                   (--at MS[,MS...] | --gif FROM:TO:STEP) --out PATH
-//                   [--dump-state]
+//   coderain-render [--size WxH] [--scale N] [--seed N] [--data DIR]
+//                   [--font FILE] (--at MS[,MS...] | --gif FROM:TO:STEP)
+//                   --out PATH [--dump-state]
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,14 @@ inline constexpr const char* kRenderProgram = "coderain-render";
 inline constexpr int kMaxSide = 8192;
 inline constexpr std::int64_t kMaxTimeMs = 1'000'000'000;  // about 11.5 days of scene time
 inline constexpr std::int64_t kMaxGifFrames = 10'000;
+inline constexpr int kMaxRenderScale = 8;
 
 struct RenderOptions {
+  // The screen's size; the scene runs at floor(width / s) x floor(height /
+  // s) and is shown scaled up by s.
   int width = 1920;
   int height = 1080;
+  int scale = 0;  // 1 to kMaxRenderScale; 0: as the program takes it for the size
   std::uint64_t seed = 1;
   std::string dataDir;
   std::string fontFile;

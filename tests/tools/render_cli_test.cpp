@@ -89,6 +89,10 @@ TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
       {"--gif", "0:10:0", "--out", out},
       {"--gif", "0:10", "--out", out},
       {"--gif", "0:100000:1", "--out", out},
+      {"--scale", "0", "--at", "10", "--out", out},
+      {"--scale", "9", "--at", "10", "--out", out},
+      {"--scale", "x", "--at", "10", "--out", out},
+      {"--size", "7x48", "--scale", "8", "--at", "10", "--out", out},
   };
   for (const auto& args : cases) {
     std::string shown;
@@ -149,6 +153,29 @@ TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
         nlohmann::ordered_json::parse(ReadText(dir.Path() / ("f" + std::to_string(t) + ".json")));
     EXPECT_EQ(state, SceneJson(*scene.form));
   }
+}
+
+TEST(RenderCliTest, AScaledPictureIsTheSmallerSceneInBlocks) {
+  test::TempDir dir;
+  const std::string out = (dir.Path() / "f.png").string();
+  // 401 x 301 at scale 2: a scene of 200 x 150, a column and a row left over.
+  const Result r = RunRender(dir, {"--size", "401x301", "--scale", "2", "--seed", "3", "--data", CODERAIN_TEST_DATA,
+                                   "--font", RegularFont(), "--at", "1500", "--out", out});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Bitmap picture;
+  std::string error;
+  ASSERT_TRUE(ReadPng(out, &picture, &error)) << error;
+  ASSERT_EQ(picture.Width(), 401);
+  ASSERT_EQ(picture.Height(), 301);
+  RegularFontScene scene(200, 150, 3);
+  scene.form->RunUntil(1500);
+  int wrong = 0;
+  for (int y = 0; y < 301; ++y)
+    for (int x = 0; x < 401; ++x) {
+      const Color want = x < 400 && y < 300 ? scene.framebuffer.Pixel(x / 2, y / 2) : kBlack;
+      if (picture.Pixel(x, y) != want && wrong++ == 0) ADD_FAILURE() << "first difference at " << x << "," << y;
+    }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(RenderCliTest, GifSpanEndsOnTheSceneAtItsLastTime) {
