@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  libsdl2-dev libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libwayland-dev libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils
+  x11-apps x11-xserver-utils netpbm openbox xserver-xorg-core xserver-xorg-video-dummy sway grim jq
 )
 
 missing=()

@@ -37,9 +37,10 @@ stage_program() {
   cp "$DATA_DIR"/code*.txt "$dir/"
 }
 
-# Starts a staged program; its stderr goes to $WORK/stderr.
+# Starts a staged program (with any arguments, or through env); its stderr
+# goes to $WORK/stderr.
 start_app() {
-  "$1" 2>"$WORK/stderr" &
+  "$@" 2>"$WORK/stderr" &
   APP_PID=$!
 }
 

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Every monitor is covered: the scene on the primary monitor at its own
+# place, a black window on the other, with and without a window manager,
+# and still so while monitors move, change size, go and come back. The
+# X.Org server's dummy driver places monitors side by side (Xvfb cannot);
+# it needs root, so without root the test is skipped (status 77).
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/screen_lib.sh"
+
+if [ "$(id -u)" != 0 ] || ! command -v Xorg >/dev/null || ! command -v openbox >/dev/null; then
+  echo "skipped: needs root, Xorg with the dummy driver and openbox"
+  exit 77
+fi
+XORG_PID=""
+WM_PID=""
+stop_wm() {
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
+  WM_PID=""
+}
+trap 'stop_wm; [ -n "$XORG_PID" ] && kill "$XORG_PID" 2>/dev/null; cleanup' EXIT
+
+mkdir "$WORK/xorg"
+start_xorg_dummy "$WORK/xorg" || {
+  echo "Xorg did not start"
+  tail -20 "$WORK/xorg/xorg.log"
+  exit 1
+}
+stage_program "$WORK/app"
+MAGENTA="255 0 255"
+
+# The scene stands on the primary monitor $1 (WxH+X+Y), laid out for its
+# width, and the other monitor $2, if any, is black; neither shows the
+# root's colour. Waits up to 8 s for the scene to draw its frame.
+covered() {
+  local w h x y ow oh ox oy
+  IFS='x+' read -r w h x y <<<"$1"
+  shows_scene "$x" "$y" "$w" || { echo "  no scene at $1"; return 1; }
+  without_colour "$WORK/shot.ppm" "$x" "$y" "$w" "$h" "$MAGENTA" || { echo "  the root shows on $1"; return 1; }
+  [ -n "${2:-}" ] || return 0
+  IFS='x+' read -r ow oh ox oy <<<"$2"
+  all_black "$WORK/shot.ppm" "$ox" "$oy" "$ow" "$oh" || { echo "  $2 is not black"; return 1; }
+}
+
+for wm in without with; do
+  for layout in "1920x1080+0+0 1280x1024+1920+0" "1920x1080+1280+0 1280x1024+0+0"; do
+    read -r primary other <<<"$layout"
+    IFS='x+' read -r ow oh ox oy <<<"$other"
+    what="$wm a window manager, primary $primary, other $other"
+    set_monitors "$primary" "$other"
+    xsetroot -solid '#ff00ff'
+    [ "$wm" = with ] && { start_wm "$WORK" || echo "openbox did not start"; }
+    start_app "$WORK/app/coderain"
+    check "$what: window mapped" wait_for_window 10
+    check "$what: every monitor covered" covered "$primary" "$other"
+    # A window over the black one and gone again: the server repaints it.
+    xlogo -geometry "300x300+$((ox + 100))+$((oy + 100))" 2>/dev/null &
+    xlogo_pid=$!
+    sleep 0.5
+    kill "$xlogo_pid"
+    wait "$xlogo_pid" 2>/dev/null || true
+    sleep 0.3
+    check "$what: black again after an exposure" covered "$primary" "$other"
+    xdotool key q
+    check "$what: a key press ends it" wait_for_exit 1
+    check "$what: with status 0" test "${EXIT_STATUS:-x}" = 0
+    stop_wm
+  done
+done
+
+# Monitors change while it runs: it follows the primary monitor, covers
+# whatever else there is, and keeps running.
+for wm in without with; do
+  set_monitors 1920x1080+0+0 1280x1024+1920+0
+  [ "$wm" = with ] && { start_wm "$WORK" || echo "openbox did not start"; }
+  start_app "$WORK/app/coderain"
+  check "$wm a window manager: window mapped" wait_for_window 10
+  for layout in "1920x1080+1280+0 1280x1024+0+0" "1280x1024+1280+0 1280x1024+0+0" "1280x1024+0+0" \
+    "1920x1080+0+0 1280x1024+1920+0"; do
+    read -r primary other <<<"$layout"
+    set_monitors $layout
+    check "$wm a window manager, changed to $layout: still running" kill -0 "$APP_PID"
+    check "$wm a window manager, changed to $layout: every monitor covered" covered "$primary" "${other:-}"
+  done
+  # A click on the black monitor is a click on the bare screen.
+  xdotool mousemove 2500 500 click 1
+  check "$wm a window manager: a click on the black monitor ends it" wait_for_exit 1
+  check "$wm a window manager: with status 0" test "${EXIT_STATUS:-x}" = 0
+  check "$wm a window manager: nothing said" test ! -s "$WORK/stderr"
+  stop_wm
+done
+finish
