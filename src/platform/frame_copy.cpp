@@ -19,6 +19,34 @@ std::array<std::uint32_t, 256> ChannelTable(std::uint32_t mask) {
   return table;
 }
 
+// Writes image pixels x0 to x1 of a row in the frame's own layout, each
+// from frame pixel x / S of `src`: every frame pixel read once and stored
+// once across its block. A division and a store for every pixel took half
+// as long again (a second of the scene's damage at scale 2).
+template <int S>
+void SpreadRow(std::uint8_t* dst, const std::uint32_t* src, int x0, int x1) {
+  const auto one = [&](int x) {
+    const std::uint32_t c = src[x / S] & 0xFFFFFFu;
+    std::memcpy(dst, &c, 4);
+    dst += 4;
+  };
+  int x = x0;
+  for (; x < x1 && x % S != 0; ++x) one(x);
+  const int blocks = (x1 - x) / S;
+  const std::uint32_t* from = src + x / S;
+  for (int i = 0; i < blocks; ++i, dst += 4 * S) {
+    std::array<std::uint32_t, S> block;
+    block.fill(from[i] & 0xFFFFFFu);
+    std::memcpy(dst, block.data(), sizeof block);
+  }
+  for (x += blocks * S; x < x1; ++x) one(x);
+}
+
+constexpr int kMaxUp = 8;
+using SpreadRowFn = void (*)(std::uint8_t*, const std::uint32_t*, int, int);
+constexpr SpreadRowFn kSpreadRow[kMaxUp + 1] = {nullptr,      SpreadRow<1>, SpreadRow<2>, SpreadRow<3>, SpreadRow<4>,
+                                                SpreadRow<5>, SpreadRow<6>, SpreadRow<7>, SpreadRow<8>};
+
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 int CeilDiv(int a, int b) { return -FloorDiv(-a, b); }
 
@@ -83,6 +111,10 @@ void FrameCopier::CopyUp(const Bitmap& frame, Rect out, int s, const ImageView& 
     const std::uint32_t* src = frame.Row(y / s);
     if (native_ && s == 1) {
       std::memcpy(dst, src + out.x, rowBytes);
+      continue;
+    }
+    if (native_ && s <= kMaxUp) {
+      kSpreadRow[s](dst, src, out.x, out.Right());
       continue;
     }
     for (int x = out.x; x < out.Right(); ++x, dst += bpp) Put(dst, src[x / s] & 0xFFFFFFu);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,37 @@ TEST(FrameCopy, ScalingUpMakesBlocksAndStopsAtTheImage) {
   EXPECT_TRUE(copier.Copy(frame, {3, 0, 5, 5}, {2, 1}, image.view).Empty());
   Image small(3, 3, {});
   EXPECT_EQ(copier.Copy(frame, frame.Bounds(), {2, 1}, small.view), (Rect{0, 0, 3, 3}));
+}
+
+TEST(FrameCopy, ScalingUpIsExactAtEveryEdge) {
+  // Every frame pixel its own colour.
+  Bitmap frame(5, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) frame.SetPixel(x, y, Rgb(40 * x + 5, 60 * y + 3, 17 * (x + y)));
+  const PixelLayout layouts[] = {{}, {2, false, 0xF800, 0x7E0, 0x1F}, {3, true, 0xFF0000, 0xFF00, 0xFF}};
+  const Rect rects[] = {{0, 0, 5, 4}, {1, 1, 2, 2}, {4, 3, 1, 1}, {3, 0, 9, 1}};
+  for (const PixelLayout& layout : layouts)
+    for (const int s : {2, 3})
+      // Past the scaled frame, exactly on it, and cut in the middle of a
+      // block.
+      for (const Point size : {Point{5 * s + 2, 4 * s + 1}, Point{5 * s, 4 * s}, Point{5 * s - 1, 4 * s - 2}})
+        for (const Rect& r : rects) {
+          SCOPED_TRACE(std::to_string(layout.bytesPerPixel) + " bytes, s " + std::to_string(s) + ", image " +
+                       std::to_string(size.x) + "x" + std::to_string(size.y) + ", rect " + std::to_string(r.x) + "," +
+                       std::to_string(r.y));
+          FrameCopier copier(layout);
+          Image unscaled(5, 4, layout);
+          copier.Copy(frame, frame.Bounds(), {}, unscaled.view);
+          Image image(size.x, size.y, layout);
+          std::fill(image.bytes.begin(), image.bytes.end(), 0xAB);
+          const Image untouched = image;
+          const Rect written = copier.Copy(frame, r, {s, 1}, image.view);
+          EXPECT_EQ(written, FrameCopier::ImageRect(r.Intersect(frame.Bounds()), {s, 1}, image.view));
+          for (int y = 0; y < size.y; ++y)
+            for (int x = 0; x < size.x; ++x)
+              ASSERT_EQ(image.At(x, y), written.Contains({x, y}) ? unscaled.At(x / s, y / s) : untouched.At(x, y))
+                  << x << "," << y;
+        }
 }
 
 TEST(FrameCopy, ReducingTakesTheBrightestOfEachBlock) {
