@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
 # Measures the real program under an X server of its own.
 #
-#   bench/run.sh [1080p|4k|8k] [runs] [seconds] [binary]
+#   bench/run.sh [CASE] [runs] [seconds] [binary]
 #
-# For each run: starts Xvfb at the chosen size, starts coderain, waits 2 s,
+# CASE is one of (default 1080p):
+#   1080p, 4k, 8k      Xvfb at 1920x1080, 3840x2160, 7680x4320, at the scale
+#                      the program takes there (1, 2 and 4)
+#   4k-native          3840x2160 at --scale 1
+#   1080p-xorg         X.Org's dummy driver, one 1920x1080 monitor (root)
+#   two-monitors       the same with a 1280x1024 monitor beside it, which
+#                      the program covers black (root)
+#   wayland            a headless sway at 1920x1080 without XWayland, the
+#                      program on native Wayland; "X server" is sway, and
+#                      SIGTERM ends it (there is no keyboard to press)
+#
+# For each run: starts the X server at the chosen size, starts coderain, waits 2 s,
 # then measures for the given span (default 3 runs of 30 s) the CPU time of
 # the program and of the X server, the program's peak RSS, and, with a
 # statistics build (cmake --preset stats), presents and damaged pixels per
@@ -21,12 +32,21 @@ if [ -z "$bin" ]; then
   bin="$here/build-stats/coderain"
   [ -x "$bin" ] || bin="$here/build/coderain"
 fi
+server=xvfb
+args=()
+monitors=()
 case "$size_name" in
   1080p) size=1920x1080 ;;
   4k) size=3840x2160 ;;
+  4k-native) size=3840x2160 args=(--scale 1) ;;
   8k) size=7680x4320 ;;
-  *) echo "usage: $0 [1080p|4k|8k] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  1080p-xorg) server=xorg size=1920x1080 monitors=(1920x1080+0+0) ;;
+  two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
+  wayland) server=sway size=1920x1080 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
+# shellcheck source=../tests/e2e/screen_lib.sh
+source "$here/tests/e2e/screen_lib.sh"
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -49,14 +69,27 @@ now_ns() { date +%s%N; }
 results="$work/results"
 : >"$results"
 for ((run = 1; run <= runs; run++)); do
-  mkfifo "$work/fd$run"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/fd$run" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r n <"$work/fd$run"
-  export DISPLAY=":$n"
+  if [ "$server" = xorg ]; then
+    mkdir "$work/xorg$run"
+    start_xorg_dummy "$work/xorg$run"
+    xvfb_pid=$XORG_PID
+    set_monitors "${monitors[@]}"
+  elif [ "$server" = sway ]; then
+    chmod 711 "$work"
+    start_sway "$work" "$size"
+    xvfb_pid=$SWAY_PID
+    unset DISPLAY
+    export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
+  else
+    mkfifo "$work/fd$run"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/fd$run" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r n <"$work/fd$run"
+    export DISPLAY=":$n"
+  fi
 
   start_ns=$(now_ns)
-  "$work/app/coderain" 2>"$work/stats$run" &
+  "$work/app/coderain" "${args[@]}" 2>"$work/stats$run" &
   app_pid=$!
   sleep 2
   a0=$(cpu_ticks "$app_pid")
@@ -68,12 +101,17 @@ for ((run = 1; run <= runs; run++)); do
   key_ns=$(now_ns)
   # xdotool runs beside the watch: it goes on to release the key and exit
   # after the press, which is no part of the program's latency.
-  xdotool key q &
-  xdo_pid=$!
+  xdo_pid=""
+  if [ "$server" = sway ]; then
+    kill -TERM "$app_pid"
+  else
+    xdotool key q &
+    xdo_pid=$!
+  fi
   state=R
   while [ "$state" != Z ] && read -r _ _ state _ 2>/dev/null <"/proc/$app_pid/stat"; do :; done
   gone_ns=$(now_ns)
-  wait "$xdo_pid" || true
+  [ -z "$xdo_pid" ] || wait "$xdo_pid" || true
   wait "$app_pid" || true
   app_pid=""
   kill "$xvfb_pid"
@@ -86,11 +124,13 @@ for ((run = 1; run <= runs; run++)); do
   first_ns=$(awk '/^first frame at/{print $NF}' "$work/stats$run")
   first_ms="-"
   [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
-  echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 ))" >>"$results"
+  exit_ms=$(( (gone_ns - key_ns) / 1000000 ))
+  [ -z "$xdo_pid" ] && exit_ms="-"
+  echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $exit_ms" >>"$results"
   [ "$run" = 1 ] && grep -v '^first frame at' "$work/stats$run" >"$work/stats-first" || true
 done
 
-awk -v hz="$hz" -v span="$span" -v size="$size" -v runs="$runs" '
+awk -v hz="$hz" -v span="$span" -v size="$size" -v name="$size_name" -v runs="$runs" '
 function med(a, n,   i, j, t) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
   return (n % 2) ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
 function row(name, col, fmt,   i, v, n, lo, hi) {
@@ -103,7 +143,7 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
   val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8 }
 END {
-  printf "coderain at %s: %d runs of %d s after 2 s of warm-up\n\n", size, runs, span
+  printf "coderain, %s (%s): %d runs of %d s after 2 s of warm-up\n\n", name, size, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
   row("program CPU (% of one core)", 1, "%.2f")
   row("X server CPU (% of one core)", 2, "%.2f")

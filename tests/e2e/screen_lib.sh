@@ -1,7 +1,8 @@
-# Helpers that look at whole screens, for the end-to-end tests of scales and
-# monitors and for bench/run.sh: pictures of the X screen and their pixels,
-# and an X.Org server whose dummy driver offers monitors that xrandr can
-# place side by side. Nothing here kills what it did not start.
+# Helpers that look at whole screens, for the end-to-end tests of scales,
+# monitors and Wayland and for bench/run.sh: pictures of the X screen and
+# their pixels, an X.Org server whose dummy driver offers monitors that
+# xrandr can place side by side, and a headless sway. Nothing here kills
+# what it did not start.
 
 # Runs a command every 0.2 s until it succeeds, for up to $1 seconds; its
 # status is the command's last.
@@ -116,6 +117,35 @@ CONF
   [ -n "$n" ] || return 1
   export DISPLAY=":$n"
   xrandr --addmode DUMMY1 1280x1024 && xrandr --addmode DUMMY1 1920x1080
+}
+
+# Starts sway headless on one output of size $2 (WxH), without XWayland,
+# its files in $1/sway (every directory above it must be open to others
+# when run as root: sway refuses root, so root runs it as nobody). Sets
+# SWAY_PID, RUN (its XDG_RUNTIME_DIR), SOCKET (its WAYLAND_DISPLAY) and
+# IPC (its control socket) once it takes clients.
+start_sway() {
+  local as=() i
+  mkdir -p -m 755 "$1/sway"
+  printf 'xwayland disable\noutput HEADLESS-1 resolution %s\n' "$2" >"$1/sway/config"
+  chmod 644 "$1/sway/config"
+  RUN="$1/sway/run"
+  rm -rf "$RUN"
+  mkdir -m 700 "$RUN"
+  if [ "$(id -u)" = 0 ]; then
+    chown nobody:nogroup "$RUN"
+    as=(setpriv --reuid nobody --regid nogroup --clear-groups)
+  fi
+  env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    "${as[@]}" sway -c "$1/sway/config" >"$1/sway/log" 2>&1 &
+  SWAY_PID=$!
+  for ((i = 0; i < 100; i++)); do
+    SOCKET=$(cd "$RUN" && ls wayland-? 2>/dev/null | head -1 || true)
+    IPC=$(ls "$RUN"/sway-ipc.*.sock 2>/dev/null | head -1 || true)
+    [ -n "$SOCKET" ] && [ -n "$IPC" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 # Places the monitors: "WxH+X+Y" for the primary (DUMMY0) and, if given,

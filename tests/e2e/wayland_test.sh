@@ -19,33 +19,7 @@ trap '[ -n "$SWAY_PID" ] && kill "$SWAY_PID" 2>/dev/null; cleanup' EXIT
 stage_program "$WORK/app"
 unset DISPLAY WAYLAND_DISPLAY
 
-# The compositor's directory: readable by the user it runs as, with a
-# private runtime directory of that user's.
-chmod 711 "$WORK"
-mkdir -m 755 "$WORK/sway"
-printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x800\n' >"$WORK/sway/config"
-chmod 644 "$WORK/sway/config"
-RUN="$WORK/sway/run"
-
-start_sway() {
-  local as=() i
-  rm -rf "$RUN"
-  mkdir -m 700 "$RUN"
-  if [ "$(id -u)" = 0 ]; then
-    chown nobody:nogroup "$RUN"
-    as=(setpriv --reuid nobody --regid nogroup --clear-groups)
-  fi
-  env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    "${as[@]}" sway -c "$WORK/sway/config" >"$WORK/sway.log" 2>&1 &
-  SWAY_PID=$!
-  for ((i = 0; i < 100; i++)); do
-    SOCKET=$(cd "$RUN" && ls wayland-? 2>/dev/null | head -1 || true)
-    IPC=$(ls "$RUN"/sway-ipc.*.sock 2>/dev/null | head -1 || true)
-    [ -n "$SOCKET" ] && [ -n "$IPC" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+chmod 711 "$WORK" # for sway, as another user
 
 stop_sway() {
   kill "$SWAY_PID"
@@ -62,9 +36,9 @@ full_screen() {
 grim_picture() { XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" grim -t ppm "$1" 2>/dev/null; }
 PICTURE=grim_picture
 
-if ! start_sway; then
+if ! start_sway "$WORK" 1280x800; then
   echo "skipped: sway does not start here"
-  sed 's/^/  | /' "$WORK/sway.log" | tail -5
+  sed 's/^/  | /' "$WORK/sway/log" | tail -5
   exit 77
 fi
 start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$WORK/app/coderain"
@@ -76,7 +50,7 @@ check "the compositor gone: with status 1" test "${EXIT_STATUS:-x}" = 1
 check "the compositor gone: says so in one line" \
   test "$(cat "$WORK/stderr")" = "coderain: lost the connection to the display"
 
-check "sway again" start_sway
+check "sway again" start_sway "$WORK" 1280x800
 # Without WAYLAND_DISPLAY either, the usual socket is tried.
 ln -s "$SOCKET" "$RUN/wayland-0"
 start_app env XDG_RUNTIME_DIR="$RUN" "$WORK/app/coderain" --scale 2
