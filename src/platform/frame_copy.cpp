@@ -43,6 +43,8 @@ void SpreadRow(std::uint8_t* dst, const std::uint32_t* src, int x0, int x1) {
 }
 
 constexpr int kMaxUp = 8;
+constexpr int kRowsAhead = 4;
+constexpr std::size_t kCacheLine = 64;
 using SpreadRowFn = void (*)(std::uint8_t*, const std::uint32_t*, int, int);
 constexpr SpreadRowFn kSpreadRow[kMaxUp + 1] = {nullptr,      SpreadRow<1>, SpreadRow<2>, SpreadRow<3>, SpreadRow<4>,
                                                 SpreadRow<5>, SpreadRow<6>, SpreadRow<7>, SpreadRow<8>};
@@ -103,6 +105,15 @@ void FrameCopier::CopyUp(const Bitmap& frame, Rect out, int s, const ImageView& 
   const std::size_t rowBytes = static_cast<std::size_t>(out.w) * bpp;
   for (int y = out.y; y < out.Bottom(); ++y) {
     std::uint8_t* dst = image.pixels + static_cast<std::ptrdiff_t>(y) * image.pitch + out.x * bpp;
+    // The rows of a small rectangle lie a pitch apart in an image too large
+    // to stay in the cache, so each waits for lines of its own: asking for
+    // a row a few below ahead of time overlaps those waits (a present at
+    // scale 2 took a good third longer without).
+    if (y + kRowsAhead < out.Bottom()) {
+      const std::uint8_t* ahead = dst + kRowsAhead * static_cast<std::ptrdiff_t>(image.pitch);
+      for (std::size_t i = 0; i < rowBytes; i += kCacheLine) __builtin_prefetch(ahead + i, 1);
+      __builtin_prefetch(ahead + rowBytes - 1, 1);
+    }
     // Every row of a block after its first is a copy of the row above.
     if (y > out.y && y % s != 0) {
       std::memcpy(dst, dst - image.pitch, rowBytes);
