@@ -141,10 +141,7 @@ TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
     SCOPED_TRACE(t);
     scene.form->RunUntil(t);
     const std::filesystem::path png = dir.Path() / ("f" + std::to_string(t) + ".png");
-    Bitmap picture;
-    std::string error;
-    ASSERT_TRUE(ReadPng(png.string(), &picture, &error)) << error;
-    EXPECT_TRUE(SamePixels(picture, scene.framebuffer));
+    EXPECT_TRUE(SamePixels(test::ReadPng(png.string()), scene.framebuffer));
     const nlohmann::ordered_json state =
         nlohmann::ordered_json::parse(ReadText(dir.Path() / ("f" + std::to_string(t) + ".json")));
     EXPECT_EQ(state, SceneJson(*scene.form));
