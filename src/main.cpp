@@ -78,10 +78,10 @@ void Handle(const SDL_Event& ev, Form1& form, coderain::SdlDisplay& display, Inp
       break;
     case SDL_MOUSEBUTTONDOWN:
       input.buttonDown = true;
-      input.target = form.form.PanelAt({ev.button.x, ev.button.y});
+      input.target = form.PanelAt({ev.button.x, ev.button.y});
       break;
     case SDL_MOUSEBUTTONUP:
-      if (input.buttonDown && form.form.PanelAt({ev.button.x, ev.button.y}) == input.target)
+      if (input.buttonDown && form.PanelAt({ev.button.x, ev.button.y}) == input.target)
         form.OnClick({ev.button.x, ev.button.y});
       input.buttonDown = false;
       break;
@@ -132,8 +132,7 @@ int main(int, char**) {
       static_cast<std::uint64_t>(std::time(nullptr)) ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   Form1 form(display.Framebuffer(), std::move(fonts), &random, dir, clock.Now());
-  coderain::StartupError startupError;
-  if (!form.Start(&startupError)) return Fail(startupError.message);
+  if (!form.Start(&error)) return Fail(error);
   display.Show();
   SDL_StopTextInput();
 
@@ -145,14 +144,14 @@ int main(int, char**) {
   const int hz = display.RefreshHz() > 0 ? display.RefreshHz() : 60;
   const std::int64_t frameMs = (1000 + hz - 1) / hz;
   const auto frameAfter = [frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
-  form.timers.SetLatenessAllowed(frameMs + 1);
+  form.SetLatenessAllowed(frameMs + 1);
   std::int64_t lastPresent = -frameMs;
   const coderain::TimerScheduler::Clock now = [&clock] { return clock.Now(); };
   InputState input;
 #ifdef CODERAIN_STATS
   coderain::RunStats stats;
 #endif
-  coderain::DamageList& damage = form.form.Damage();
+  coderain::DamageList& damage = form.Damage();
 
   while (!form.Ended()) {
     if (closeRequested) {
@@ -165,12 +164,12 @@ int main(int, char**) {
     if (!damage.Empty() && t - lastPresent >= frameMs) {
       display.Present(damage);
 #ifdef CODERAIN_STATS
-      stats.Presented(damage, form.state.BurstDone != 0, t);
+      stats.Presented(damage, form.State.BurstDone != 0, t);
 #endif
       damage.Clear();
       lastPresent = t;
     }
-    std::int64_t wake = frameAfter(form.timers.NextDue());
+    std::int64_t wake = frameAfter(form.NextDue());
     if (!damage.Empty()) wake = std::min(wake, lastPresent + frameMs);
     const std::int64_t wait = std::max<std::int64_t>(0, wake - clock.Now());
     display.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, 1000)));
@@ -179,7 +178,7 @@ int main(int, char**) {
       Handle(ev, form, display, input);
   }
 #ifdef CODERAIN_STATS
-  stats.Print(stderr, form.timers, clock.Now());
+  stats.Print(stderr, form.Timers, clock.Now());
 #endif
   // The scene has closed. Tearing the window down piece by piece costs a
   // round trip to the X server and, on a large screen, tens of milliseconds

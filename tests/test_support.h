@@ -30,7 +30,7 @@ class TempDir {
 };
 
 // A headless scene: a framebuffer of the given size and a Form1 over it,
-// started (CreateScene and LoadScene) at time 0 with the project's data
+// started at time 0 with the project's data
 // files unless `dataDir` names others. Owns everything it needs.
 struct Scene {
   Scene(int width = 1920, int height = 1080, std::unique_ptr<RandomSource> random = nullptr,
@@ -39,7 +39,7 @@ struct Scene {
   std::unique_ptr<RandomSource> random;
   std::unique_ptr<Form1> form;
   bool started = false;
-  StartupError error;
+  std::string error;
 
   Form1& operator*() { return *form; }
   Form1* operator->() { return form.get(); }

@@ -86,4 +86,20 @@ class TimerScheduler {
   std::int64_t latenessAllowed_ = 0;
 };
 
+// One timer of a scheduler as the animation it drives sees it: the tick
+// handler reads and changes its own timer's interval through it without
+// knowing the timer's number.
+class TimerHandle {
+ public:
+  TimerHandle(TimerScheduler* scheduler, int id) : scheduler_(scheduler), id_(id) {}
+  int Id() const { return id_; }
+  int Interval() const { return scheduler_->Interval(id_); }
+  // See TimerScheduler::SetInterval.
+  void SetInterval(int ms) const { scheduler_->SetInterval(id_, ms); }
+
+ private:
+  TimerScheduler* scheduler_;
+  int id_;
+};
+
 }  // namespace coderain

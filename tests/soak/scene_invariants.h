@@ -15,12 +15,12 @@ namespace coderain::test {
 // values that break it.
 inline std::string SceneInvariantBroken(Form1& f) {
   std::ostringstream why;
-  const TimerScheduler& timers = f.timers;
-  const SceneState& s = f.state;
+  const TimerScheduler& timers = f.Timers;
+  const SceneState& s = f.State;
 
   // Every stream stands on the digit grid, inside the window's width and no
   // deeper than its restart depth.
-  const double depth = RestartDepth(f);
+  const double depth = RestartDepth(f.WindowSurface);
   for (int i = 0; i < kStreamCount; ++i) {
     const RainStream& r = s.Streams[i];
     if (r.X % 15 != 0 || r.OldX % 15 != 0 || r.X < 0 || r.OldX < 0 || r.X >= f.ScreenWidthPx ||

@@ -55,8 +55,7 @@ struct RegularFontScene {
     std::string error;
     if (!fonts.Load(FontFiles{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
     form = std::make_unique<Form1>(&framebuffer, std::move(fonts), &random, CODERAIN_TEST_DATA, 0);
-    StartupError startup;
-    if (!form->Start(&startup)) ADD_FAILURE() << startup.message;
+    if (!form->Start(&error)) ADD_FAILURE() << error;
   }
   Bitmap framebuffer;
   SeededRandom random;

@@ -19,8 +19,8 @@ std::vector<std::string> Keys(const nlohmann::ordered_json& j) {
 
 TEST(StateJsonTest, DumpHoldsEveryFieldInOrderWithItsStoredValue) {
   test::Scene scene(320, 240);
-  ASSERT_TRUE(scene.started) << scene.error.message;
-  SceneState& s = scene->state;
+  ASSERT_TRUE(scene.started) << scene.error;
+  SceneState& s = scene->State;
   s.BurstDone = kTrue;
   s.CPanelStarted = 1;
   s.VbPanelPaused = kTrue;
@@ -71,7 +71,7 @@ TEST(StateJsonTest, DumpHoldsEveryFieldInOrderWithItsStoredValue) {
 
 TEST(StateJsonTest, IntervalsFollowTheTimersAsTheyChange) {
   test::Scene scene(320, 240);
-  ASSERT_TRUE(scene.started) << scene.error.message;
+  ASSERT_TRUE(scene.started) << scene.error;
   const std::vector<int> starting = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
   nlohmann::ordered_json intervals = SceneJson(*scene)["Intervals"];
   ASSERT_EQ(intervals.size(), 15u);
@@ -82,14 +82,14 @@ TEST(StateJsonTest, IntervalsFollowTheTimersAsTheyChange) {
     ++id;
   }
 
-  scene->timers.SetInterval(14, 250);
+  scene->Timers.SetInterval(14, 250);
   EXPECT_EQ(SceneJson(*scene)["Intervals"]["Timer14"], 250);
 }
 
 TEST(StateJsonTest, WrittenFileReadsBackAsTheDump) {
   test::Scene scene(320, 240);
-  ASSERT_TRUE(scene.started) << scene.error.message;
-  scene->state.MessagePos = 42;
+  ASSERT_TRUE(scene.started) << scene.error;
+  scene->State.MessagePos = 42;
   test::TempDir dir;
   const std::string path = (dir.Path() / "state.json").string();
   std::string error;

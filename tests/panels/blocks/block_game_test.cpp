@@ -19,11 +19,11 @@ struct GameScene {
     scene = std::make_unique<test::Scene>(kScreenW, kScreenH, std::move(source), files.Path());
   }
   Form1& f() { return **scene; }
-  SceneState& s() { return scene->form->state; }
+  SceneState& s() { return scene->form->State; }
   // One step, with the damage list holding only what it drew.
   void Step() {
-    f().form.Damage().Clear();
-    GameStep(f());
+    f().Damage().Clear();
+    GameStep(f().Blocks.game);
   }
   // Steps until the block in play has landed; returns the number of steps.
   int StepToLanding() {
@@ -52,11 +52,11 @@ bool CellIs(const GridCell& cell, int colorIndex) {
 
 TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
   GameScene g({0.45, 0.60, 0.45, 0.60});
-  ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+  ASSERT_TRUE(g.scene->started) << g.scene->error;
   Form1& f = g.f();
   SceneState& s = g.s();
   const Color green = Rgb(0, 96, 0);
-  ResetGame(f);
+  ResetGame(f.Blocks.game);
 
   // Step 1: the spawn draws the block in row 0 at once.
   g.Step();
@@ -124,10 +124,10 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
   const int c = 3;
   GameScene g({ColumnDraw(c), ColorDraw(1), ColumnDraw(c), ColorDraw(0), ColumnDraw(c), ColorDraw(0), ColumnDraw(c),
                ColorDraw(3)});
-  ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+  ASSERT_TRUE(g.scene->started) << g.scene->error;
   Form1& f = g.f();
   SceneState& s = g.s();
-  ResetGame(f);
+  ResetGame(f.Blocks.game);
 
   EXPECT_EQ(g.StepToLanding(), 24);  // on the floor, colour 1
   EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, kGreens[1]));
@@ -174,9 +174,9 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
   // the game is over all the same.
   {
     GameScene g({ColumnDraw(c), ColorDraw(2)});
-    ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+    ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f());
+    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 1, 0, 2);
     g.Step();
     EXPECT_EQ(s.GameOver, -1);
@@ -192,9 +192,9 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
   // The same column and a block of another colour: it stays in row 0.
   {
     GameScene g({ColumnDraw(c), ColorDraw(3)});
-    ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+    ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f());
+    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 1, 0, 2);
     g.Step();
     EXPECT_EQ(s.GameOver, -1);
@@ -207,9 +207,9 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
   // end the game.
   {
     GameScene g({ColumnDraw(c), ColorDraw(3), ColumnDraw(c), ColorDraw(1)});
-    ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+    ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f());
+    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 2, 0, 0);
     EXPECT_EQ(g.StepToLanding(), 2);
     EXPECT_EQ(s.BlockRow, 1);
@@ -222,7 +222,7 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
 
 TEST(BlockGame, ResetGameEmptiesEveryCellAndLeavesTheBlockAndThePanelAlone) {
   GameScene g({});
-  ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+  ASSERT_TRUE(g.scene->started) << g.scene->error;
   SceneState& s = g.s();
   for (auto& column : s.BlockGrid)
     for (GridCell& cell : column) cell = {kTrue, 3};
@@ -231,8 +231,8 @@ TEST(BlockGame, ResetGameEmptiesEveryCellAndLeavesTheBlockAndThePanelAlone) {
   s.BlockColumn = 4;
   s.BlockRow = 9;
   s.BlockColor = 1;
-  g.f().form.Damage().Clear();
-  ResetGame(g.f());
+  g.f().Damage().Clear();
+  ResetGame(g.f().Blocks.game);
   for (int c = 0; c < kGridColumns; ++c)
     for (int r = 0; r < kGridRows; ++r) ASSERT_TRUE(CellIs(s.BlockGrid[c][r], -1)) << c << "," << r;
   EXPECT_EQ(s.GameOver, 0);
@@ -240,16 +240,16 @@ TEST(BlockGame, ResetGameEmptiesEveryCellAndLeavesTheBlockAndThePanelAlone) {
   EXPECT_EQ(s.BlockColumn, 4);
   EXPECT_EQ(s.BlockRow, 9);
   EXPECT_EQ(s.BlockColor, 1);
-  EXPECT_TRUE(g.f().form.Damage().Empty());
+  EXPECT_TRUE(g.f().Damage().Empty());
 }
 
 TEST(BlockGame, DrawsAtTheEndsOfTheirRangesGiveColumns0And11AndColours0To3) {
   const double justBelowOne = std::nextafter(1.0, 0.0);
   // floor(r x 3.99): 0.2506 and 0.75 would give 1 and 3 with a multiplier of 4.
   GameScene g({0.0, 0.0, justBelowOne, justBelowOne, 0.5, 0.2506, 0.5, 0.75, 0.5, 0.2507});
-  ASSERT_TRUE(g.scene->started) << g.scene->error.message;
+  ASSERT_TRUE(g.scene->started) << g.scene->error;
   SceneState& s = g.s();
-  ResetGame(g.f());
+  ResetGame(g.f().Blocks.game);
   const int expected[5][2] = {{0, 0}, {11, 3}, {6, 0}, {6, 2}, {6, 1}};
   for (const auto& e : expected) {
     s.BlockFalling = kFalse;

@@ -25,15 +25,15 @@ struct WatchScene {
   // One tick of Timer14, called directly, with the damage list holding only
   // what it drew.
   void Tick() {
-    f.form.Damage().Clear();
-    Timer14Tick(f);
+    f.Damage().Clear();
+    BlockPanelTick(f.Blocks);
   }
   // Ticks until WatchPhase is `phase` (the next tick runs it).
   void TickTo(int phase) {
-    for (int n = 0; f.state.WatchPhase != phase && n < 100000; ++n) Tick();
-    ASSERT_EQ(f.state.WatchPhase, phase);
+    for (int n = 0; f.State.WatchPhase != phase && n < 100000; ++n) Tick();
+    ASSERT_EQ(f.State.WatchPhase, phase);
   }
-  int Interval() const { return f.timers.Interval(kTimer14); }
+  int Interval() const { return f.Blocks.timer.Interval(); }
   SourceDir files;
   test::Scene scene;
   Form1& f;
@@ -53,31 +53,31 @@ std::vector<Color> Snapshot(Form1& f) {
   const Rect r = f.picWatch.OuterRect();
   std::vector<Color> pixels;
   for (int y = r.y; y < r.Bottom(); ++y)
-    for (int x = r.x; x < r.Right(); ++x) pixels.push_back(f.framebuffer.Pixel(x, y));
+    for (int x = r.x; x < r.Right(); ++x) pixels.push_back(f.Framebuffer.Pixel(x, y));
   return pixels;
 }
 
 TEST(BuildUp, FirstTickDrawsNothingAndSetsTheEdgeRhythm) {
   WatchScene w;
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   EXPECT_EQ(w.Interval(), 1000);
   w.Tick();
-  EXPECT_TRUE(w.f.form.Damage().Empty());
+  EXPECT_TRUE(w.f.Damage().Empty());
   EXPECT_EQ(w.Interval(), 125);
-  EXPECT_EQ(w.f.state.WatchPhase, 1);
+  EXPECT_EQ(w.f.State.WatchPhase, 1);
   // Any value below 1 takes the same row.
-  w.f.state.WatchPhase = -7;
+  w.f.State.WatchPhase = -7;
   w.Tick();
-  EXPECT_TRUE(w.f.form.Damage().Empty());
-  EXPECT_EQ(w.f.state.WatchPhase, -6);
+  EXPECT_TRUE(w.f.Damage().Empty());
+  EXPECT_EQ(w.f.State.WatchPhase, -6);
 }
 
 TEST(BuildUp, EdgesAreTracedOnePerTickThenTheFrameBlinksFiveTimes) {
   WatchScene w;
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
   w.Tick();  // phase 0
-  for (auto& column : f.state.BlockGrid)
+  for (auto& column : f.State.BlockGrid)
     for (GridCell& cell : column) cell = {kTrue, 2};
 
   // Phase 1: the left edge, dim, and a fresh grid.
@@ -85,11 +85,11 @@ TEST(BuildUp, EdgesAreTracedOnePerTickThenTheFrameBlinksFiveTimes) {
   EXPECT_EQ(CountWatch(f, 0, 0, 0, kLastY, kDim), 386);
   EXPECT_EQ(CountArea(f, kBlack), kAreaPixels - 386);
   const Rect outer = f.picWatch.OuterRect();
-  EXPECT_EQ(test::CountPixels(f.framebuffer, outer, kBlack), outer.w * outer.h - 386);
-  EXPECT_EQ(f.state.GameOver, 0);
-  EXPECT_EQ(f.state.BlockGrid[12][24].ColorIndex, -1);
-  EXPECT_EQ(f.state.BlockGrid[0][0].Filled, 0);
-  EXPECT_EQ(f.state.WatchPhase, 2);
+  EXPECT_EQ(test::CountPixels(f.Framebuffer, outer, kBlack), outer.w * outer.h - 386);
+  EXPECT_EQ(f.State.GameOver, 0);
+  EXPECT_EQ(f.State.BlockGrid[12][24].ColorIndex, -1);
+  EXPECT_EQ(f.State.BlockGrid[0][0].Filled, 0);
+  EXPECT_EQ(f.State.WatchPhase, 2);
 
   // Phase 2: the left edge lit, the top edge dim (over the corner).
   w.Tick();
@@ -124,12 +124,12 @@ TEST(BuildUp, EdgesAreTracedOnePerTickThenTheFrameBlinksFiveTimes) {
     EXPECT_EQ(CountArea(f, kBlack), kAreaPixels - kFramePixels) << "phase " << 5 + i;
     EXPECT_EQ(w.Interval(), interval[i]) << "phase " << 5 + i;
   }
-  EXPECT_EQ(f.state.WatchPhase, 10);
+  EXPECT_EQ(f.State.WatchPhase, 10);
 }
 
 TEST(BuildUp, TheSweepLeavesTheInteriorDarkAndTheFrameWhole) {
   WatchScene w;
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
   w.TickTo(10);
   // Something of an old picture inside: the sweep covers it.
@@ -151,17 +151,17 @@ TEST(BuildUp, TheSweepLeavesTheInteriorDarkAndTheFrameWhole) {
   EXPECT_EQ(CountWatch(f, 1, 1, kLastX - 1, kLastY - 1, kDark), 192 * 384);
   EXPECT_TRUE(FrameIs(f, kMid));
   EXPECT_EQ(w.Interval(), 10);
-  EXPECT_EQ(f.state.WatchPhase, 202);
+  EXPECT_EQ(f.State.WatchPhase, 202);
 }
 
 TEST(BuildUp, APauseThenTheGridOneLineOfEachKindPerTick) {
   WatchScene w;
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
   w.TickTo(202);
   for (int p = 202; p <= 205; ++p) {
     w.Tick();
-    EXPECT_TRUE(f.form.Damage().Empty()) << "phase " << p;
+    EXPECT_TRUE(f.Damage().Empty()) << "phase " << p;
     EXPECT_EQ(w.Interval(), 50);
   }
 
@@ -178,7 +178,7 @@ TEST(BuildUp, APauseThenTheGridOneLineOfEachKindPerTick) {
   EXPECT_EQ(CountWatch(f, 1, 368, kLastX - 1, 368, kGridLine), 192);
   EXPECT_EQ(CountWatch(f, 192, 1, 192, kLastY - 1, kGridLine), 384);
   EXPECT_TRUE(FrameIs(f, kMid));
-  EXPECT_EQ(f.state.WatchPhase, 218);
+  EXPECT_EQ(f.State.WatchPhase, 218);
 
   // The field of 12 x 24 cells: lines at every multiple of 16 up to x = 192
   // and y = 368; the row y = 384 under the last cells stays dark.
@@ -191,7 +191,7 @@ TEST(BuildUp, APauseThenTheGridOneLineOfEachKindPerTick) {
 
 TEST(BuildUp, TheSweepAndTheGridKeepTheirPlacesOnAWiderPanel) {
   WatchScene w;
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
   f.picWatch.Move(kScreenW - 260, 0, 260, 400);
   w.TickTo(218);
@@ -209,23 +209,23 @@ TEST(BuildUp, TheSweepAndTheGridKeepTheirPlacesOnAWiderPanel) {
 
 TEST(BuildUp, GameTicksCountOnAndAGameOverReplaysTheBuildUpOverTheOldPicture) {
   WatchScene w(11);
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
   w.TickTo(218);
   const std::vector<Color> builtUp = Snapshot(f);
 
   w.Tick();
   EXPECT_EQ(w.Interval(), 10);
-  EXPECT_EQ(f.state.BlockFalling, -1);
-  EXPECT_EQ(Drawn(f), Corners({Rect::FromCorners(16 * f.state.BlockColumn + 1, 1, 16 * f.state.BlockColumn + 15, 15)}));
+  EXPECT_EQ(f.State.BlockFalling, -1);
+  EXPECT_EQ(Drawn(f), Corners({Rect::FromCorners(16 * f.State.BlockColumn + 1, 1, 16 * f.State.BlockColumn + 15, 15)}));
   int phase = 219;
-  while (f.state.GameOver == 0 && phase < 200000) {
-    ASSERT_EQ(f.state.WatchPhase, phase);
+  while (f.State.GameOver == 0 && phase < 200000) {
+    ASSERT_EQ(f.State.WatchPhase, phase);
     w.Tick();
     ++phase;
   }
-  ASSERT_EQ(f.state.GameOver, -1);
-  EXPECT_EQ(f.state.WatchPhase, 1);
+  ASSERT_EQ(f.State.GameOver, -1);
+  EXPECT_EQ(f.State.WatchPhase, 1);
   EXPECT_EQ(w.Interval(), 10);
 
   // Phase 1 empties the grid but not the picture; only the sweep removes it.
@@ -238,9 +238,9 @@ TEST(BuildUp, GameTicksCountOnAndAGameOverReplaysTheBuildUpOverTheOldPicture) {
   const std::vector<Color> lastGame = interior();
   EXPECT_LT(CountArea(f, kDark), 192 * 384 - 20 * 225);
   w.Tick();
-  EXPECT_EQ(f.state.GameOver, 0);
-  EXPECT_EQ(f.state.BlockGrid[f.state.BlockColumn][0].ColorIndex, -1);
-  EXPECT_EQ(f.state.WatchPhase, 2);
+  EXPECT_EQ(f.State.GameOver, 0);
+  EXPECT_EQ(f.State.BlockGrid[f.State.BlockColumn][0].ColorIndex, -1);
+  EXPECT_EQ(f.State.WatchPhase, 2);
   w.TickTo(10);
   EXPECT_EQ(interior(), lastGame);
   w.TickTo(218);
@@ -258,8 +258,8 @@ std::vector<Wait> RecordWaits(Form1& f, int ticks) {
   std::vector<Wait> waits;
   std::int64_t last = 0;
   for (int i = 0; i < ticks; ++i) {
-    const std::int64_t due = f.timers.DueTime(kTimer14);
-    const int phase = f.state.WatchPhase;
+    const std::int64_t due = f.Timers.DueTime(f.Blocks.timer.Id());
+    const int phase = f.State.WatchPhase;
     f.RunUntil(due);
     waits.push_back({phase, due - last});
     last = due;
@@ -279,7 +279,7 @@ std::int64_t ExpectedWait(int phase, bool afterGameOver) {
 TEST(BuildUp, TheIntervalScheduleOnTheFirstRunAndAfterAGameOver) {
   {
     WatchScene w;
-    ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+    ASSERT_TRUE(w.scene.started) << w.scene.error;
     const std::vector<Wait> waits = RecordWaits(w.f, 231);
     for (int i = 0; i < 231; ++i) {
       ASSERT_EQ(waits[i].phase, i);
@@ -290,9 +290,9 @@ TEST(BuildUp, TheIntervalScheduleOnTheFirstRunAndAfterAGameOver) {
     // A field whose every column holds 23 blocks: the first tick's game
     // step spawns a block that cannot move, and the game is over.
     WatchScene w;
-    ASSERT_TRUE(w.scene.started) << w.scene.error.message;
-    SceneState& s = w.f.state;
-    ResetGame(w.f);
+    ASSERT_TRUE(w.scene.started) << w.scene.error;
+    SceneState& s = w.f.State;
+    ResetGame(w.f.Blocks.game);
     for (int c = 0; c < 12; ++c)
       for (int r = 1; r <= 23; ++r) s.BlockGrid[c][r] = {kTrue, (c + r) % 4};
     s.WatchPhase = 4000;
@@ -316,9 +316,9 @@ std::vector<int> Heights(const SceneState& s) {
 
 TEST(BuildUp, ManySeededGamesKeepTheGridAndThePictureInStep) {
   WatchScene w(20240611);
-  ASSERT_TRUE(w.scene.started) << w.scene.error.message;
+  ASSERT_TRUE(w.scene.started) << w.scene.error;
   Form1& f = w.f;
-  const SceneState& s = f.state;
+  const SceneState& s = f.State;
   int games = 0;
   int colourSeen[4] = {};
   std::vector<int> before(12, 0);

@@ -40,14 +40,14 @@ inline Point WatchOrigin(Form1& f) {
 // The pixel at picWatch point (x, y).
 inline Color WatchPixel(Form1& f, int x, int y) {
   const Point o = WatchOrigin(f);
-  return f.framebuffer.Pixel(o.x + x, o.y + y);
+  return f.Framebuffer.Pixel(o.x + x, o.y + y);
 }
 
 // Pixels of `c` in the rectangle with corners (x0, y0) and (x1, y1), both
 // included, in picWatch coordinates.
 inline int CountWatch(Form1& f, int x0, int y0, int x1, int y1, Color c) {
   const Point o = WatchOrigin(f);
-  return test::CountPixels(f.framebuffer, Rect::FromCorners(x0, y0, x1, y1).Translated(o.x, o.y), c);
+  return test::CountPixels(f.Framebuffer, Rect::FromCorners(x0, y0, x1, y1).Translated(o.x, o.y), c);
 }
 
 inline bool BoxIs(Form1& f, int x0, int y0, int x1, int y1, Color c) {
@@ -68,7 +68,7 @@ inline std::string Corners(const std::vector<Rect>& rects) {
 inline std::string Drawn(Form1& f) {
   const Point o = WatchOrigin(f);
   std::vector<Rect> rects;
-  for (const Rect& r : f.form.Damage().Rects()) rects.push_back(r.Translated(-o.x, -o.y));
+  for (const Rect& r : f.Damage().Rects()) rects.push_back(r.Translated(-o.x, -o.y));
   return Corners(rects);
 }
 

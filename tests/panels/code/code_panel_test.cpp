@@ -29,7 +29,7 @@ std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr
   dir.Write("codeC.txt", cText);
   dir.Write("codeVB.txt", vbText);
   auto scene = std::make_unique<test::Scene>(640, 600, std::move(random), dir.Path().string());
-  EXPECT_TRUE(scene->started) << scene->error.message;
+  EXPECT_TRUE(scene->started) << scene->error;
   return scene;
 }
 
@@ -46,7 +46,11 @@ struct Rig {
   }
   Form1& form() { return **scene; }
   Panel& panel() { return form().picC; }
-  void Tick() { CodePanelTick(form(), "C++ WINDOW", panel(), file, started, 11, paused, 500, 25); }
+  // picC's own view, with the rig's file and flags in place of the scene's.
+  void Tick() {
+    const CodePanel& c = form().CodePanels[1];
+    CodePanelTick({c.heading, c.panel, file, started, c.timer, paused, c.pauseBase, c.runInterval, c.random});
+  }
 
   test::TempDir dir;
   std::unique_ptr<test::Scene> scene;
@@ -78,7 +82,7 @@ void DrawPage(Panel& p, std::string_view heading, const std::vector<std::string>
   test::TempDir dir;
   auto expected = MakeScene(dir);
   Panel* p = nullptr;
-  for (const auto& candidate : (*expected)->form.Panels())
+  for (const auto& candidate : (*expected)->WindowSurface.Panels())
     if (candidate->Name() == panel.Name()) p = candidate.get();
   p->Move(panel.Left(), panel.Top(), panel.Width(), panel.Height());
   DrawPage(*p, heading, lines);
@@ -217,7 +221,7 @@ TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
   EXPECT_TRUE(ShowsPage(rig, lines(1, k)));
   rig.Tick();
   EXPECT_EQ(rig.paused, 0);
-  EXPECT_EQ(rig.form().timers.Interval(11), 25);
+  EXPECT_EQ(rig.form().Timers.Interval(11), 25);
   EXPECT_TRUE(ShowsPage(rig, lines(k + 1, k + 1)));
   // Every later page is as long as the first.
   for (int i = 1; i < k; ++i) rig.Tick();
@@ -260,10 +264,10 @@ TEST(CodePanelPage, PauseLastsBaseToThreeTimesBaseRoundedHalfToEven) {
     rig.panel().CurrentY = 1000;
     rig.Tick();
     EXPECT_EQ(rig.paused, kTrue);
-    EXPECT_EQ(rig.form().timers.Interval(11), c.pause);
+    EXPECT_EQ(rig.form().Timers.Interval(11), c.pause);
     rig.Tick();
     EXPECT_EQ(rig.paused, 0);
-    EXPECT_EQ(rig.form().timers.Interval(11), 25);
+    EXPECT_EQ(rig.form().Timers.Interval(11), 25);
   }
 }
 
@@ -274,7 +278,7 @@ TEST(CodePanelPage, PanelTooShortForALineAlternatesPauseAndPageStart) {
   for (std::int16_t e : expected) {
     rig.Tick();
     EXPECT_EQ(rig.paused, e);
-    EXPECT_EQ(rig.form().timers.Interval(11), e ? 750 : 25);
+    EXPECT_EQ(rig.form().Timers.Interval(11), e ? 750 : 25);
   }
   // The fourth tick began a page; the fifth added a second row to it.
   EXPECT_TRUE(ShowsPage(rig, {"four", "one"}));
@@ -357,9 +361,9 @@ struct ScheduledPanel {
 };
 
 std::vector<ScheduledPanel> ScheduledPanels(Form1& f) {
-  return {{6, 10, 400, 15, "ASSMEBLY WINDOW", f.picASM, f.state.AsmPanelStarted, f.state.AsmPanelPaused},
-          {11, 50, 500, 25, "C++ WINDOW", f.picC, f.state.CPanelStarted, f.state.CPanelPaused},
-          {12, 100, 1000, 50, "VISUAL BASIC WINDOW", f.picVB, f.state.VbPanelStarted, f.state.VbPanelPaused}};
+  return {{6, 10, 400, 15, "ASSMEBLY WINDOW", f.picASM, f.State.AsmPanelStarted, f.State.AsmPanelPaused},
+          {11, 50, 500, 25, "C++ WINDOW", f.picC, f.State.CPanelStarted, f.State.CPanelPaused},
+          {12, 100, 1000, 50, "VISUAL BASIC WINDOW", f.picVB, f.State.VbPanelStarted, f.State.VbPanelPaused}};
 }
 
 TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
@@ -393,7 +397,7 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
   for (std::int64_t t = 101; t <= 12000; ++t) {
     f.RunUntil(t);
     for (std::size_t i = 0; i < panels.size(); ++i) {
-      const int now = f.timers.Interval(panels[i].timer);
+      const int now = f.Timers.Interval(panels[i].timer);
       if (now != last[i]) changes[i].push_back({t, now});
       last[i] = now;
     }
@@ -428,11 +432,11 @@ TEST(CodePanelSchedule, EmptySourceFileShowsPagesOfEmptyRows) {
   std::int16_t was = 0;
   for (std::int64_t t = 100; t <= 12000 && pageStarts < 2; t += 50) {
     f.RunUntil(t);
-    if (was && !f.state.VbPanelPaused) ++pageStarts;
-    was = f.state.VbPanelPaused;
+    if (was && !f.State.VbPanelPaused) ++pageStarts;
+    was = f.State.VbPanelPaused;
   }
   EXPECT_FALSE(f.Ended());
-  EXPECT_EQ(f.state.VbPanelStarted, 1);
+  EXPECT_EQ(f.State.VbPanelStarted, 1);
   EXPECT_EQ(pageStarts, 2);
   EXPECT_TRUE(ShowsPage(scene->framebuffer, f.picVB, "VISUAL BASIC WINDOW", {""}, f.picVB.OuterRect()));
 }

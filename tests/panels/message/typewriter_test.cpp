@@ -99,7 +99,7 @@ TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
   EXPECT_EQ(lines[15], " ENJOY :)");
 
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   EXPECT_EQ(m.form().MessageText, text);
 }
 
@@ -108,17 +108,17 @@ TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
 // and an empty tick before the next cycle.
 TEST(Typewriter, OneCycleTickByTick) {
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   Form1& f = m.form();
   Panel& p = m.panel();
-  SceneState& s = f.state;
+  SceneState& s = f.State;
   ASSERT_EQ(f.MessageText.size(), static_cast<std::size_t>(kLen));
   const int row = p.TextHeight("a");
 
   // Tick 1: the frame along the drawing area's edge, the border outside it
   // black, the text position on the second row past the first character
   // (a blank, so no text pixel yet).
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 2);
   EXPECT_EQ(s.WipeDone, 0);
   EXPECT_EQ(s.WipeBottom, 1);
@@ -131,14 +131,14 @@ TEST(Typewriter, OneCycleTickByTick) {
 
   // Tick 2 types the credit line's first letter at the second character
   // cell of the second row.
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 3);
   const int cell = p.TextWidth(" ");
   EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kGreen), 0);
   EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kGreen), 0);
 
   for (int tick = 3; tick <= kLen; ++tick) {
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
     ASSERT_EQ(s.WipeBottom, 1) << "tick " << tick;
     ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
@@ -150,7 +150,7 @@ TEST(Typewriter, OneCycleTickByTick) {
   // Ticks 345 to 368: the full text stands, nothing is drawn.
   const std::vector<Color> typed = Snapshot(m.pixels(), outer);
   for (int tick = kLen + 1; tick <= kLen + 24; ++tick) {
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
     ASSERT_EQ(Snapshot(m.pixels(), outer), typed) << "tick " << tick;
   }
@@ -165,7 +165,7 @@ TEST(Typewriter, OneCycleTickByTick) {
   // Ticks 369 to 427: the k-th rectangle reaches down to 1 + 5k.
   for (int k = 0; k <= 58; ++k) {
     const int tick = kLen + 25 + k;
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
     ASSERT_EQ(s.WipeBottom, 6 + 5 * k) << "tick " << tick;
     ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
@@ -174,16 +174,16 @@ TEST(Typewriter, OneCycleTickByTick) {
 
   // Tick 428: WipeBottom is 296, not below 294; the cycle ends, nothing drawn.
   const std::vector<Color> last = Snapshot(m.pixels(), outer);
-  f.form.Damage().Clear();
-  Timer15Tick(f);
+  f.Damage().Clear();
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 0);
   EXPECT_EQ(s.WipeBottom, 296);
-  EXPECT_TRUE(f.form.Damage().Empty());
+  EXPECT_TRUE(f.Damage().Empty());
   EXPECT_EQ(Snapshot(m.pixels(), outer), last);
 
   // Tick 429 starts the next cycle: the frame is drawn over the old one and
   // the panel is not cleared, so the rows below the wipe keep their white.
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 2);
   EXPECT_EQ(s.WipeBottom, 1);
   EXPECT_EQ(p.CurrentY, row);
@@ -205,21 +205,21 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
   for (Case c : {Case{382, 75}, Case{383, 76}, Case{388, 76}, Case{700, 76}}) {
     SCOPED_TRACE("height " + std::to_string(c.height));
     MessageScene m;
-    ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+    ASSERT_TRUE(m.scene->started) << m.scene->error;
     Form1& f = m.form();
     Panel& p = m.panel();
-    SceneState& s = f.state;
+    SceneState& s = f.State;
     p.Move(p.Left(), 0, 196, c.height);
     const int bottomRow = c.height - 3;
 
-    for (int tick = 1; tick <= kLen + 24; ++tick) Timer15Tick(f);
+    for (int tick = 1; tick <= kLen + 24; ++tick) MessagePanelTick(f.Message);
     p.FillRect({0, 0}, {193, bottomRow}, kWhite);
 
     int rectangles = 0;
     int ticks = kLen + 24;
     while (s.MessagePos != 0 && ticks < 1000) {
       const int before = s.WipeBottom;
-      Timer15Tick(f);
+      MessagePanelTick(f.Message);
       ++ticks;
       if (s.WipeBottom != before) {
         ++rectangles;
@@ -236,7 +236,7 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
                       [&](int x, int y) { return x >= 1 && x <= 192 && y >= 1 && y <= lastBottom ? kBlack : kWhite; }),
         "");
 
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     EXPECT_EQ(s.MessagePos, 2);
     EXPECT_EQ(s.WipeDone, 0);
     EXPECT_EQ(s.WipeBottom, 1);
@@ -249,21 +249,21 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
 // printed line by line.
 TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   Form1& f = m.form();
   Panel& p = m.panel();
-  EXPECT_EQ(f.timers.Interval(15), 40);
+  EXPECT_EQ(f.Timers.Interval(15), 40);
 
   f.RunUntil(39);
-  EXPECT_EQ(f.state.MessagePos, 0);
+  EXPECT_EQ(f.State.MessagePos, 0);
   f.RunUntil(40);
-  EXPECT_EQ(f.state.MessagePos, 2);
+  EXPECT_EQ(f.State.MessagePos, 2);
   f.RunUntil(40 * kLen);
-  EXPECT_EQ(f.state.MessagePos, kLen + 1);
+  EXPECT_EQ(f.State.MessagePos, kLen + 1);
 
   // The same text printed a line at a time on a panel that never ticked.
   MessageScene reference;
-  ASSERT_TRUE(reference.scene->started) << reference.scene->error.message;
+  ASSERT_TRUE(reference.scene->started) << reference.scene->error;
   Panel& q = reference.panel();
   q.DrawRect({0, 0}, {193, 297}, kGreen);
   q.CurrentX = 0;
@@ -293,9 +293,9 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kGreen), 0);
 
   f.RunUntil(40 * 428);
-  EXPECT_EQ(f.state.MessagePos, 0);
+  EXPECT_EQ(f.State.MessagePos, 0);
   f.RunUntil(40 * 429);
-  EXPECT_EQ(f.state.MessagePos, 2);
+  EXPECT_EQ(f.State.MessagePos, 2);
 }
 
 }  // namespace
