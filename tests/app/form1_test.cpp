@@ -81,15 +81,19 @@ TEST(Form1, StartUpStopsAtTheFirstMissingFileInOrder) {
   EXPECT_EQ(d.error, "cannot open source file " + vb + ": is a directory");
 }
 
-TEST(Form1, StartUpSetsThePaletteAndTimers) {
+TEST(Form1, StartUpSetsThePaletteAndStartsEveryTimer) {
   test::Scene s(1024, 768);
   ASSERT_TRUE(s.started);
   EXPECT_EQ(s->GreenPalette, (std::array<Color, 4>{Rgb(0, 32, 0), Rgb(0, 64, 0), Rgb(0, 96, 0), Rgb(0, 128, 0)}));
-  const int intervals[] = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
-  for (int i = 0; i < 15; ++i) {
-    EXPECT_EQ(s->Timers.Interval(i + 1), intervals[i]) << "Timer" << i + 1;
-    EXPECT_EQ(s->Timers.DueTime(i + 1), intervals[i]) << "Timer" << i + 1;
+  // Every timer runs from the start and first ticks one interval later.
+  for (int id = 1; id <= kTimerCount; ++id) {
+    EXPECT_EQ(s->Timers.Interval(id), kTimerStartIntervals[id - 1]) << "Timer" << id;
+    EXPECT_EQ(s->Timers.DueTime(id), kTimerStartIntervals[id - 1]) << "Timer" << id;
   }
+  // The streams' timers are 15 + 6k ms apart: Timer2 to Timer5 from the
+  // fastest, then Timer10 down to Timer7.
+  const int streamTimers[] = {2, 3, 4, 5, 10, 9, 8, 7};
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(kTimerStartIntervals[streamTimers[k] - 1], 15 + 6 * k) << k;
 }
 
 TEST(Form1, ClicksEndTheSceneOnlyOnTheWindowOrPicAsm) {

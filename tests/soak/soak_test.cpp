@@ -97,6 +97,11 @@ TEST(SoakTest, BrokenRulesAreReported) {
   EXPECT_NE(brokenBy([](SceneState& s) { s.AsmPanelPaused = s.AsmPanelPaused ? kFalse : kTrue; }), "");
   f.Timers.SetInterval(15, 41);
   EXPECT_NE(test::SceneInvariantBroken(f), "");
+  f.Timers.SetInterval(15, 40);
+  ASSERT_GE(f.State.WatchPhase, kFirstGamePhase);
+  ASSERT_EQ(test::SceneInvariantBroken(f), "");
+  f.picWatch.FillRect({0, 0}, {193, 385}, Rgb(255, 255, 255));
+  EXPECT_NE(test::SceneInvariantBroken(f), "");
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
   g.Step();
   EXPECT_EQ(s.BlockRow, 1);
   EXPECT_EQ(Drawn(f), "(81,1)-(95,15) (81,17)-(95,31) ");
-  EXPECT_TRUE(BoxIs(f, 81, 1, 95, 15, kDark));
+  EXPECT_TRUE(BoxIs(f, 81, 1, 95, 15, PanelDark));
   EXPECT_TRUE(BoxIs(f, 81, 17, 95, 31, green));
 
   // Steps 3 to 23: one row per step.
@@ -81,14 +81,14 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
     ASSERT_EQ(s.BlockRow, r);
     ASSERT_EQ(s.BlockFalling, -1);
     ASSERT_EQ(Drawn(f), Box(5, r - 1) + Box(5, r)) << "step " << step;
-    ASSERT_TRUE(BoxIs(f, 81, 16 * (r - 1) + 1, 95, 16 * (r - 1) + 15, kDark));
+    ASSERT_TRUE(BoxIs(f, 81, 16 * (r - 1) + 1, 95, 16 * (r - 1) + 15, PanelDark));
     ASSERT_TRUE(BoxIs(f, 81, 16 * r + 1, 95, 16 * r + 15, green));
   }
 
   // Step 24: the floor; no colour below it, so the block stays.
   g.Step();
   EXPECT_EQ(Drawn(f), "(81,353)-(95,367) (81,369)-(95,383) ");
-  EXPECT_TRUE(BoxIs(f, 81, 353, 95, 367, kDark));
+  EXPECT_TRUE(BoxIs(f, 81, 353, 95, 367, PanelDark));
   EXPECT_TRUE(BoxIs(f, 81, 369, 95, 383, green));
   EXPECT_EQ(s.BlockFalling, 0);
   EXPECT_EQ(s.BlockRow, 23);
@@ -112,9 +112,9 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
   // landed block is never shown in its landing cell.
   g.Step();
   EXPECT_EQ(Drawn(f), "(81,337)-(95,351) (81,353)-(95,367) (81,369)-(95,383) ");
-  EXPECT_TRUE(BoxIs(f, 81, 337, 95, 351, kDark));
-  EXPECT_TRUE(BoxIs(f, 81, 353, 95, 367, kDark));
-  EXPECT_TRUE(BoxIs(f, 81, 369, 95, 383, kDark));
+  EXPECT_TRUE(BoxIs(f, 81, 337, 95, 351, PanelDark));
+  EXPECT_TRUE(BoxIs(f, 81, 353, 95, 367, PanelDark));
+  EXPECT_TRUE(BoxIs(f, 81, 369, 95, 383, PanelDark));
   EXPECT_EQ(s.BlockFalling, 0);
   EXPECT_EQ(s.GameOver, 0);
   for (int r = 0; r <= 24; ++r) EXPECT_TRUE(CellIs(s.BlockGrid[5][r], -1)) << "row " << r;
@@ -130,7 +130,7 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
   ResetGame(f.Blocks.game);
 
   EXPECT_EQ(g.StepToLanding(), 24);  // on the floor, colour 1
-  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, kGreens[1]));
+  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, f.GreenPalette[1]));
 
   // Colour 0 on colour 1: it stays, one row up.
   EXPECT_EQ(g.StepToLanding(), 23);
@@ -138,8 +138,8 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
   EXPECT_TRUE(CellIs(s.BlockGrid[c][22], 0));
   EXPECT_TRUE(CellIs(s.BlockGrid[c][23], 1));
   EXPECT_EQ(Drawn(f), Box(c, 21) + Box(c, 22));
-  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, kGreens[0]));
-  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, kGreens[1]));
+  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, f.GreenPalette[0]));
+  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, f.GreenPalette[1]));
 
   // Colour 0 on colour 0: those two vanish, the floor block stays.
   EXPECT_EQ(g.StepToLanding(), 22);
@@ -148,15 +148,15 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
   EXPECT_TRUE(CellIs(s.BlockGrid[c][21], -1));
   EXPECT_TRUE(CellIs(s.BlockGrid[c][22], -1));
   EXPECT_TRUE(CellIs(s.BlockGrid[c][23], 1));
-  EXPECT_TRUE(BoxIs(f, 49, 337, 63, 351, kDark));
-  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, kDark));
-  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, kGreens[1]));
+  EXPECT_TRUE(BoxIs(f, 49, 337, 63, 351, PanelDark));
+  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, PanelDark));
+  EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, f.GreenPalette[1]));
 
   // The next block falls one row further than the vanished one had stopped.
   EXPECT_EQ(g.StepToLanding(), 23);
   EXPECT_EQ(s.BlockRow, 22);
   EXPECT_TRUE(CellIs(s.BlockGrid[c][22], 3));
-  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, kGreens[3]));
+  EXPECT_TRUE(BoxIs(f, 49, 353, 63, 367, f.GreenPalette[3]));
   EXPECT_EQ(s.GameOver, 0);
   // Nothing outside the column was touched.
   EXPECT_EQ(CountWatch(f, 0, 0, 48, 385, kBlack) + CountWatch(f, 64, 0, 193, 385, kBlack), (49 + 130) * 386);
@@ -183,8 +183,8 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
     EXPECT_EQ(s.BlockFalling, 0);
     EXPECT_EQ(s.BlockRow, 0);
     EXPECT_EQ(Drawn(g.f()), Box(c, 0) + Box(c, 1));
-    EXPECT_TRUE(BoxIs(g.f(), 113, 1, 127, 15, kDark));
-    EXPECT_TRUE(BoxIs(g.f(), 113, 17, 127, 31, kDark));
+    EXPECT_TRUE(BoxIs(g.f(), 113, 1, 127, 15, PanelDark));
+    EXPECT_TRUE(BoxIs(g.f(), 113, 17, 127, 31, PanelDark));
     EXPECT_TRUE(CellIs(s.BlockGrid[c][0], -1));
     EXPECT_TRUE(CellIs(s.BlockGrid[c][1], -1));
     EXPECT_TRUE(CellIs(s.BlockGrid[c][2], 0));
@@ -199,7 +199,7 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
     g.Step();
     EXPECT_EQ(s.GameOver, -1);
     EXPECT_EQ(Drawn(g.f()), Box(c, 0));
-    EXPECT_TRUE(BoxIs(g.f(), 113, 1, 127, 15, kGreens[3]));
+    EXPECT_TRUE(BoxIs(g.f(), 113, 1, 127, 15, g.f().GreenPalette[3]));
     EXPECT_TRUE(CellIs(s.BlockGrid[c][0], 3));
     EXPECT_TRUE(CellIs(s.BlockGrid[c][1], 2));
   }
@@ -257,7 +257,7 @@ TEST(BlockGame, DrawsAtTheEndsOfTheirRangesGiveColumns0And11AndColours0To3) {
     EXPECT_EQ(s.BlockColumn, e[0]);
     EXPECT_EQ(s.BlockColor, e[1]);
   }
-  EXPECT_TRUE(BoxIs(g.f(), 177, 1, 191, 15, kGreens[3]));
+  EXPECT_TRUE(BoxIs(g.f(), 177, 1, 191, 15, g.f().GreenPalette[3]));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "panels/panel_frame.h"
 #include "test_support.h"
 
 namespace coderain::blocks_test {
@@ -14,13 +15,6 @@ namespace coderain::blocks_test {
 // Wide and tall enough for every panel to sit apart from picWatch.
 inline constexpr int kScreenW = 800;
 inline constexpr int kScreenH = 720;
-
-inline constexpr Color kDark = Rgb(0, 8, 0);
-inline constexpr Color kDim = Rgb(0, 64, 0);
-inline constexpr Color kMid = Rgb(0, 128, 0);
-inline constexpr Color kBright = Rgb(0, 255, 0);
-inline constexpr Color kGridLine = Rgb(0, 32, 0);
-inline constexpr Color kGreens[4] = {Rgb(0, 32, 0), Rgb(0, 64, 0), Rgb(0, 96, 0), Rgb(0, 128, 0)};
 
 // A directory with the three source files a scene opens at start-up; the
 // block panel does not read them.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/panel_frame.h"
 #include "test_support.h"
 
 namespace coderain {
@@ -17,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr Color kFrame = Rgb(0, 128, 0);
 constexpr Color kText = Rgb(0, 192, 0);
 
 // A scene whose source files live in a directory of the test's own.
@@ -51,6 +51,7 @@ struct Rig {
     const CodePanel& c = form().CodePanels[1];
     CodePanelTick({c.heading, c.panel, file, started, c.timer, paused, c.pauseBase, c.runInterval, c.random});
   }
+  int Interval() { return form().CodePanels[1].timer.Interval(); }
 
   test::TempDir dir;
   std::unique_ptr<test::Scene> scene;
@@ -64,7 +65,7 @@ struct Rig {
 // like: the frame on the edge of the drawing area, the bold heading one
 // blank in at y = 5, and the lines from 5 pixels below it, one a row.
 void DrawPage(Panel& p, std::string_view heading, const std::vector<std::string>& lines) {
-  p.DrawRect({0, 0}, {static_cast<int>(p.Width()) - 3, static_cast<int>(p.Height()) - 3}, kFrame);
+  p.DrawRect({0, 0}, {static_cast<int>(p.Width()) - 3, static_cast<int>(p.Height()) - 3}, kFrameGreen);
   p.CurrentX = 0;
   p.CurrentY = 5;
   p.FontBold = true;
@@ -171,7 +172,7 @@ TEST(CodePanelPage, FirstTickDrawsFrameHeadingAndFirstLine) {
   EXPECT_TRUE(ShowsPage(rig, {"first"}));
   // The frame lies on the outermost pixels of the drawing area.
   const Rect area = rig.panel().DrawArea();
-  EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrame), 2 * (area.w + area.h) - 4);
+  EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrameGreen), 2 * (area.w + area.h) - 4);
   // Rows: heading 5 pixels down, first line 5 pixels under the heading.
   const int bold = BoldRowHeight(rig.panel());
   const int row = rig.panel().TextHeight("a");
@@ -221,7 +222,7 @@ TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
   EXPECT_TRUE(ShowsPage(rig, lines(1, k)));
   rig.Tick();
   EXPECT_EQ(rig.paused, 0);
-  EXPECT_EQ(rig.form().Timers.Interval(11), 25);
+  EXPECT_EQ(rig.Interval(), 25);
   EXPECT_TRUE(ShowsPage(rig, lines(k + 1, k + 1)));
   // Every later page is as long as the first.
   for (int i = 1; i < k; ++i) rig.Tick();
@@ -264,10 +265,10 @@ TEST(CodePanelPage, PauseLastsBaseToThreeTimesBaseRoundedHalfToEven) {
     rig.panel().CurrentY = 1000;
     rig.Tick();
     EXPECT_EQ(rig.paused, kTrue);
-    EXPECT_EQ(rig.form().Timers.Interval(11), c.pause);
+    EXPECT_EQ(rig.Interval(), c.pause);
     rig.Tick();
     EXPECT_EQ(rig.paused, 0);
-    EXPECT_EQ(rig.form().Timers.Interval(11), 25);
+    EXPECT_EQ(rig.Interval(), 25);
   }
 }
 
@@ -278,7 +279,7 @@ TEST(CodePanelPage, PanelTooShortForALineAlternatesPauseAndPageStart) {
   for (std::int16_t e : expected) {
     rig.Tick();
     EXPECT_EQ(rig.paused, e);
-    EXPECT_EQ(rig.form().Timers.Interval(11), e ? 750 : 25);
+    EXPECT_EQ(rig.Interval(), e ? 750 : 25);
   }
   // The fourth tick began a page; the fifth added a second row to it.
   EXPECT_TRUE(ShowsPage(rig, {"four", "one"}));
@@ -348,30 +349,12 @@ TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
   }
 }
 
-// The three panels on the scene's own timers.
-struct ScheduledPanel {
-  int timer;
-  int startInterval;
-  int pauseBase;
-  int runInterval;
-  std::string_view heading;
-  Panel& panel;
-  const std::int32_t& started;
-  const std::int16_t& paused;
-};
-
-std::vector<ScheduledPanel> ScheduledPanels(Form1& f) {
-  return {{6, 10, 400, 15, "ASSMEBLY WINDOW", f.picASM, f.State.AsmPanelStarted, f.State.AsmPanelPaused},
-          {11, 50, 500, 25, "C++ WINDOW", f.picC, f.State.CPanelStarted, f.State.CPanelPaused},
-          {12, 100, 1000, 50, "VISUAL BASIC WINDOW", f.picVB, f.State.VbPanelStarted, f.State.VbPanelPaused}};
-}
-
 TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
   test::TempDir dir;
   const std::string text = NumberedLines(200);
   auto scene = MakeScene(dir, std::make_unique<SeededRandom>(7), text, text, text);
   Form1& f = **scene;
-  auto panels = ScheduledPanels(f);
+  const auto& panels = f.CodePanels;
 
   // After 100 ms: ten rows on picASM, two on picC, one on picVB, each under
   // its own heading.
@@ -380,7 +363,7 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
                                         "line 6", "line 7", "line 8", "line 9", "line 10"};
   const std::size_t rows[] = {10, 2, 1};
   for (std::size_t i = 0; i < panels.size(); ++i) {
-    const ScheduledPanel& p = panels[i];
+    const CodePanel& p = panels[i];
     EXPECT_EQ(p.started, 1);
     EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading,
                           std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(rows[i])),
@@ -393,23 +376,24 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
     int interval;
   };
   std::vector<std::vector<Change>> changes(panels.size());
-  std::vector<int> last = {10, 50, 100};
+  std::vector<int> last;
+  for (const CodePanel& p : panels) last.push_back(p.timer.Interval());
   for (std::int64_t t = 101; t <= 12000; ++t) {
     f.RunUntil(t);
     for (std::size_t i = 0; i < panels.size(); ++i) {
-      const int now = f.Timers.Interval(panels[i].timer);
+      const int now = panels[i].timer.Interval();
       if (now != last[i]) changes[i].push_back({t, now});
       last[i] = now;
     }
   }
   for (std::size_t i = 0; i < panels.size(); ++i) {
-    const ScheduledPanel& p = panels[i];
+    const CodePanel& p = panels[i];
     SCOPED_TRACE(p.heading);
     const int k = RowsPerPage(p.panel);
     ASSERT_GE(changes[i].size(), 4u);
-    // The first page runs at the start interval; the pause begins with its
-    // k-th row and lasts pauseBase to 3 x pauseBase.
-    std::int64_t at = static_cast<std::int64_t>(k) * p.startInterval;
+    // The first page runs at the timer's start interval; the pause begins
+    // with its k-th row and lasts pauseBase to 3 x pauseBase.
+    std::int64_t at = static_cast<std::int64_t>(k) * kTimerStartIntervals[p.timer.Id() - 1];
     for (std::size_t c = 0; c + 1 < changes[i].size(); c += 2) {
       const Change pause = changes[i][c];
       const Change run = changes[i][c + 1];

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "panels/panel_frame.h"
 #include "test_support.h"
 
 namespace coderain {
 namespace {
 
-constexpr Color kGreen = Rgb(0, 128, 0);
 constexpr Color kWhite = Rgb(255, 255, 255);
 constexpr int kLen = 344;
 
@@ -125,7 +125,8 @@ TEST(Typewriter, OneCycleTickByTick) {
   EXPECT_EQ(p.CurrentX, p.TextWidth(" "));
   EXPECT_EQ(p.CurrentY, row);
   EXPECT_EQ(
-      FirstMismatch(m, p, [](int x, int y) { return x == 0 || y == 0 || x == 193 || y == 297 ? kGreen : kBlack; }), "");
+      FirstMismatch(m, p, [](int x, int y) { return x == 0 || y == 0 || x == 193 || y == 297 ? kFrameGreen : kBlack; }),
+      "");
   Rect outer = p.OuterRect();
   EXPECT_EQ(test::CountPixels(m.pixels(), outer, kBlack), outer.w * outer.h - (2 * 194 + 2 * 298 - 4));
 
@@ -134,8 +135,8 @@ TEST(Typewriter, OneCycleTickByTick) {
   MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 3);
   const int cell = p.TextWidth(" ");
-  EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kGreen), 0);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kGreen), 0);
+  EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
 
   for (int tick = 3; tick <= kLen; ++tick) {
     MessagePanelTick(f.Message);
@@ -189,7 +190,7 @@ TEST(Typewriter, OneCycleTickByTick) {
   EXPECT_EQ(p.CurrentY, row);
   EXPECT_EQ(FirstMismatch(m, p,
                           [&](int x, int y) {
-                            if (x == 0 || y == 0 || x == 193 || y == 297) return kGreen;
+                            if (x == 0 || y == 0 || x == 193 || y == 297) return kFrameGreen;
                             return wiped(291)(x, y);
                           }),
             "");
@@ -240,7 +241,7 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
     EXPECT_EQ(s.MessagePos, 2);
     EXPECT_EQ(s.WipeDone, 0);
     EXPECT_EQ(s.WipeBottom, 1);
-    EXPECT_EQ(CountInPanel(m, p, 0, bottomRow, 193, bottomRow, kGreen), 194);
+    EXPECT_EQ(CountInPanel(m, p, 0, bottomRow, 193, bottomRow, kFrameGreen), 194);
   }
 }
 
@@ -265,7 +266,7 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   MessageScene reference;
   ASSERT_TRUE(reference.scene->started) << reference.scene->error;
   Panel& q = reference.panel();
-  q.DrawRect({0, 0}, {193, 297}, kGreen);
+  q.DrawRect({0, 0}, {193, 297}, kFrameGreen);
   q.CurrentX = 0;
   q.CurrentY = 0;
   q.Print("", true);
@@ -281,16 +282,16 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   // line does, and nothing stands below them.
   const int row = p.TextHeight("a");
   const std::vector<std::string> lines = SplitLines(f.MessageText);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
   for (int r = 2; r <= 17; ++r) {
-    const int green = CountInPanel(m, p, 1, (r - 1) * row, 192, r * row - 1, kGreen);
+    const int green = CountInPanel(m, p, 1, (r - 1) * row, 192, r * row - 1, kFrameGreen);
     if (lines[static_cast<std::size_t>(r - 2)].empty()) {
       EXPECT_EQ(green, 0) << "row " << r;
     } else {
       EXPECT_GT(green, 0) << "row " << r;
     }
   }
-  EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kFrameGreen), 0);
 
   f.RunUntil(40 * 428);
   EXPECT_EQ(f.State.MessagePos, 0);
