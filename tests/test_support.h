@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/form1.h"
 #include "platform/bitmap.h"
@@ -47,5 +48,10 @@ struct Scene {
 
 // Counts the pixels of `color` in r (screen pixels) of the framebuffer.
 int CountPixels(const Bitmap& b, Rect r, Color color);
+// Counts them between the panel's own corners (x0, y0) and (x1, y1) of its
+// drawing area, both included.
+int CountInPanel(const Bitmap& b, const Panel& p, int x0, int y0, int x1, int y1, Color color);
+// The pixels of r, row by row.
+std::vector<Color> Snapshot(const Bitmap& b, Rect r);
 
 }  // namespace coderain::test

@@ -48,13 +48,7 @@ bool FrameIs(Form1& f, Color c) {
 }
 
 // The panel's pixels, its border included.
-std::vector<Color> Snapshot(Form1& f) {
-  const Rect r = f.picWatch.OuterRect();
-  std::vector<Color> pixels;
-  for (int y = r.y; y < r.Bottom(); ++y)
-    for (int x = r.x; x < r.Right(); ++x) pixels.push_back(f.Framebuffer.Pixel(x, y));
-  return pixels;
-}
+std::vector<Color> Snapshot(Form1& f) { return test::Snapshot(f.Framebuffer, f.picWatch.OuterRect()); }
 
 TEST(BuildUp, FirstTickDrawsNothing) {
   WatchScene w;

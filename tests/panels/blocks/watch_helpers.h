@@ -40,8 +40,7 @@ inline Color WatchPixel(Form1& f, int x, int y) {
 // Pixels of `c` in the rectangle with corners (x0, y0) and (x1, y1), both
 // included, in picWatch coordinates.
 inline int CountWatch(Form1& f, int x0, int y0, int x1, int y1, Color c) {
-  const Point o = WatchOrigin(f);
-  return test::CountPixels(f.Framebuffer, Rect::FromCorners(x0, y0, x1, y1).Translated(o.x, o.y), c);
+  return test::CountInPanel(f.Framebuffer, f.picWatch, x0, y0, x1, y1, c);
 }
 
 inline bool BoxIs(Form1& f, int x0, int y0, int x1, int y1, Color c) {

@@ -294,32 +294,12 @@ TEST(CodePanelInput, LongLinesAreCutAtTheRightEdgeAndTabsExpanded) {
   ExpectKeepsPaging(rig, 100);
 }
 
-TEST(CodePanelInput, OddBytesHugeLinesAndDevicesKeepTheDisplayRunning) {
-  {
-    SCOPED_TRACE("NUL and invalid UTF-8");
-    constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
-    Rig rig(std::string(kBytes, sizeof kBytes - 1));
-    ExpectKeepsPaging(rig, 100);
-  }
-  {
-    SCOPED_TRACE("a 1 GiB file of one line");
-    Rig rig("");
-    {
-      std::ofstream out(rig.path, std::ios::binary);
-      out << "BEGIN";
-    }
-    fs::resize_file(rig.path, std::uintmax_t{1} << 30);
-    rig.Open(rig.path);
-    ExpectKeepsPaging(rig, 300);
-  }
-  {
-    SCOPED_TRACE("a link to /dev/zero");
-    Rig rig("");
-    const fs::path link = rig.dir.Path() / "zero.txt";
-    fs::create_symlink("/dev/zero", link);
-    rig.Open(link);
-    ExpectKeepsPaging(rig, 300);
-  }
+// Huge lines and endless devices are the line reader's to bound (its own
+// tests, and the program's under bad inputs); the panel prints any byte.
+TEST(CodePanelInput, OddBytesKeepTheDisplayRunning) {
+  constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
+  Rig rig(std::string(kBytes, sizeof kBytes - 1));
+  ExpectKeepsPaging(rig, 100);
 }
 
 TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
