@@ -132,7 +132,7 @@ wait_for_exit() {
   for ((i = 0; i < limit * 100; i++)); do
     if ! kill -0 "$APP_PID" 2>/dev/null; then
       EXIT_STATUS=0
-      wait "$APP_PID" || EXIT_STATUS=$?
+      wait "$APP_PID" 2>/dev/null || EXIT_STATUS=$?
       APP_PID=""
       return 0
     fi
