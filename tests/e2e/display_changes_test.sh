@@ -31,7 +31,7 @@ for ((i = 0; i < 49; i++)); do
   case $((i % 5)) in
     0) size="800 600" ;; 1) size="1600 1200" ;; 2) size="1600 1200" ;; 3) size="640 480" ;; 4) size="1280 1024" ;;
   esac
-  changes+=(windowsize "$WID" $size)
+  changes+=(windowsize "$WID" "${size% *}" "${size#* }")
 done
 xdotool "${changes[@]}" windowsize "$WID" 1024 768 2>/dev/null || true
 expect_layout "50 size changes ending at 1024x768" 1024
@@ -68,7 +68,7 @@ expect_layout "screen grown to 1600x1200" 1600
 # back at once, as it was.
 xrandr -s 1280x1024
 check "window mapped for hiding" run_app "$WORK/app/coderain"
-laid_out_for 1280 || true
+check "laid out before hiding" laid_out_for 1280
 sleep 1
 before=$(xprobe nonblack-fraction)
 # As before: picWatch's frame is there, and at least four fifths of what

@@ -57,8 +57,8 @@ class RootImage {
     const int s = DefaultScreen(d);
     visual_ = DefaultVisual(d, s);
     colormap_ = DefaultColormap(d, s);
-    image_ = XGetImage(d, RootWindow(d, s), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes,
-                       ZPixmap);
+    image_ =
+        XGetImage(d, RootWindow(d, s), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
     if (!image_) {
       std::fputs("xprobe: cannot read the screen\n", stderr);
       std::exit(2);
@@ -154,7 +154,8 @@ int main(int argc, char** argv) {
     int bad = 0;
     for (int y = 0; y < image.Height(); ++y) {
       const Rgb c = image.At(0, y);
-      if (!c.Green() && bad++ == 0) std::fprintf(stderr, "xprobe: (%d, %d) is %d %d %d\n", v[0], v[1] + y, c.r, c.g, c.b);
+      if (!c.Green() && bad++ == 0)
+        std::fprintf(stderr, "xprobe: (%d, %d) is %d %d %d\n", v[0], v[1] + y, c.r, c.g, c.b);
     }
     if (bad) std::fprintf(stderr, "xprobe: %d of %d pixels are not green\n", bad, image.Height());
     XCloseDisplay(d);
