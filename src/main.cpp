@@ -2,44 +2,41 @@
 //
 // Sets up the display, the fonts and the scene, then runs the scene's timers
 // on the steady clock until a key press, a click or a close request ends it.
-// The command line and the environment change nothing.
-#include <SDL.h>
-
+// With no options it is the full-screen display; the options are those of
+// screen-saver daemons (app/program_options.h).
+#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "app/form1.h"
+#include "app/program_options.h"
+#include "app/stage.h"
 #include "platform/font.h"
+#include "platform/front_end.h"
+#include "platform/host/close_signals.h"
+#include "platform/host/process.h"
 #include "platform/random_source.h"
-#include "platform/sdl/sdl_display.h"
+#include "platform/sdl/sdl_front_end.h"
+#include "platform/x11/x11_front_end.h"
 #ifdef CODERAIN_STATS
-#include "platform/sdl/run_stats.h"
+#include "platform/host/run_stats.h"
 #endif
 
 namespace {
 
-using coderain::Form1;
+using coderain::FrontEnd;
+using coderain::FrontEndEvent;
+using coderain::Stage;
 
-// Set by SIGTERM and SIGINT: a close request, handled between ticks.
-volatile std::sig_atomic_t closeRequested = 0;
-
-void OnSignal(int) { closeRequested = 1; }
-
-void CatchCloseSignals() {
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
-}
-
-int Fail(const std::string& what) {
+[[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "coderain: %s\n", what.c_str());
-  return 1;
+  std::fflush(nullptr);
+  std::_Exit(1);
 }
 
 class SteadyClock {
@@ -52,133 +49,134 @@ class SteadyClock {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// What the input handling remembers between events.
-struct InputState {
-  // A press and a release on the same target make a click.
-  bool buttonDown = false;
-  const coderain::Panel* target = nullptr;
-  // When the window gains the focus, SDL reports the keys already held
-  // down at that moment as key presses, right after the focus event. They
-  // are not presses made on the display: the Enter that started the program
-  // from a terminal is usually still down when the window appears. They
-  // arrive within a few milliseconds of the focus event; a person cannot
-  // press a key that fast after the window appears.
-  static constexpr Uint32 kHeldKeyWindowMs = 100;
-  bool focused = false;
-  Uint32 focusedAt = 0;
-};
-
-void Handle(const SDL_Event& ev, Form1& form, coderain::SdlDisplay& display, InputState& input) {
-  switch (ev.type) {
-    case SDL_KEYDOWN:
-      // A repeat comes only from a key held since before the window had
-      // the focus; a key pressed on the display ends it at once.
-      if (ev.key.repeat == 0 && !(input.focused && ev.key.timestamp - input.focusedAt < InputState::kHeldKeyWindowMs))
-        form.OnKeyDown();
-      break;
-    case SDL_MOUSEBUTTONDOWN:
-      input.buttonDown = true;
-      input.target = form.PanelAt({ev.button.x, ev.button.y});
-      break;
-    case SDL_MOUSEBUTTONUP:
-      if (input.buttonDown && form.PanelAt({ev.button.x, ev.button.y}) == input.target)
-        form.OnClick({ev.button.x, ev.button.y});
-      input.buttonDown = false;
-      break;
-    case SDL_QUIT:  // also SIGINT and SIGTERM
-      form.OnCloseRequest();
-      break;
-    case SDL_WINDOWEVENT:
-      if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-        input.focused = true;
-        input.focusedAt = ev.window.timestamp;
-      } else if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
-        form.OnCloseRequest();
-      } else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        std::string error;
-        if (!display.Refresh(&error)) {
-          std::fprintf(stderr, "coderain: lost the window surface: %s\n", error.c_str());
-          form.OnCloseRequest();
-        }
-      } else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
-        display.PresentAll();
-      }
-      break;
-    default:
-      break;
+// X11 where there is an X server (directly or through a Wayland
+// compositor's X server: both are exact and cheap), else SDL's Wayland.
+std::unique_ptr<FrontEnd> OpenFrontEnd(const coderain::ProgramOptions& options, const char* title) {
+  std::string error;
+  const char* display = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((display && *display) || !(wayland && *wayland)) {
+    std::unique_ptr<coderain::X11FrontEnd> x = coderain::X11FrontEnd::Open(display, &error);
+    if (x) {
+      std::string windowError;
+      if (!x->CreateWindow(title, &windowError)) Fail("cannot create the window: " + windowError);
+      return x;
+    }
+    if (!(wayland && *wayland)) Fail("cannot open the display: " + error);
   }
+  std::unique_ptr<coderain::SdlFrontEnd> s = coderain::SdlFrontEnd::Open("wayland", &error);
+  if (!s) Fail("cannot open the display: " + error);
+  if (!s->CreateWindow(title, &error)) Fail("cannot create the window: " + error);
+  return s;
 }
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  // Before any library can open a file into a closed standard descriptor.
+  coderain::KeepStandardDescriptorsOpen();
+  coderain::ProgramOptions options;
+  if (const int status = coderain::ParseProgramOptions(argc, argv, &options, std::cout, std::cerr); status >= 0)
+    return status;
   SteadyClock clock;
-  coderain::SdlDisplay display;
+  coderain::CloseSignals signals;
+  if (!signals.Install()) Fail("cannot set up the close signals");
+
+  std::unique_ptr<FrontEnd> frontEnd = OpenFrontEnd(options, "Form1");
   std::string error;
-  if (!display.Open(&error)) return Fail("cannot open the display: " + error);
-  CatchCloseSignals();
-
-  coderain::FontFiles files;
-  coderain::SceneFonts fonts;
-  if (!coderain::FindSceneFonts(&files, &error) || !fonts.Load(files, &error)) return Fail(error);
-
+  coderain::FontFiles fonts;
+  if (!coderain::FindSceneFonts(&fonts, &error)) Fail(error);
   const std::string dir = coderain::ProgramDirectory();
-  if (dir.empty()) return Fail("cannot find the program's directory");
-
-  if (!display.CreateWindow("Form1", &error)) return Fail("cannot create the window: " + error);
+  if (dir.empty()) Fail("cannot find the program's directory");
 
   // One seed for the whole run, from the clock.
   coderain::SeededRandom random(
       static_cast<std::uint64_t>(std::time(nullptr)) ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  Form1 form(display.Framebuffer(), std::move(fonts), &random, dir, clock.Now());
-  if (!form.Start(&error)) return Fail(error);
-  display.Show();
-  SDL_StopTextInput();
+  Stage stage(fonts, &random, dir);
+  if (!stage.Start(frontEnd->SceneWidth(), frontEnd->SceneHeight(), clock.Now(), &error)) Fail(error);
+  frontEnd->Show();
 
   // The screen changes only when a frame is presented, at most once a
   // display refresh. So the loop wakes at frame boundaries and runs every
   // tick due by then, each in its turn and at its own due time as the scene
   // sees it: no rhythm changes, and the program wakes once a frame rather
-  // than once a tick. Input wakes it at once.
-  const int hz = display.RefreshHz() > 0 ? display.RefreshHz() : 60;
+  // than once a tick. Input and close requests wake it at once.
+  const int hz = frontEnd->RefreshHz() > 0 ? frontEnd->RefreshHz() : 60;
   const std::int64_t frameMs = (1000 + hz - 1) / hz;
   const auto frameAfter = [frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
-  form.SetLatenessAllowed(frameMs + 1);
+  stage.SetLatenessAllowed(frameMs + 1);
   std::int64_t lastPresent = -frameMs;
+  bool displayBusy = false;
   const coderain::TimerScheduler::Clock now = [&clock] { return clock.Now(); };
-  InputState input;
+  std::vector<FrontEndEvent> events;
 #ifdef CODERAIN_STATS
   coderain::RunStats stats;
 #endif
-  coderain::DamageList& damage = form.Damage();
 
-  while (!form.Ended()) {
-    if (closeRequested) {
-      form.OnCloseRequest();
+  while (!stage.Ended()) {
+    if (signals.Requested()) {
+      stage.CloseRequest();
       break;
     }
-    form.RunUntil(clock.Now(), now);
-    if (form.Ended()) break;
-    std::int64_t t = clock.Now();
+    stage.RunUntil(clock.Now(), now);
+    if (stage.Ended()) break;
+    coderain::DamageList& damage = stage.Damage();
+    const std::int64_t t = clock.Now();
     if (!damage.Empty() && t - lastPresent >= frameMs) {
-      display.Present(damage);
+      // A display still busy with the last present gets this damage with
+      // the next; it says when it is done, which wakes the loop.
+      displayBusy = !frontEnd->Present(stage.Frame(), damage);
+      if (!displayBusy) {
 #ifdef CODERAIN_STATS
-      stats.Presented(damage, form.State.BurstDone != 0, t);
+        stats.Presented(damage, stage.Form().State.BurstDone != 0, t);
 #endif
-      damage.Clear();
-      lastPresent = t;
+        damage.Clear();
+        lastPresent = t;
+      }
     }
-    std::int64_t wake = frameAfter(form.NextDue());
-    if (!damage.Empty()) wake = std::min(wake, lastPresent + frameMs);
-    const std::int64_t wait = std::max<std::int64_t>(0, wake - clock.Now());
-    display.WaitForInput(static_cast<int>(std::min<std::int64_t>(wait, 1000)));
-    SDL_Event ev;
-    while (!form.Ended() && SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
-      Handle(ev, form, display, input);
+    std::int64_t wake = frameAfter(stage.NextDue());
+    if (!damage.Empty() && !displayBusy) wake = std::min(wake, lastPresent + frameMs);
+    const std::int64_t wait = std::clamp<std::int64_t>(wake - clock.Now(), 0, 1000);
+    events.clear();
+    frontEnd->Wait(static_cast<int>(wait), signals.Fd(), &events);
+    for (const FrontEndEvent& ev : events) {
+      if (stage.Ended()) break;
+      switch (ev.kind) {
+        case FrontEndEvent::Kind::Resized:
+          // The layout is made once per scene: a new size is a new scene.
+          if (!stage.Runs(ev.width, ev.height) && !stage.Start(ev.width, ev.height, clock.Now(), &error)) Fail(error);
+          frontEnd->PresentAll(stage.Frame());
+          break;
+        case FrontEndEvent::Kind::Exposed:
+          // What was covered comes back as the scene left it.
+          frontEnd->PresentAll(stage.Frame());
+          break;
+        case FrontEndEvent::Kind::Appeared:
+          stage.WindowAppeared(ev.keys);
+          break;
+        case FrontEndEvent::Kind::KeyDown:
+          stage.KeyDown(ev.key);
+          break;
+        case FrontEndEvent::Kind::KeyUp:
+          stage.KeyUp(ev.key);
+          break;
+        case FrontEndEvent::Kind::ButtonDown:
+          stage.ButtonDown(ev.at);
+          break;
+        case FrontEndEvent::Kind::ButtonUp:
+          stage.ButtonUp(ev.at);
+          break;
+        case FrontEndEvent::Kind::CloseRequested:
+          stage.CloseRequest();
+          break;
+        case FrontEndEvent::Kind::WindowGone:
+          Fail("lost the window: another program destroyed it");
+      }
+    }
   }
 #ifdef CODERAIN_STATS
-  stats.Print(stderr, form.Timers, clock.Now());
+  stats.Print(stderr, stage.Form().Timers, clock.Now());
 #endif
   // The scene has closed. Tearing the window down piece by piece costs a
   // round trip to the X server and, on a large screen, tens of milliseconds

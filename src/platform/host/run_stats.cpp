@@ -1,4 +1,4 @@
-#include "platform/sdl/run_stats.h"
+#include "platform/host/run_stats.h"
 
 #include <ctime>
 

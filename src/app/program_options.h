@@ -1,0 +1,40 @@
+// The program's command line, in the form screen-saver daemons use:
+//
+//   coderain [--window | --root | --window-id ID] [--display D] [--scale N]
+//
+// Options take one dash or two (-root and --root are the same), and a value
+// follows as the next argument or after '='. With no options the program is
+// the full-screen display it has always been; an argument it does not know
+// changes nothing, as before it knew any.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace coderain {
+
+struct ProgramOptions {
+  enum class Target {
+    OwnWindow,  // a full-screen window of the program's own (the default)
+    Root,       // the window the daemon names, else the root window
+    WindowId,   // the window named by `windowId`
+  };
+  Target target = Target::OwnWindow;
+  unsigned long windowId = 0;
+  std::string display;  // empty: the environment's
+  int scale = 0;        // 1 to 8; 0: from the display's density
+};
+
+inline constexpr int kMaxScale = 8;
+
+// Parses argv (argv[0] is the program) into *o. Returns -1 when the program
+// should run, or the exit status: 0 after printing the usage to `out` for
+// --help; 2 after one line on `err` for a value that is missing or out of
+// range; 1 after one line naming a window id that is not a number.
+int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, std::ostream& out, std::ostream& err);
+
+// Reads a window id as X writes them: hexadecimal with 0x, else decimal.
+// Returns false for anything else (empty, signs, trailing text, zero).
+bool ParseWindowId(const std::string& text, unsigned long* id);
+
+}  // namespace coderain

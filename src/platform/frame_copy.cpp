@@ -1,0 +1,114 @@
+#include "platform/frame_copy.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace coderain {
+
+namespace {
+
+// The bits of a channel of `mask` for each 8-bit value, rounded to the
+// nearest: 8 bits stay as they are, 10 bits spread 0..255 over 0..1023.
+std::array<std::uint32_t, 256> ChannelTable(std::uint32_t mask) {
+  std::array<std::uint32_t, 256> table{};
+  if (mask == 0) return table;
+  const int shift = std::countr_zero(mask);
+  const std::uint64_t top = (std::uint64_t{1} << std::popcount(mask)) - 1;
+  for (std::uint64_t v = 0; v < 256; ++v) table[v] = static_cast<std::uint32_t>((v * top + 127) / 255) << shift;
+  return table;
+}
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int CeilDiv(int a, int b) { return -FloorDiv(-a, b); }
+
+}  // namespace
+
+FrameCopier::FrameCopier(const PixelLayout& layout)
+    : layout_(layout),
+      red_(ChannelTable(layout.redMask)),
+      green_(ChannelTable(layout.greenMask)),
+      blue_(ChannelTable(layout.blueMask)) {
+  native_ = layout.bytesPerPixel == 4 && layout.bigEndian == (std::endian::native == std::endian::big) &&
+            layout.redMask == 0xFF0000u && layout.greenMask == 0xFF00u && layout.blueMask == 0xFFu;
+}
+
+Rect FrameCopier::ImageRect(Rect r, Scaling scaling, const ImageView& image) {
+  Rect out;
+  if (scaling.down > 1) {
+    const int k = scaling.down;
+    const int x0 = FloorDiv(r.x, k), y0 = FloorDiv(r.y, k);
+    out = {x0, y0, CeilDiv(r.Right(), k) - x0, CeilDiv(r.Bottom(), k) - y0};
+  } else {
+    const int s = scaling.up;
+    out = {r.x * s, r.y * s, r.w * s, r.h * s};
+  }
+  return out.Intersect({0, 0, image.width, image.height});
+}
+
+Rect FrameCopier::Copy(const Bitmap& frame, Rect r, Scaling scaling, const ImageView& image) const {
+  r = r.Intersect(frame.Bounds());
+  const Rect out = ImageRect(r, scaling, image);
+  if (out.Empty()) return {};
+  if (scaling.down > 1)
+    CopyDown(frame, out, scaling.down, image);
+  else
+    CopyUp(frame, out, scaling.up, image);
+  return out;
+}
+
+void FrameCopier::Put(std::uint8_t* at, Color c) const {
+  if (native_) {
+    std::memcpy(at, &c, 4);
+    return;
+  }
+  const std::uint32_t v = red_[Red(c)] | green_[Green(c)] | blue_[Blue(c)];
+  const int n = layout_.bytesPerPixel;
+  for (int i = 0; i < n; ++i) {
+    const int shift = layout_.bigEndian ? 8 * (n - 1 - i) : 8 * i;
+    at[i] = static_cast<std::uint8_t>(v >> shift);
+  }
+}
+
+void FrameCopier::CopyUp(const Bitmap& frame, Rect out, int s, const ImageView& image) const {
+  const int bpp = layout_.bytesPerPixel;
+  const std::size_t rowBytes = static_cast<std::size_t>(out.w) * bpp;
+  for (int y = out.y; y < out.Bottom(); ++y) {
+    std::uint8_t* dst = image.pixels + static_cast<std::ptrdiff_t>(y) * image.pitch + out.x * bpp;
+    // Every row of a block after its first is a copy of the row above.
+    if (y > out.y && y % s != 0) {
+      std::memcpy(dst, dst - image.pitch, rowBytes);
+      continue;
+    }
+    const std::uint32_t* src = frame.Row(y / s);
+    if (native_ && s == 1) {
+      std::memcpy(dst, src + out.x, rowBytes);
+      continue;
+    }
+    for (int x = out.x; x < out.Right(); ++x, dst += bpp) Put(dst, src[x / s] & 0xFFFFFFu);
+  }
+}
+
+void FrameCopier::CopyDown(const Bitmap& frame, Rect out, int k, const ImageView& image) const {
+  const int bpp = layout_.bytesPerPixel;
+  for (int y = out.y; y < out.Bottom(); ++y) {
+    std::uint8_t* dst = image.pixels + static_cast<std::ptrdiff_t>(y) * image.pitch + out.x * bpp;
+    const int fy0 = y * k, fy1 = std::min(fy0 + k, frame.Height());
+    for (int x = out.x; x < out.Right(); ++x, dst += bpp) {
+      const int fx0 = x * k, fx1 = std::min(fx0 + k, frame.Width());
+      int r = 0, g = 0, b = 0;
+      for (int fy = fy0; fy < fy1; ++fy) {
+        const std::uint32_t* row = frame.Row(fy);
+        for (int fx = fx0; fx < fx1; ++fx) {
+          const Color c = row[fx];
+          r = std::max(r, Red(c));
+          g = std::max(g, Green(c));
+          b = std::max(b, Blue(c));
+        }
+      }
+      Put(dst, Rgb(r, g, b));
+    }
+  }
+}
+
+}  // namespace coderain

@@ -1,0 +1,81 @@
+#include "app/program_options.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace coderain {
+namespace {
+
+struct Row {
+  std::vector<const char*> args;
+  int status;  // -1: runs
+  ProgramOptions::Target target = ProgramOptions::Target::OwnWindow;
+  unsigned long id = 0;
+  int scale = 0;
+  const char* display = "";
+  const char* err = "";  // the start of what goes to stderr
+};
+
+TEST(ProgramOptions, EveryFormAndEveryMistake) {
+  using T = ProgramOptions::Target;
+  const Row rows[] = {
+      {{}, -1},
+      {{"--window"}, -1},
+      {{"-root"}, -1, T::Root},
+      {{"--root", "--window"}, -1, T::OwnWindow},
+      {{"--window-id", "0x1a00003"}, -1, T::WindowId, 0x1a00003},
+      {{"-window-id=12345"}, -1, T::WindowId, 12345},
+      {{"--window-id", "0X2f", "--root"}, -1, T::WindowId, 0x2f},
+      {{"--root", "-window-id", "7"}, -1, T::WindowId, 7},
+      {{"--display", ":3", "--scale=2"}, -1, T::OwnWindow, 0, 2, ":3"},
+      {{"-scale", "8", "-install", "-visual", "default", "--mono", "--fps", "--no-fps", "--noinstall"},
+       -1,
+       T::OwnWindow,
+       0,
+       8},
+      {{"--whatever", "plain", "-x"}, -1},  // arguments it does not know change nothing
+      {{"--window-id", "xyz"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id xyz: not a window id"},
+      {{"--window-id", "-5"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id -5"},
+      {{"--window-id", "0x"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0x"},
+      {{"--window-id", "12abc"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 12abc"},
+      {{"--window-id", "0"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0"},
+      {{"--window-id", "99999999999999999999999"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 9"},
+      {{"--window-id"}, 2, T::OwnWindow, 0, 0, "", "coderain: --window-id needs a value; usage: coderain"},
+      {{"--scale", "0"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes a whole number from 1 to 8; usage"},
+      {{"--scale", "9"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "2x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale="}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--display"}, 2, T::OwnWindow, 0, 0, "", "coderain: --display needs a value"},
+      {{"-help", "--root"}, 0},
+  };
+  for (const Row& row : rows) {
+    std::vector<const char*> argv = {"coderain"};
+    argv.insert(argv.end(), row.args.begin(), row.args.end());
+    std::string line;
+    for (const char* a : argv) line += std::string(a) + " ";
+    SCOPED_TRACE(line);
+    ProgramOptions o;
+    std::ostringstream out, err;
+    EXPECT_EQ(ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), &o, out, err), row.status);
+    const std::string said = err.str();
+    EXPECT_EQ(said.rfind(row.err, 0), 0u) << said;
+    // Whatever goes wrong is said in one line.
+    EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1);
+    if (row.status == 0) {
+      EXPECT_EQ(out.str().rfind("usage: coderain", 0), 0u);
+    }
+    if (row.status != -1) continue;
+    EXPECT_EQ(o.target, row.target);
+    EXPECT_EQ(o.windowId, row.id);
+    EXPECT_EQ(o.scale, row.scale);
+    EXPECT_EQ(o.display, row.display);
+  }
+}
+
+}  // namespace
+}  // namespace coderain

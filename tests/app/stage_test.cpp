@@ -1,0 +1,66 @@
+#include "app/stage.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+TEST(Stage, ANewSizeIsANewSceneAndTheSameSizeKeepsIt) {
+  SeededRandom random(1);
+  Stage stage(test::PinnedFontFiles(), &random, CODERAIN_TEST_DATA);
+  std::string error;
+  ASSERT_TRUE(stage.Start(800, 600, 0, &error)) << error;
+  stage.RunUntil(3000);
+  EXPECT_TRUE(stage.Runs(800, 600));
+  EXPECT_FALSE(stage.Runs(1024, 768));
+  EXPECT_NE(stage.Form().State.BurstDone, 0);
+
+  ASSERT_TRUE(stage.Start(1024, 768, 3000, &error)) << error;
+  Form1& f = stage.Form();
+  EXPECT_EQ(f.State.BurstDone, 0);
+  EXPECT_EQ(f.picWatch.OuterRect().x, 828);
+  EXPECT_EQ(test::CountPixels(stage.Frame(), stage.Frame().Bounds(), kBlack), 1024 * 768);
+  // The new scene's timers start at the time of the change.
+  EXPECT_EQ(stage.NextDue(), 3010);
+  stage.RunUntil(3010);
+  EXPECT_NE(f.State.BurstDone, 0);
+}
+
+TEST(Stage, InputReachesTheFormThroughTheRules) {
+  SeededRandom random(1);
+  Stage stage(test::PinnedFontFiles(), &random, CODERAIN_TEST_DATA);
+  std::string error;
+  ASSERT_TRUE(stage.Start(1024, 768, 0, &error)) << error;
+  const int held[] = {36};
+  stage.WindowAppeared(held);
+  stage.KeyDown(36);
+  stage.ButtonDown({50, 250});  // picC
+  stage.ButtonUp({50, 250});
+  EXPECT_FALSE(stage.Ended());
+  // Pressed on picC, released on picASM: not a click.
+  stage.ButtonDown({50, 250});
+  stage.ButtonUp({50, 50});
+  EXPECT_FALSE(stage.Ended());
+  // The rules outlive a restart: the held key still does not count.
+  ASSERT_TRUE(stage.Start(800, 600, 100, &error)) << error;
+  stage.KeyDown(36);
+  EXPECT_FALSE(stage.Ended());
+  stage.ButtonDown({50, 50});
+  stage.ButtonUp({50, 50});
+  EXPECT_TRUE(stage.Ended());
+}
+
+TEST(Stage, AFailedStartSaysWhyAndEndsTheScene) {
+  SeededRandom random(1);
+  test::TempDir empty;
+  Stage stage(test::PinnedFontFiles(), &random, empty.Path().string());
+  std::string error;
+  EXPECT_FALSE(stage.Start(800, 600, 0, &error));
+  EXPECT_NE(error.find("codeASM.txt"), std::string::npos) << error;
+  EXPECT_TRUE(stage.Ended());
+}
+
+}  // namespace
+}  // namespace coderain
