@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils
+  xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth
   dpkg-dev file libxml2-utils desktop-file-utils groff-base
 )
 
