@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
       static_cast<std::uint64_t>(std::time(nullptr)) ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   Stage stage(fonts, &random, dir);
-  if (!stage.Start(frontEnd->SceneWidth(), frontEnd->SceneHeight(), clock.Now(), &error)) Fail(error);
+  if (!stage.Start(frontEnd->SceneWidth(), frontEnd->SceneHeight(), clock.Now(), &error, frontEnd->SceneFrame()))
+    Fail(error);
   frontEnd->Show();
 
   // The screen changes only when a frame is presented, at most once a
@@ -145,7 +146,9 @@ int main(int argc, char** argv) {
       switch (ev.kind) {
         case FrontEndEvent::Kind::Resized:
           // The layout is made once per scene: a new size is a new scene.
-          if (!stage.Runs(ev.width, ev.height) && !stage.Start(ev.width, ev.height, clock.Now(), &error)) Fail(error);
+          if (!stage.Runs(ev.width, ev.height, frontEnd->SceneFrame()) &&
+              !stage.Start(ev.width, ev.height, clock.Now(), &error, frontEnd->SceneFrame()))
+            Fail(error);
           frontEnd->PresentAll(stage.Frame());
           break;
         case FrontEndEvent::Kind::Exposed:

@@ -7,11 +7,17 @@ namespace coderain {
 Stage::Stage(FontFiles fontFiles, RandomSource* random, std::string programDir)
     : fontFiles_(std::move(fontFiles)), random_(random), programDir_(std::move(programDir)) {}
 
-bool Stage::Start(int width, int height, std::int64_t now, std::string* error) {
+bool Stage::Start(int width, int height, std::int64_t now, std::string* error, Bitmap* frame) {
   form_.reset();
   SceneFonts fonts;
   if (!fonts.Load(fontFiles_, error)) return false;
-  framebuffer_ = Bitmap(width, height);
+  direct_ = frame && frame->Width() == width && frame->Height() == height;
+  if (direct_) {
+    framebuffer_ = Bitmap(frame->Row(0), width, height, frame->Pitch());
+    framebuffer_.Fill(kBlack);
+  } else {
+    framebuffer_ = Bitmap(width, height);
+  }
   auto form = std::make_unique<Form1>(&framebuffer_, std::move(fonts), random_, programDir_, now);
   form->SetLatenessAllowed(latenessAllowed_);
   if (!form->Start(error)) return false;
@@ -19,8 +25,9 @@ bool Stage::Start(int width, int height, std::int64_t now, std::string* error) {
   return true;
 }
 
-bool Stage::Runs(int width, int height) const {
-  return form_ && framebuffer_.Width() == width && framebuffer_.Height() == height;
+bool Stage::Runs(int width, int height, const Bitmap* frame) const {
+  return form_ && framebuffer_.Width() == width && framebuffer_.Height() == height &&
+         (frame ? framebuffer_.SharesPixels(*frame) : !direct_);
 }
 
 void Stage::RunUntil(std::int64_t now, const TimerScheduler::Clock& clock) {

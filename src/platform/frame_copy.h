@@ -45,6 +45,10 @@ class FrameCopier {
  public:
   explicit FrameCopier(const PixelLayout& layout);
 
+  // Whether the layout is the frame's own (4 bytes, 0x00RRGGBB in the
+  // machine's byte order): an image in it can be the frame itself.
+  bool Native() const { return native_; }
+
   // The image pixels that frame rectangle r (frame pixels) covers, clipped
   // to the image: r scaled up, or every block that r touches when reducing.
   static Rect ImageRect(Rect r, Scaling scaling, const ImageView& image);

@@ -344,6 +344,7 @@ void X11FrontEnd::FreeImage(Output& out) {
   XDestroyImage(out.image);  // frees the data of a plain image
   out.image = nullptr;
   out.shared = false;
+  out.frame = Bitmap();
 }
 
 bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* error) {
@@ -400,6 +401,10 @@ bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* err
     layout.blueMask = static_cast<std::uint32_t>(out.visual->blue_mask);
     out.copier = std::make_unique<FrameCopier>(layout);
   }
+  // Drawn straight into, the image is what the scene shows with no copy
+  // at all: the common case, a 24-bit screen at one pixel per pixel.
+  if (out.copier->Native() && out.scaling.up == 1 && out.scaling.down == 1)
+    out.frame = Bitmap(reinterpret_cast<std::uint32_t*>(out.image->data), width, height, out.image->bytes_per_line / 4);
   return true;
 }
 
@@ -429,7 +434,9 @@ bool X11FrontEnd::Present(const Bitmap& frame, const DamageList& damage) {
       break;
     }
   for (std::size_t i = 0; i < rects.size() && last < rects.size(); ++i) {
-    const Rect out = scene_.copier->Copy(frame, rects[i], scene_.scaling, view);
+    const Rect out = frame.SharesPixels(scene_.frame)
+                         ? FrameCopier::ImageRect(rects[i].Intersect(frame.Bounds()), scene_.scaling, view)
+                         : scene_.copier->Copy(frame, rects[i], scene_.scaling, view);
     if (!out.Empty()) Put(scene_, out, i == last);
   }
   XFlush(dpy_);
@@ -440,7 +447,7 @@ void X11FrontEnd::PresentAll(const Bitmap& frame) {
   if (!scene_.image) return;
   const ImageView view{reinterpret_cast<std::uint8_t*>(scene_.image->data), scene_.width, scene_.height,
                        scene_.image->bytes_per_line};
-  scene_.copier->Copy(frame, frame.Bounds(), scene_.scaling, view);
+  if (!frame.SharesPixels(scene_.frame)) scene_.copier->Copy(frame, frame.Bounds(), scene_.scaling, view);
   // The whole window, so that what lies past the scaled frame is black too.
   Put(scene_, {0, 0, scene_.width, scene_.height}, true);
   XFlush(dpy_);
@@ -451,6 +458,7 @@ void X11FrontEnd::Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* ev
     pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     ::poll(p, wakeFd >= 0 ? 2 : 1, timeoutMs);
   }
+  const std::size_t first = events->size();
   const int oldW = scene_.width, oldH = scene_.height;
   int newW = oldW, newH = oldH;
   while (XPending(dpy_) > 0) {
@@ -465,13 +473,19 @@ void X11FrontEnd::Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* ev
     Translate(ev, events);
   }
   if (newW != oldW || newH != oldH) {
+    // The scene starts again even when no image could be made for the new
+    // size: the old one, which it may draw into, is gone. Until then its
+    // frame must not be read: the restart presents the whole new frame, so
+    // the exposures of this batch go.
+    const auto exposed = [](const FrontEndEvent& e) { return e.kind == FrontEndEvent::Kind::Exposed; };
+    events->erase(std::remove_if(events->begin() + static_cast<std::ptrdiff_t>(first), events->end(), exposed),
+                  events->end());
     std::string error;
-    if (SizeImage(scene_, newW, newH, &error)) {
-      FrontEndEvent e{FrontEndEvent::Kind::Resized};
-      e.width = SceneWidth();
-      e.height = SceneHeight();
-      events->push_back(e);
-    }
+    SizeImage(scene_, newW, newH, &error);
+    FrontEndEvent e{FrontEndEvent::Kind::Resized};
+    e.width = SceneWidth();
+    e.height = SceneHeight();
+    events->push_back(e);
   }
   if (xErrors.windowGone) events->push_back({FrontEndEvent::Kind::WindowGone});
 }

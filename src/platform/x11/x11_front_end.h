@@ -43,6 +43,7 @@ class X11FrontEnd : public FrontEnd {
   int SceneWidth() const override;
   int SceneHeight() const override;
   int RefreshHz() const override { return refreshHz_; }
+  Bitmap* SceneFrame() override { return scene_.frame.Width() > 0 ? &scene_.frame : nullptr; }
   void Show() override;
   void Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* events) override;
   bool Present(const Bitmap& frame, const DamageList& damage) override;
@@ -61,6 +62,9 @@ class X11FrontEnd : public FrontEnd {
     XShmSegmentInfo shm{};
     bool shared = false;
     std::unique_ptr<FrameCopier> copier;
+    // The image as the scene's framebuffer, when the scene draws straight
+    // into it; empty otherwise.
+    Bitmap frame;
     GC gc = nullptr;
   };
 
