@@ -142,11 +142,6 @@ int main(int argc, char** argv) {
   while (!stage.Ended()) {
     if (signals.Requested()) {
       stage.CloseRequest();
-      // A daemon counts any other end of what it started as a failure.
-      if (lent) {
-        std::fflush(nullptr);
-        signals.DieBySignal();
-      }
       break;
     }
     stage.RunUntil(clock.Now(), now);
@@ -210,6 +205,12 @@ int main(int argc, char** argv) {
 #ifdef CODERAIN_STATS
   stats.Print(stderr, stage.Form().timers, clock.Now());
 #endif
+  // A daemon counts any end of what it started but by its signal as a
+  // failure.
+  if (lent && signals.Requested()) {
+    std::fflush(nullptr);
+    signals.DieBySignal();
+  }
   // The scene has closed. Tearing the window down piece by piece costs a
   // round trip to the X server and, on a large screen, tens of milliseconds
   // the user waits through; the server removes the window, its image and
