@@ -127,9 +127,12 @@ int main(int argc, char** argv) {
   // tick due by then, each in its turn and at its own due time as the scene
   // sees it: no rhythm changes, and the program wakes once a frame rather
   // than once a tick. Input and close requests wake it at once.
-  const int hz = frontEnd->RefreshHz() > 0 ? frontEnd->RefreshHz() : 60;
-  const std::int64_t frameMs = (1000 + hz - 1) / hz;
-  const auto frameAfter = [frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
+  const auto framePeriod = [&frontEnd] {
+    const int hz = frontEnd->RefreshHz() > 0 ? frontEnd->RefreshHz() : 60;
+    return std::int64_t{(1000 + hz - 1) / hz};
+  };
+  std::int64_t frameMs = framePeriod();
+  const auto frameAfter = [&frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
   stage.SetLatenessAllowed(frameMs + 1);
   std::int64_t lastPresent = -frameMs;
   bool displayBusy = false;
@@ -171,6 +174,9 @@ int main(int argc, char** argv) {
         case FrontEndEvent::Kind::Resized:
           // The layout is made once per scene: a new size is a new scene.
           if (!stage.Runs(ev.width, ev.height) && !stage.Start(ev.width, ev.height, clock.Now(), &error)) Fail(error);
+          // A miniature is presented less often than the full scene.
+          frameMs = framePeriod();
+          stage.SetLatenessAllowed(frameMs + 1);
           frontEnd->PresentAll(stage.Frame());
           break;
         case FrontEndEvent::Kind::Exposed:

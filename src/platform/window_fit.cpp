@@ -11,4 +11,10 @@ int ReductionFor(int width, int height) {
   return std::max(1, std::min(k, kMaxReducedWidth / width));
 }
 
+int MiniatureHz(int refreshHz, int k) {
+  if (k <= 1) return refreshHz;
+  const int hz = refreshHz > 0 ? refreshHz : 60;
+  return (hz + k - 1) / k;
+}
+
 }  // namespace coderain

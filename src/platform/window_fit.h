@@ -21,4 +21,11 @@ inline constexpr int kMaxReducedWidth = 8192;
 // Sizes below 1 count as 1.
 int ReductionFor(int width, int height);
 
+// The frames a second worth presenting of a scene reduced by k on a
+// display refreshed refreshHz times a second (0: unknown, taken as 60): a
+// miniature moves 1/k as far on the screen as the full scene, so at 1/k of
+// the rate it still moves the same distance a frame, at a fraction of the
+// cost. At least 1; refreshHz itself when k is 1.
+int MiniatureHz(int refreshHz, int k);
+
 }  // namespace coderain

@@ -27,5 +27,14 @@ TEST(WindowFit, ReductionFollowsTheLayoutsHeightAndStaysBounded) {
   for (const Row& r : rows) EXPECT_EQ(ReductionFor(r.width, r.height), r.k) << r.width << "x" << r.height;
 }
 
+TEST(WindowFit, AMiniatureIsPresentedAtTheRefreshRateOverK) {
+  struct Row {
+    int refreshHz, k, hz;
+  };
+  const Row rows[] = {{60, 1, 60},  {0, 1, 0},   {60, 2, 30}, {60, 3, 20},
+                      {144, 2, 72}, {75, 2, 38}, {0, 2, 30},  {60, 713, 1}};
+  for (const Row& r : rows) EXPECT_EQ(MiniatureHz(r.refreshHz, r.k), r.hz) << r.refreshHz << " Hz, k " << r.k;
+}
+
 }  // namespace
 }  // namespace coderain

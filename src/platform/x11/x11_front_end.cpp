@@ -362,6 +362,8 @@ Scaling X11FrontEnd::ChooseScaling(const Output& out, int width, int height) con
   return {};
 }
 
+int X11FrontEnd::RefreshHz() const { return MiniatureHz(refreshHz_, scene_.scaling.down); }
+
 int X11FrontEnd::SceneWidth() const { return scene_.width / scene_.scaling.up * scene_.scaling.down; }
 int X11FrontEnd::SceneHeight() const { return scene_.height / scene_.scaling.up * scene_.scaling.down; }
 

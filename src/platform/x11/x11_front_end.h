@@ -51,7 +51,7 @@ class X11FrontEnd : public FrontEnd {
 
   int SceneWidth() const override;
   int SceneHeight() const override;
-  int RefreshHz() const override { return refreshHz_; }
+  int RefreshHz() const override;
   void Show() override;
   void Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* events) override;
   bool Present(const Bitmap& frame, const DamageList& damage) override;
