@@ -9,6 +9,7 @@ packages=(
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
+  dpkg-dev file libxml2-utils desktop-file-utils groff-base
 )
 
 missing=()

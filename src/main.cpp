@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
       displayBusy = !frontEnd->Present(stage.Frame(), damage);
       if (!displayBusy) {
 #ifdef CODERAIN_STATS
-        stats.Presented(damage, stage.Form().state.BurstDone != 0, t);
+        stats.Presented(damage, stage.Form().State.BurstDone != 0, t);
 #endif
         damage.Clear();
         lastPresent = t;
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     }
   }
 #ifdef CODERAIN_STATS
-  stats.Print(stderr, stage.Form().timers, clock.Now());
+  stats.Print(stderr, stage.Form().Timers, clock.Now());
 #endif
   // A daemon counts any end of what it started but by its signal as a
   // failure.

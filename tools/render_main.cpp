@@ -83,8 +83,7 @@ int Render(const RenderOptions& o) {
   Bitmap framebuffer(o.width, o.height);
   SeededRandom random(o.seed);
   Form1 form(&framebuffer, std::move(fonts), &random, dataDir, 0);
-  StartupError startup;
-  if (!form.Start(&startup)) return Failure(startup.message);
+  if (!form.Start(&error)) return Failure(error);
 
   if (!o.gif) {
     for (std::int64_t t : o.times) {

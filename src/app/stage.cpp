@@ -13,12 +13,8 @@ bool Stage::Start(int width, int height, std::int64_t now, std::string* error) {
   if (!fonts.Load(fontFiles_, error)) return false;
   framebuffer_ = Bitmap(width, height);
   auto form = std::make_unique<Form1>(&framebuffer_, std::move(fonts), random_, programDir_, now);
-  form->timers.SetLatenessAllowed(latenessAllowed_);
-  StartupError startupError;
-  if (!form->Start(&startupError)) {
-    *error = startupError.message;
-    return false;
-  }
+  form->SetLatenessAllowed(latenessAllowed_);
+  if (!form->Start(error)) return false;
   form_ = std::move(form);
   return true;
 }
@@ -31,11 +27,11 @@ void Stage::RunUntil(std::int64_t now, const TimerScheduler::Clock& clock) {
   if (form_) form_->RunUntil(now, clock);
 }
 
-std::int64_t Stage::NextDue() const { return form_->timers.NextDue(); }
+std::int64_t Stage::NextDue() const { return form_->NextDue(); }
 
 void Stage::SetLatenessAllowed(std::int64_t ms) {
   latenessAllowed_ = ms;
-  if (form_) form_->timers.SetLatenessAllowed(ms);
+  if (form_) form_->SetLatenessAllowed(ms);
 }
 
 void Stage::KeyDown(int key) {
@@ -43,11 +39,11 @@ void Stage::KeyDown(int key) {
 }
 
 void Stage::ButtonDown(Point p) {
-  if (form_) rules_.ButtonDown(form_->form.PanelAt(p));
+  if (form_) rules_.ButtonDown(form_->PanelAt(p));
 }
 
 void Stage::ButtonUp(Point p) {
-  if (form_ && rules_.ButtonUp(form_->form.PanelAt(p))) form_->OnClick(p);
+  if (form_ && rules_.ButtonUp(form_->PanelAt(p))) form_->OnClick(p);
 }
 
 void Stage::CloseRequest() {

@@ -41,7 +41,7 @@ class Stage {
   void SetLatenessAllowed(std::int64_t ms);
 
   const Bitmap& Frame() const { return framebuffer_; }
-  DamageList& Damage() { return form_->form.Damage(); }
+  DamageList& Damage() { return form_->Damage(); }
   Form1& Form() { return *form_; }
 
   // Raw input, in the scene's pixels. Only what the input rules count

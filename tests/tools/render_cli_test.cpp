@@ -55,8 +55,7 @@ struct RegularFontScene {
     std::string error;
     if (!fonts.Load(FontFiles{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
     form = std::make_unique<Form1>(&framebuffer, std::move(fonts), &random, CODERAIN_TEST_DATA, 0);
-    StartupError startup;
-    if (!form->Start(&startup)) ADD_FAILURE() << startup.message;
+    if (!form->Start(&error)) ADD_FAILURE() << error;
   }
   Bitmap framebuffer;
   SeededRandom random;
@@ -141,10 +140,7 @@ TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
     SCOPED_TRACE(t);
     scene.form->RunUntil(t);
     const std::filesystem::path png = dir.Path() / ("f" + std::to_string(t) + ".png");
-    Bitmap picture;
-    std::string error;
-    ASSERT_TRUE(ReadPng(png.string(), &picture, &error)) << error;
-    EXPECT_TRUE(SamePixels(picture, scene.framebuffer));
+    EXPECT_TRUE(SamePixels(test::ReadPng(png.string()), scene.framebuffer));
     const nlohmann::ordered_json state =
         nlohmann::ordered_json::parse(ReadText(dir.Path() / ("f" + std::to_string(t) + ".json")));
     EXPECT_EQ(state, SceneJson(*scene.form));
