@@ -1,12 +1,12 @@
 // The program's front end on an X server, through Xlib.
 //
 // One connection. The scene is shown in a window of our own over the
-// primary monitor, or in a window given to it (a screen-saver daemon's),
-// presented from a shared-memory image (a plain image
-// where the server cannot share memory) in whatever true-colour layout the
-// window's visual has. Presents do not wait on the server: a present is
-// sent only once the server has taken the last one, so a server that stops
-// answering never blocks the loop.
+// primary monitor, or in a window lent to it (a screen-saver daemon's),
+// presented from a shared-memory image (a plain image where the server
+// cannot share memory) in whatever true-colour layout the window's visual
+// has. Presents do not wait on the server: a present is sent only once the
+// server has taken the last one, so a server that stops answering never
+// blocks the loop.
 #pragma once
 
 #include <X11/Xlib.h>
