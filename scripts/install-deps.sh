@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  libsdl2-dev libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libx11-dev libxext-dev libxrandr-dev libxss-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
-  xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth
+  xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
   dpkg-dev file libxml2-utils desktop-file-utils groff-base
 )
 

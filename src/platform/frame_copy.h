@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/bitmap.h"
 #include "platform/geometry.h"
@@ -65,6 +66,9 @@ class FrameCopier {
   PixelLayout layout_;
   bool native_ = false;  // the layout is the frame's own, 4 bytes a pixel
   std::array<std::uint32_t, 256> red_{}, green_{}, blue_{};
+  // A reduction's scratch: the brightest of each channel down a row of
+  // blocks, kept to spare an allocation a copy.
+  mutable std::vector<std::uint8_t> blockRows_;
 };
 
 }  // namespace coderain

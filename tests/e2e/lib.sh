@@ -2,10 +2,12 @@
 # under an X server of its own and kills only what it started.
 #
 #   test.sh path/to/coderain [path/to/coderain-render] [path/to/xprobe]
+#           [path/to/fake_daemon]
 set -euo pipefail
 
 CODERAIN_BIN=${1:?usage: $0 path/to/coderain}
 XPROBE=${3:-$(dirname "$CODERAIN_BIN")/tests/xprobe}
+FAKE_DAEMON=${4:-$(dirname "$CODERAIN_BIN")/tests/fake_daemon}
 DATA_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../data" && pwd)"
 WORK=$(mktemp -d)
 XVFB_PID=""
@@ -168,6 +170,36 @@ run_app() {
 }
 
 xprobe() { "$XPROBE" "$@"; }
+
+# Starts fake_daemon (its options, a size, then a program and its
+# arguments), which lends the program a window as a screen-saver daemon
+# does, and waits for it. APP_PID is the daemon's: it ends when the program
+# does, with the program's status as a shell gives it. PROGRAM_PID is the
+# program's, DAEMON_WINDOW the window's id; the program's stderr goes to
+# $WORK/stderr. Commands go to the daemon with tell_daemon.
+start_daemon() {
+  end_app
+  rm -f "$WORK/daemon.in"
+  mkfifo "$WORK/daemon.in"
+  "$FAKE_DAEMON" "$@" <"$WORK/daemon.in" >"$WORK/daemon.out" 2>"$WORK/stderr" &
+  APP_PID=$!
+  # A command to a daemon that has just ended fails rather than ending the
+  # test.
+  trap '' PIPE
+  exec 7>"$WORK/daemon.in"
+  poll 10 grep -q '^pid ' "$WORK/daemon.out" || return 1
+  PROGRAM_PID=$(awk '$1 == "pid" { print $2 }' "$WORK/daemon.out")
+  DAEMON_WINDOW=$(awk '$1 == "window" { print $2 }' "$WORK/daemon.out")
+}
+
+# Tells the daemon a command and prints its answer (waits up to 5 s).
+tell_daemon() {
+  local lines
+  lines=$(wc -l <"$WORK/daemon.out")
+  alive && echo "$*" >&7 || return 1
+  poll 5 eval '[ "$(wc -l <"$WORK/daemon.out")" -gt "$lines" ]' || return 1
+  tail -n +$((lines + 1)) "$WORK/daemon.out" | head -1
+}
 
 # The scene is laid out for a screen $1 pixels wide: the left line of
 # picWatch's frame, at x = W - 195, is green from y 20 to 380. Waits up to

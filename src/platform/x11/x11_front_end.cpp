@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/window_fit.h"
+
 namespace coderain {
 
 namespace {
@@ -324,12 +326,50 @@ bool X11FrontEnd::CreateWindow(const char* title, std::string* error) {
   return SizeImage(scene_, b.w, b.h, error);
 }
 
-Scaling X11FrontEnd::ChooseScaling(const Output&, int, int) const { return {}; }
+bool X11FrontEnd::UseWindow(unsigned long id, std::string* error) {
+  const ::Window w = id != 0 ? id : root_;
+  char name[32];
+  std::snprintf(name, sizeof name, "0x%lx", w);
+  XWindowAttributes a{};
+  {
+    // Selecting first means that no change of size after the question
+    // goes unseen. Only the window's size and exposures: its keyboard and
+    // mouse belong to whoever lent it.
+    ErrorTrap trap(dpy_);
+    XSelectInput(dpy_, w, StructureNotifyMask | ExposureMask);
+    const Status found = XGetWindowAttributes(dpy_, w, &a);
+    if (trap.End() != 0 || !found) {
+      *error = std::string("cannot draw into window ") + name + ": there is no such window";
+      return false;
+    }
+  }
+  if (a.c_class == InputOnly) {
+    *error = std::string("cannot draw into window ") + name + ": it is an input-only window";
+    return false;
+  }
+  scene_.window = w;
+  scene_.given = true;
+  scene_.visual = a.visual;
+  scene_.depth = a.depth;
+  // From here on, the window's end shows as an error on any request.
+  Watch(w);
+  scene_.gc = XCreateGC(dpy_, w, 0, nullptr);
+  return SizeImage(scene_, a.width, a.height, error);
+}
+
+Scaling X11FrontEnd::ChooseScaling(const Output& out, int width, int height) const {
+  if (out.given) return {1, ReductionFor(width, height)};
+  return {};
+}
+
+int X11FrontEnd::RefreshHz() const { return MiniatureHz(refreshHz_, scene_.scaling.down); }
 
 int X11FrontEnd::SceneWidth() const { return scene_.width / scene_.scaling.up * scene_.scaling.down; }
 int X11FrontEnd::SceneHeight() const { return scene_.height / scene_.scaling.up * scene_.scaling.down; }
 
 void X11FrontEnd::Show() {
+  // A window lent to us is shown, or not, by its owner.
+  if (scene_.given) return;
   XMapRaised(dpy_, scene_.window);
   XFlush(dpy_);
 }
@@ -349,7 +389,8 @@ void X11FrontEnd::FreeImage(Output& out) {
 
 bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* error) {
   if (out.visual->c_class != TrueColor) {
-    *error = "the screen's colours (depth " + std::to_string(out.depth) + ") cannot be shown: only true colour can";
+    *error = std::string(out.given ? "the window's" : "the screen's") + " colours (depth " + std::to_string(out.depth) +
+             ") cannot be shown: only true colour can";
     return false;
   }
   FreeImage(out);
@@ -501,7 +542,7 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
       if (ev.xexpose.count == 0 && (events->empty() || events->back().kind != Kind::Exposed)) push({Kind::Exposed});
       break;
     case MapNotify:
-      if (ev.xmap.window != scene_.window || appeared_) break;
+      if (ev.xmap.window != scene_.window || appeared_ || scene_.given) break;
       appeared_ = true;
       {
         // The keys held down as the window appears: the Enter that started
@@ -548,8 +589,9 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
       } else if (ev.type == randrEvent_) {
         XRRUpdateConfiguration(const_cast<XEvent*>(&ev));
         // Without a window manager the window follows the primary monitor
-        // itself; with one, the window manager moves it.
-        if (!windowManager_) {
+        // itself; with one, the window manager moves it. A window lent to
+        // us is its owner's to move.
+        if (!windowManager_ && !scene_.given) {
           const Rect b = PrimaryBounds();
           XMoveResizeWindow(dpy_, scene_.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
         }
