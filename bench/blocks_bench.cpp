@@ -26,10 +26,10 @@ struct BlockBenchScene {
 void BM_Timer14TickDuringPlay(benchmark::State& state) {
   BlockBenchScene b;
   Form1& f = b.f();
-  while (f.state.WatchPhase < kFirstGamePhase) Timer14Tick(f);
+  while (f.State.WatchPhase < kFirstGamePhase) BlockPanelTick(f.Blocks);
   for (auto _ : state) {
-    Timer14Tick(f);
-    f.form.Damage().Clear();
+    BlockPanelTick(f.Blocks);
+    f.Damage().Clear();
   }
 }
 BENCHMARK(BM_Timer14TickDuringPlay);
@@ -38,11 +38,11 @@ BENCHMARK(BM_Timer14TickDuringPlay);
 void BM_GameStep(benchmark::State& state) {
   BlockBenchScene b;
   Form1& f = b.f();
-  ResetGame(f);
+  ResetGame(f.Blocks.game);
   for (auto _ : state) {
-    GameStep(f);
-    if (f.state.GameOver != 0) ResetGame(f);
-    f.form.Damage().Clear();
+    GameStep(f.Blocks.game);
+    if (f.State.GameOver != 0) ResetGame(f.Blocks.game);
+    f.Damage().Clear();
   }
 }
 BENCHMARK(BM_GameStep);
@@ -52,9 +52,9 @@ void BM_WholeBuildUp(benchmark::State& state) {
   BlockBenchScene b;
   Form1& f = b.f();
   for (auto _ : state) {
-    f.state.WatchPhase = 1;
-    while (f.state.WatchPhase < kFirstGamePhase) Timer14Tick(f);
-    f.form.Damage().Clear();
+    f.State.WatchPhase = 1;
+    while (f.State.WatchPhase < kFirstGamePhase) BlockPanelTick(f.Blocks);
+    f.Damage().Clear();
   }
 }
 BENCHMARK(BM_WholeBuildUp);

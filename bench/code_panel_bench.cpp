@@ -20,7 +20,8 @@ struct Bench {
   }
   void Tick() {
     Form1& f = **scene;
-    CodePanelTick(f, "ASSMEBLY WINDOW", f.picASM, f.AsmFile, started, 6, paused, 400, 15);
+    const CodePanel& c = f.CodePanels[0];
+    CodePanelTick({c.heading, c.panel, c.file, started, c.timer, paused, c.pauseBase, c.runInterval, c.random});
   }
   test::TempDir dir;
   std::unique_ptr<test::Scene> scene;

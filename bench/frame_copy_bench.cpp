@@ -19,13 +19,13 @@ void BM_PresentOneSecondOfDamage(benchmark::State& state) {
   test::Scene scene(1920, 1080, std::make_unique<SeededRandom>(1));
   Form1& f = *scene;
   f.RunUntil(5000);
-  f.form.Damage().Clear();
+  f.Damage().Clear();
   // A second in 17 ms frames, the damage of each as the program presents it.
   std::vector<std::vector<Rect>> frames;
   for (std::int64_t t = 5017; t <= 6000; t += 17) {
     f.RunUntil(t);
-    frames.push_back(f.form.Damage().Rects());
-    f.form.Damage().Clear();
+    frames.push_back(f.Damage().Rects());
+    f.Damage().Clear();
   }
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(1920 * s) * 1080 * s * 4);
   const ImageView image{pixels.data(), 1920 * s, 1080 * s, 1920 * s * 4};
@@ -33,7 +33,7 @@ void BM_PresentOneSecondOfDamage(benchmark::State& state) {
   std::int64_t written = 0;
   for (auto _ : state) {
     for (const std::vector<Rect>& rects : frames)
-      for (const Rect& r : rects) written += copier.Copy(f.framebuffer, r, {s, 1}, image).Area();
+      for (const Rect& r : rects) written += copier.Copy(f.Framebuffer, r, {s, 1}, image).Area();
     benchmark::DoNotOptimize(pixels.data());
   }
   state.counters["image_pixels_per_second"] = static_cast<double>(written) / static_cast<double>(state.iterations());

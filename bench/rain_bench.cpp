@@ -45,12 +45,12 @@ void BM_StartupBurst(benchmark::State& state) {
   Form1& f = *scene;
   long allocs = 0;
   for (auto _ : state) {
-    f.state.BurstDone = kFalse;
-    f.form.Damage().Clear();
+    f.State.BurstDone = kFalse;
+    f.Damage().Clear();
     const long before = allocations.load(std::memory_order_relaxed);
-    Timer1Tick(f);
+    NumberBurstTick(f.Burst);
     allocs += allocations.load(std::memory_order_relaxed) - before;
-    benchmark::DoNotOptimize(f.framebuffer.Row(0));
+    benchmark::DoNotOptimize(f.Framebuffer.Row(0));
   }
   state.SetItemsProcessed(state.iterations() * kBurstCopies);
   state.SetBytesProcessed(state.iterations() * kBurstCopies * kCellWidth * kCellHeight * 4);
@@ -97,10 +97,10 @@ BENCHMARK(BM_StartupBurstMemsetContiguous)->Unit(benchmark::kMillisecond);
 void BM_Timer1Tick(benchmark::State& state) {
   test::Scene scene(kWidth, kHeight, std::make_unique<SeededRandom>(1));
   Form1& f = *scene;
-  Timer1Tick(f);
+  NumberBurstTick(f.Burst);
   for (auto _ : state) {
-    f.form.Damage().Clear();
-    Timer1Tick(f);
+    f.Damage().Clear();
+    NumberBurstTick(f.Burst);
   }
 }
 BENCHMARK(BM_Timer1Tick);
@@ -109,11 +109,11 @@ BENCHMARK(BM_Timer1Tick);
 void BM_StepStream(benchmark::State& state) {
   test::Scene scene(kWidth, kHeight, std::make_unique<SeededRandom>(1));
   Form1& f = *scene;
-  Timer1Tick(f);
+  NumberBurstTick(f.Burst);
   RainStream s;
   for (auto _ : state) {
-    f.form.Damage().Clear();
-    StepStream(f, s.X, s.Y, s.OldX);
+    f.Damage().Clear();
+    StepStream(f.Streams, s);
   }
 }
 BENCHMARK(BM_StepStream);

@@ -12,14 +12,22 @@
 #                      the program covers black (root)
 #   wayland            a headless sway at 1920x1080 without XWayland, the
 #                      program on native Wayland; "X server" is sway, and
-#                      SIGTERM ends it (there is no keyboard to press)
+#                      the exit latency is after SIGTERM (there is no
+#                      keyboard to press)
+#   hack               see below
 #
-# For each run: starts the X server at the chosen size, starts coderain, waits 2 s,
+# For each run: starts the server at the chosen size, starts coderain, waits 2 s,
 # then measures for the given span (default 3 runs of 30 s) the CPU time of
 # the program and of the X server, the program's peak RSS, and, with a
 # statistics build (cmake --preset stats), presents and damaged pixels per
 # second, the time from process start to the first complete frame, and the
 # exit latency after a key press. Prints one table of medians and ranges.
+#
+# "hack" measures, in turn within each run on a 1920x1080 screen, the
+# program full screen in its own window, with --root in a screen-saver
+# daemon's 1920x1080 window, and with --window-id in a 725x407 preview
+# pane (both lent by tests/fake_daemon from a build with the tests), and
+# prints a table for each; the exit latency there is after SIGTERM.
 # It kills only what it started, by PID.
 set -euo pipefail
 
@@ -32,6 +40,7 @@ if [ -z "$bin" ]; then
   bin="$here/build-stats/coderain"
   [ -x "$bin" ] || bin="$here/build/coderain"
 fi
+modes=(own)
 server=xvfb
 args=()
 monitors=()
@@ -43,7 +52,14 @@ case "$size_name" in
   1080p-xorg) server=xorg size=1920x1080 monitors=(1920x1080+0+0) ;;
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
   wayland) server=sway size=1920x1080 ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  hack)
+    size=1920x1080
+    modes=(own root preview)
+    daemon=${FAKE_DAEMON:-}
+    for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
+    [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
+    ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|hack] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 # shellcheck source=../tests/e2e/screen_lib.sh
 source "$here/tests/e2e/screen_lib.sh"
@@ -51,8 +67,10 @@ source "$here/tests/e2e/screen_lib.sh"
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+daemon_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
+  [ -n "$daemon_pid" ] && kill "$daemon_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -66,8 +84,27 @@ hz=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 now_ns() { date +%s%N; }
 
-results="$work/results"
-: >"$results"
+# Starts the program in a mode, its stderr into $1: full screen in its own
+# window, or in a window lent by the emulated daemon. Sets app_pid.
+start_program() {
+  local mode=$1 err=$2
+  if [ "$mode" = own ]; then
+    "$work/app/coderain" "${args[@]}" 2>"$err" &
+    app_pid=$!
+    return
+  fi
+  local args=(1920x1080 "$work/app/coderain" --root)
+  [ "$mode" = preview ] && args=(725x407 sh -c 'exec "$0" --window-id "$XSCREENSAVER_WINDOW"' "$work/app/coderain")
+  rm -f "$work/daemon.in"
+  mkfifo "$work/daemon.in"
+  "$daemon" "${args[@]}" <"$work/daemon.in" >"$work/daemon.out" 2>"$err" &
+  daemon_pid=$!
+  exec 7>"$work/daemon.in"
+  until grep -q '^pid ' "$work/daemon.out"; do sleep 0.02; done
+  app_pid=$(awk '$1 == "pid" { print $2 }' "$work/daemon.out")
+}
+
+for mode in "${modes[@]}"; do : >"$work/results.$mode"; done
 for ((run = 1; run <= runs; run++)); do
   if [ "$server" = xorg ]; then
     mkdir "$work/xorg$run"
@@ -88,49 +125,58 @@ for ((run = 1; run <= runs; run++)); do
     export DISPLAY=":$n"
   fi
 
-  start_ns=$(now_ns)
-  "$work/app/coderain" "${args[@]}" 2>"$work/stats$run" &
-  app_pid=$!
-  sleep 2
-  a0=$(cpu_ticks "$app_pid")
-  x0=$(cpu_ticks "$xvfb_pid")
-  sleep "$span"
-  a1=$(cpu_ticks "$app_pid")
-  x1=$(cpu_ticks "$xvfb_pid")
-  rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
-  key_ns=$(now_ns)
-  # xdotool runs beside the watch: it goes on to release the key and exit
-  # after the press, which is no part of the program's latency.
-  xdo_pid=""
-  if [ "$server" = sway ]; then
-    kill -TERM "$app_pid"
-  else
-    xdotool key q &
-    xdo_pid=$!
-  fi
-  state=R
-  while [ "$state" != Z ] && read -r _ _ state _ 2>/dev/null <"/proc/$app_pid/stat"; do :; done
-  gone_ns=$(now_ns)
-  [ -z "$xdo_pid" ] || wait "$xdo_pid" || true
-  wait "$app_pid" || true
-  app_pid=""
+  for mode in "${modes[@]}"; do
+    stats="$work/stats.$mode.$run"
+    start_ns=$(now_ns)
+    start_program "$mode" "$stats"
+    sleep 2
+    a0=$(cpu_ticks "$app_pid")
+    x0=$(cpu_ticks "$xvfb_pid")
+    sleep "$span"
+    a1=$(cpu_ticks "$app_pid")
+    x1=$(cpu_ticks "$xvfb_pid")
+    rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
+    key_ns=$(now_ns)
+    # Its own window ends on a key press; xdotool runs beside the watch: it
+    # goes on to release the key and exit after the press, which is no part
+    # of the program's latency. A lent window's program ends on SIGTERM.
+    xdo_pid=""
+    if [ "$mode" = own ] && [ "$server" != sway ]; then
+      xdotool key q &
+      xdo_pid=$!
+    else
+      kill -TERM "$app_pid"
+    fi
+    state=R
+    while [ "$state" != Z ] && read -r _ _ state _ 2>/dev/null <"/proc/$app_pid/stat"; do :; done
+    gone_ns=$(now_ns)
+    [ -n "$xdo_pid" ] && { wait "$xdo_pid" || true; }
+    if [ "$mode" = own ]; then
+      wait "$app_pid" || true
+    else
+      wait "$daemon_pid" || true
+      daemon_pid=""
+      exec 7>&-
+    fi
+    app_pid=""
+
+    # Figures from a statistics build, if this is one.
+    presents=$(awk '/^presents per second/{print $NF}' "$stats")
+    damaged=$(awk '/^damaged pixels per second/{print $NF}' "$stats")
+    first_ns=$(awk '/^first frame at/{print $NF}' "$stats")
+    first_ms="-"
+    [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
+    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 ))" >>"$work/results.$mode"
+    [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
+  done
+
   kill "$xvfb_pid"
   wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=""
-
-  # Figures from a statistics build, if this is one.
-  presents=$(awk '/^presents per second/{print $NF}' "$work/stats$run")
-  damaged=$(awk '/^damaged pixels per second/{print $NF}' "$work/stats$run")
-  first_ns=$(awk '/^first frame at/{print $NF}' "$work/stats$run")
-  first_ms="-"
-  [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
-  exit_ms=$(( (gone_ns - key_ns) / 1000000 ))
-  [ -z "$xdo_pid" ] && exit_ms="-"
-  echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $exit_ms" >>"$results"
-  [ "$run" = 1 ] && grep -v '^first frame at' "$work/stats$run" >"$work/stats-first" || true
 done
 
-awk -v hz="$hz" -v span="$span" -v size="$size" -v name="$size_name" -v runs="$runs" '
+summary() {
+  awk -v hz="$hz" -v span="$span" -v title="$1" -v runs="$runs" -v exit_name="$2" '
 function med(a, n,   i, j, t) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
   return (n % 2) ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
 function row(name, col, fmt,   i, v, n, lo, hi) {
@@ -143,7 +189,7 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
   val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8 }
 END {
-  printf "coderain, %s (%s): %d runs of %d s after 2 s of warm-up\n\n", name, size, runs, span
+  printf "%s: %d runs of %d s after 2 s of warm-up\n\n", title, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
   row("program CPU (% of one core)", 1, "%.2f")
   row("X server CPU (% of one core)", 2, "%.2f")
@@ -152,8 +198,28 @@ END {
   row("presents per second", 5, "%.1f")
   row("damaged pixels per second", 6, "%.0f")
   row("start to first frame (ms)", 7, "%.0f")
-  row("key press to exit (ms)", 8, "%.0f")
-}' "$results"
+  row(exit_name " to exit (ms)", 8, "%.0f")
+}' "$3"
+}
+
+if [ "$size_name" = hack ]; then
+  summary "coderain full screen at $size" "key press" "$work/results.own"
+  echo
+  summary "coderain with --root in a daemon's $size window" "SIGTERM" "$work/results.root"
+  echo
+  summary "coderain with --window-id in a 725x407 preview pane" "SIGTERM" "$work/results.preview"
+  echo
+  # Run by run, the daemon's window against full screen on the same server.
+  paste "$work/results.own" "$work/results.root" | awk -v hz="$hz" -v span="$span" '
+    { d[NR] = (($10 + $11) - ($2 + $3)) * 100 / hz / span }
+    END { n = NR; for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (d[j] < d[i]) { t = d[i]; d[i] = d[j]; d[j] = t }
+      m = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
+      printf "--root minus full screen, run by run (points of one core): median %.2f, range [%.2f .. %.2f]\n", m, d[1], d[n] }'
+elif [ "$server" = sway ]; then
+  summary "coderain on native Wayland, a headless sway at $size" "SIGTERM" "$work/results.own"
+else
+  summary "coderain, $size_name ($size)" "key press" "$work/results.own"
+fi
 if [ -s "$work/stats-first" ]; then
   echo
   echo "Timer statistics of run 1:"

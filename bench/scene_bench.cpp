@@ -15,7 +15,7 @@ constexpr int kHeight = 1080;
 
 std::int64_t TicksSoFar(const Form1& f) {
   std::int64_t ticks = 0;
-  for (int id = 1; id <= f.timers.Count(); ++id) ticks += f.timers.TicksRun(id);
+  for (int id = 1; id <= f.Timers.Count(); ++id) ticks += f.Timers.TicksRun(id);
   return ticks;
 }
 
@@ -32,9 +32,9 @@ void BM_OneSecondOfEveryTimer(benchmark::State& state) {
     const std::int64_t end = t + 1000;
     for (; t < end; t = std::min(t + 17, end)) {
       f.RunUntil(t);
-      f.form.Damage().Clear();
+      f.Damage().Clear();
     }
-    benchmark::DoNotOptimize(f.framebuffer.Row(0));
+    benchmark::DoNotOptimize(f.Framebuffer.Row(0));
   }
   state.counters["ticks_per_second"] =
       static_cast<double>(TicksSoFar(f) - ticksBefore) / static_cast<double>(state.iterations());
@@ -49,7 +49,7 @@ void BM_FastForwardTenMinutes(benchmark::State& state) {
   for (auto _ : state) {
     test::Scene scene(kWidth, kHeight, std::make_unique<SeededRandom>(1));
     scene->RunUntil(kSpanMs);
-    benchmark::DoNotOptimize(scene->framebuffer.Row(0));
+    benchmark::DoNotOptimize(scene->Framebuffer.Row(0));
   }
   state.counters["virtual_s_per_cpu_s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kSpanMs / 1000.0, benchmark::Counter::kIsRate);

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   const Clock::time_point start = Clock::now();
   coderain::test::Scene scene(width, height, std::make_unique<coderain::SeededRandom>(seed));
   if (!scene.started) {
-    std::fprintf(stderr, "coderain_soak: %s\n", scene.error.message.c_str());
+    std::fprintf(stderr, "coderain_soak: %s\n", scene.error.c_str());
     return 1;
   }
   coderain::Form1& f = *scene;
@@ -86,10 +86,10 @@ int main(int argc, char** argv) {
   std::int64_t checks = 0;
   Counts counts;
   std::int64_t nextReport = minute;
-  for (std::int64_t t = f.timers.NextDue(); t <= end; t = f.timers.NextDue()) {
+  for (std::int64_t t = f.Timers.NextDue(); t <= end; t = f.Timers.NextDue()) {
     f.RunUntil(t);
     ++checks;
-    counts.Update(f.state);
+    counts.Update(f.State);
     const std::string broken = coderain::test::SceneInvariantBroken(f);
     if (!broken.empty()) {
       std::printf("BROKEN at %lld ms: %s\n", static_cast<long long>(t), broken.c_str());

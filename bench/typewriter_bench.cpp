@@ -14,9 +14,9 @@ void BM_TypewriterCycle(benchmark::State& st) {
   test::Scene scene(1024, 768, nullptr, dir.Path().string());
   Form1& f = *scene;
   for (auto _ : st) {
-    for (int tick = 0; tick < 428; ++tick) Timer15Tick(f);
-    f.form.Damage().Clear();
-    benchmark::DoNotOptimize(f.state.MessagePos);
+    for (int tick = 0; tick < 428; ++tick) MessagePanelTick(f.Message);
+    f.Damage().Clear();
+    benchmark::DoNotOptimize(f.State.MessagePos);
   }
   st.SetItemsProcessed(st.iterations() * 428);
 }

@@ -1,7 +1,9 @@
 // coderain: a full-screen green-code display.
 //
 // Sets up the display, the fonts and the scene, then runs the scene's timers
-// on the steady clock until a key press, a click or a close request ends it.
+// on the steady clock until a key press, a click or a close request ends it;
+// in a window lent by a screen-saver daemon, until a signal or the window's
+// end.
 // With no options it is the full-screen display; the options are those of
 // screen-saver daemons (app/program_options.h).
 #include <algorithm>
@@ -51,19 +53,32 @@ class SteadyClock {
 
 // X11 where there is an X server (directly or through a Wayland
 // compositor's X server: both are exact and cheap), else SDL's Wayland.
+// A window lent by a screen-saver daemon is always an X window.
 std::unique_ptr<FrontEnd> OpenFrontEnd(const coderain::ProgramOptions& options, const char* title) {
+  using Target = coderain::ProgramOptions::Target;
   std::string error;
   const char* display = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (display && *display) {
+  const bool lent = options.target != Target::OwnWindow;
+  if (lent || (display && *display)) {
     std::unique_ptr<coderain::X11FrontEnd> x = coderain::X11FrontEnd::Open(display, &error);
     if (x) {
       x->RequestScale(options.scale);
       std::string windowError;
-      if (!x->CreateWindow(title, &windowError)) Fail("cannot create the window: " + windowError);
+      if (!lent) {
+        if (!x->CreateWindow(title, &windowError)) Fail("cannot create the window: " + windowError);
+        return x;
+      }
+      unsigned long id = options.windowId;
+      if (options.target == Target::Root) {
+        std::string note;
+        id = coderain::DaemonWindow(std::getenv("XSCREENSAVER_WINDOW"), &note);
+        if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+      }
+      if (!x->UseWindow(id, &windowError)) Fail(windowError);
       return x;
     }
-    if (!(wayland && *wayland)) Fail("cannot open the display: " + error);
+    if (lent || !(wayland && *wayland)) Fail("cannot open the display: " + error);
   }
   // Without DISPLAY, a Wayland compositor at its usual place is as good.
   std::unique_ptr<coderain::SdlFrontEnd> s = coderain::SdlFrontEnd::Open("wayland", &error);
@@ -73,6 +88,12 @@ std::unique_ptr<FrontEnd> OpenFrontEnd(const coderain::ProgramOptions& options, 
   s->RequestScale(options.scale);
   if (!s->CreateWindow(title, &error)) Fail("cannot create the window: " + error);
   return s;
+}
+
+// Ends the process with status 0 and nothing more said.
+[[noreturn]] void EndQuietly() {
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 }  // namespace
@@ -88,6 +109,10 @@ int main(int argc, char** argv) {
   if (!signals.Install()) Fail("cannot set up the close signals");
 
   std::unique_ptr<FrontEnd> frontEnd = OpenFrontEnd(options, "Form1");
+  // In a window lent by a screen-saver daemon the daemon owns the keyboard
+  // and the mouse, and ends the display with a signal or by destroying the
+  // window.
+  const bool lent = options.target != coderain::ProgramOptions::Target::OwnWindow;
   std::string error;
   coderain::FontFiles fonts;
   if (!coderain::FindSceneFonts(&fonts, &error)) Fail(error);
@@ -99,7 +124,8 @@ int main(int argc, char** argv) {
       static_cast<std::uint64_t>(std::time(nullptr)) ^
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   Stage stage(fonts, &random, dir);
-  if (!stage.Start(frontEnd->SceneWidth(), frontEnd->SceneHeight(), clock.Now(), &error)) Fail(error);
+  if (!stage.Start(frontEnd->SceneWidth(), frontEnd->SceneHeight(), clock.Now(), &error, frontEnd->SceneFrame()))
+    Fail(error);
   frontEnd->Show();
 
   // The screen changes only when a frame is presented, at most once a
@@ -107,9 +133,12 @@ int main(int argc, char** argv) {
   // tick due by then, each in its turn and at its own due time as the scene
   // sees it: no rhythm changes, and the program wakes once a frame rather
   // than once a tick. Input and close requests wake it at once.
-  const int hz = frontEnd->RefreshHz() > 0 ? frontEnd->RefreshHz() : 60;
-  const std::int64_t frameMs = (1000 + hz - 1) / hz;
-  const auto frameAfter = [frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
+  const auto framePeriod = [&frontEnd] {
+    const int hz = frontEnd->RefreshHz() > 0 ? frontEnd->RefreshHz() : 60;
+    return std::int64_t{(1000 + hz - 1) / hz};
+  };
+  std::int64_t frameMs = framePeriod();
+  const auto frameAfter = [&frameMs](std::int64_t t) { return (t + frameMs - 1) / frameMs * frameMs; };
   stage.SetLatenessAllowed(frameMs + 1);
   std::int64_t lastPresent = -frameMs;
   bool displayBusy = false;
@@ -134,7 +163,7 @@ int main(int argc, char** argv) {
       displayBusy = !frontEnd->Present(stage.Frame(), damage);
       if (!displayBusy) {
 #ifdef CODERAIN_STATS
-        stats.Presented(damage, stage.Form().state.BurstDone != 0, t);
+        stats.Presented(damage, stage.Form().State.BurstDone != 0, t);
 #endif
         damage.Clear();
         lastPresent = t;
@@ -150,7 +179,12 @@ int main(int argc, char** argv) {
       switch (ev.kind) {
         case FrontEndEvent::Kind::Resized:
           // The layout is made once per scene: a new size is a new scene.
-          if (!stage.Runs(ev.width, ev.height) && !stage.Start(ev.width, ev.height, clock.Now(), &error)) Fail(error);
+          if (!stage.Runs(ev.width, ev.height, frontEnd->SceneFrame()) &&
+              !stage.Start(ev.width, ev.height, clock.Now(), &error, frontEnd->SceneFrame()))
+            Fail(error);
+          // A miniature is presented less often than the full scene.
+          frameMs = framePeriod();
+          stage.SetLatenessAllowed(frameMs + 1);
           frontEnd->PresentAll(stage.Frame());
           break;
         case FrontEndEvent::Kind::Exposed:
@@ -176,17 +210,24 @@ int main(int argc, char** argv) {
           stage.CloseRequest();
           break;
         case FrontEndEvent::Kind::WindowGone:
+          // A daemon destroys the window it lent when it is done with it.
+          if (lent) EndQuietly();
           Fail("lost the window: another program destroyed it");
       }
     }
   }
 #ifdef CODERAIN_STATS
-  stats.Print(stderr, stage.Form().timers, clock.Now());
+  stats.Print(stderr, stage.Form().Timers, clock.Now());
 #endif
+  // A daemon counts any end of what it started but by its signal as a
+  // failure.
+  if (lent && signals.Requested()) {
+    std::fflush(nullptr);
+    signals.DieBySignal();
+  }
   // The scene has closed. Tearing the window down piece by piece costs a
   // round trip to the X server and, on a large screen, tens of milliseconds
   // the user waits through; the server removes the window, its image and
   // everything else of ours when the connection closes with the process.
-  std::fflush(nullptr);
-  std::_Exit(0);
+  EndQuietly();
 }

@@ -51,4 +51,16 @@ int CountPixels(const Bitmap& b, Rect r, Color color) {
   return n;
 }
 
+int CountInPanel(const Bitmap& b, const Panel& p, int x0, int y0, int x1, int y1, Color color) {
+  const Rect area = p.DrawArea();
+  return CountPixels(b, Rect::FromCorners(x0, y0, x1, y1).Translated(area.x, area.y), color);
+}
+
+std::vector<Color> Snapshot(const Bitmap& b, Rect r) {
+  std::vector<Color> out;
+  for (int y = r.y; y < r.Bottom(); ++y)
+    for (int x = r.x; x < r.Right(); ++x) out.push_back(b.Pixel(x, y));
+  return out;
+}
+
 }  // namespace coderain::test

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/form1.h"
 #include "platform/bitmap.h"
@@ -30,7 +31,7 @@ class TempDir {
 };
 
 // A headless scene: a framebuffer of the given size and a Form1 over it,
-// started (CreateScene and LoadScene) at time 0 with the project's data
+// started at time 0 with the project's data
 // files unless `dataDir` names others. Owns everything it needs.
 struct Scene {
   Scene(int width = 1920, int height = 1080, std::unique_ptr<RandomSource> random = nullptr,
@@ -39,7 +40,7 @@ struct Scene {
   std::unique_ptr<RandomSource> random;
   std::unique_ptr<Form1> form;
   bool started = false;
-  StartupError error;
+  std::string error;
 
   Form1& operator*() { return *form; }
   Form1* operator->() { return form.get(); }
@@ -47,5 +48,10 @@ struct Scene {
 
 // Counts the pixels of `color` in r (screen pixels) of the framebuffer.
 int CountPixels(const Bitmap& b, Rect r, Color color);
+// Counts them between the panel's own corners (x0, y0) and (x1, y1) of its
+// drawing area, both included.
+int CountInPanel(const Bitmap& b, const Panel& p, int x0, int y0, int x1, int y1, Color color);
+// The pixels of r, row by row.
+std::vector<Color> Snapshot(const Bitmap& b, Rect r);
 
 }  // namespace coderain::test

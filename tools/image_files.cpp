@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <unordered_map>
 
 namespace coderain {
@@ -26,15 +25,6 @@ std::string GifReason(int gifError) {
 // The application extension that makes a GIF loop for ever.
 constexpr GifByteType kLoopApp[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
 constexpr GifByteType kLoopForever[] = {1, 0, 0};
-
-// Pictures larger than this are refused when reading: 8192 x 8192.
-constexpr long long kMaxReadPixels = 1LL << 26;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
 
 }  // namespace
 
@@ -83,45 +73,6 @@ bool WritePng(const std::string& path, const Bitmap& image, std::string* error) 
     *error = "cannot write " + path + ": " + Reason(err);
     return false;
   }
-  return true;
-}
-
-bool ReadPng(const std::string& path, Bitmap* image, std::string* error) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-  if (!f) {
-    *error = "cannot read " + path + ": " + Reason(errno);
-    return false;
-  }
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_stdio(&png, f.get())) {
-    *error = "cannot read " + path + ": " + png.message;
-    png_image_free(&png);
-    return false;
-  }
-  if (static_cast<long long>(png.width) * png.height > kMaxReadPixels) {
-    *error = "cannot read " + path + ": the picture is too large";
-    png_image_free(&png);
-    return false;
-  }
-  png.format = PNG_FORMAT_RGB;
-  // Alpha is dropped by compositing on black, which leaves opaque pixels
-  // exactly as they are.
-  const png_color black{0, 0, 0};
-  const int w = static_cast<int>(png.width), h = static_cast<int>(png.height);
-  std::vector<png_byte> rgb(PNG_IMAGE_SIZE(png));
-  if (!png_image_finish_read(&png, &black, rgb.data(), 0, nullptr)) {
-    *error = "cannot read " + path + ": " + png.message;
-    png_image_free(&png);
-    return false;
-  }
-  Bitmap result(w, h);
-  const png_byte* in = rgb.data();
-  for (int y = 0; y < h; ++y) {
-    std::uint32_t* row = result.Row(y);
-    for (int x = 0; x < w; ++x, in += 3) row[x] = Rgb(in[0], in[1], in[2]);
-  }
-  *image = std::move(result);
   return true;
 }
 

@@ -18,10 +18,6 @@ namespace coderain {
 // Writes `image` as an 8-bit RGB PNG, replacing any file at `path`.
 bool WritePng(const std::string& path, const Bitmap& image, std::string* error);
 
-// Reads a PNG of any colour type into `image` (alpha is dropped, grey is
-// spread to the three channels).
-bool ReadPng(const std::string& path, Bitmap* image, std::string* error);
-
 // An animated GIF written frame by frame, looping for ever.
 //
 // To keep the file small, each frame holds only the rectangle that changed

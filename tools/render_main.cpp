@@ -89,8 +89,7 @@ int Render(const RenderOptions& o) {
   Bitmap framebuffer(o.width / s, o.height / s);
   SeededRandom random(o.seed);
   Form1 form(&framebuffer, std::move(fonts), &random, dataDir, 0);
-  StartupError startup;
-  if (!form.Start(&startup)) return Failure(startup.message);
+  if (!form.Start(&error)) return Failure(error);
   // The screen as the program fills it; the columns and rows past the
   // scaled scene stay black.
   Bitmap screen = s > 1 ? Bitmap(o.width, o.height) : Bitmap();

@@ -60,9 +60,9 @@ nlohmann::ordered_json SceneStateJson(const SceneState& s) {
 }
 
 nlohmann::ordered_json SceneJson(const Form1& form) {
-  nlohmann::ordered_json j = SceneStateJson(form.state);
+  nlohmann::ordered_json j = SceneStateJson(form.State);
   nlohmann::ordered_json intervals;
-  for (int id = 1; id <= form.timers.Count(); ++id) intervals["Timer" + std::to_string(id)] = form.timers.Interval(id);
+  for (int id = 1; id <= form.Timers.Count(); ++id) intervals["Timer" + std::to_string(id)] = form.Timers.Interval(id);
   j["Intervals"] = std::move(intervals);
   return j;
 }

@@ -1,80 +1,92 @@
 #include "app/form1.h"
 
-#include "panels/blocks/build_up.h"
-#include "panels/code/code_panel.h"
-#include "panels/message/typewriter.h"
-#include "rain/falling_streams.h"
+#include "panels/panel_frame.h"
 #include "rain/glyph_strip.h"
-#include "rain/number_burst.h"
 
 namespace coderain {
 
 namespace {
 
-struct TimerRow {
-  int interval;
-  void (*tick)(Form1&);
-};
-
-// The fifteen timers with their starting intervals, Timer1 first.
-constexpr TimerRow kTimers[Form1::kTimerCount] = {
-    {10, Timer1Tick},
-    {15, [](Form1& f) { StreamTick(f, 0); }},
-    {21, [](Form1& f) { StreamTick(f, 1); }},
-    {27, [](Form1& f) { StreamTick(f, 2); }},
-    {33, [](Form1& f) { StreamTick(f, 3); }},
-    {10, Timer6Tick},
-    {57, [](Form1& f) { StreamTick(f, 4); }},
-    {51, [](Form1& f) { StreamTick(f, 5); }},
-    {45, [](Form1& f) { StreamTick(f, 6); }},
-    {39, [](Form1& f) { StreamTick(f, 7); }},
-    {50, Timer11Tick},
-    {100, Timer12Tick},
-    {10, Timer13Tick},
-    {1000, Timer14Tick},
-    {40, Timer15Tick},
-};
-
 constexpr Color kCodeText = Rgb(0, 192, 0);
-constexpr Color kMessageText = Rgb(0, 128, 0);
 
 }  // namespace
 
-Form1::Form1(Bitmap* fb, SceneFonts loadedFonts, RandomSource* source, std::string dir, std::int64_t now)
-    : framebuffer(*fb),
-      form(fb),
+Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, std::string programDir, std::int64_t now)
+    : Framebuffer(*fb),
+      WindowSurface(fb),
       // Panels are added in layout order; a later one lies on top where
       // panels overlap (screens narrower than 420 pixels).
-      picASM(form.AddPanel("picASM")),
-      picC(form.AddPanel("picC")),
-      picVB(form.AddPanel("picVB")),
-      picGame(form.AddPanel("picGame")),
-      picWatch(form.AddPanel("picWatch")),
-      picCommand(form.AddPanel("picCommand")),
+      picASM(WindowSurface.AddPanel("picASM")),
+      picC(WindowSurface.AddPanel("picC")),
+      picVB(WindowSurface.AddPanel("picVB")),
+      picGame(WindowSurface.AddPanel("picGame")),
+      picWatch(WindowSurface.AddPanel("picWatch")),
+      picCommand(WindowSurface.AddPanel("picCommand")),
       digits(MakeGlyphStrip()),
-      timers(kTimerCount),
-      random(*source),
-      fonts(std::move(loadedFonts)),
-      programDir(std::move(dir)) {
-  form.SetFonts(fonts.window.get(), nullptr);
-  for (Panel* p : {&picASM, &picC, &picVB, &picCommand}) p->SetFonts(fonts.panel.get(), fonts.panelBold.get());
+      Timers(kTimerCount),
+      Burst{{WindowSurface, digits, *random},
+            {&picVB, &picC, &picASM, &picWatch, &picGame, &picCommand},
+            State.BurstDone},
+      Streams{Burst.rain, picGame, ScreenWidthPx, ScreenHeightPx},
+      // "ASSMEBLY" is the heading as the panel has always shown it. The
+      // pause base and the run interval are in ms.
+      CodePanels{
+          CodePanel{"ASSMEBLY WINDOW",
+                    picASM,
+                    AsmFile,
+                    State.AsmPanelStarted,
+                    {&Timers, 6},
+                    State.AsmPanelPaused,
+                    400,
+                    15,
+                    *random},
+          CodePanel{
+              "C++ WINDOW", picC, CFile, State.CPanelStarted, {&Timers, 11}, State.CPanelPaused, 500, 25, *random},
+          CodePanel{"VISUAL BASIC WINDOW",
+                    picVB,
+                    VbFile,
+                    State.VbPanelStarted,
+                    {&Timers, 12},
+                    State.VbPanelPaused,
+                    1000,
+                    50,
+                    *random}},
+      Blocks{{&Timers, 14},
+             State.WatchPhase,
+             {picWatch, *random, GreenPalette, State.BlockGrid, State.BlockFalling, State.BlockColumn, State.BlockRow,
+              State.BlockColor, State.GameOver}},
+      Message{picCommand, MessageText, State.MessagePos, State.WipeDone, State.WipeBottom},
+      fonts_(std::move(fonts)),
+      programDir_(std::move(programDir)) {
+  WindowSurface.SetFonts(fonts_.window.get(), nullptr);
+  for (Panel* p : {&picASM, &picC, &picVB, &picCommand}) p->SetFonts(fonts_.panel.get(), fonts_.panelBold.get());
   picASM.ForeColor = picC.ForeColor = picVB.ForeColor = kCodeText;
-  picCommand.ForeColor = kMessageText;
-  for (int i = 0; i < kTimerCount; ++i) {
-    void (*tick)(Form1&) = kTimers[i].tick;
-    timers.Set(i + 1, kTimers[i].interval, [this, tick] { tick(*this); });
-  }
-  timers.Start(now);
+  picCommand.ForeColor = kFrameGreen;
+
+  // The one place where timers meet animations. The streams are in the
+  // order of their timers; Timer13 ticks and does nothing.
+  const TimerScheduler::Handler ticks[kTimerCount] = {
+      [this] { NumberBurstTick(Burst); },
+      [this] { StepStream(Streams, State.Streams[0]); },
+      [this] { StepStream(Streams, State.Streams[1]); },
+      [this] { StepStream(Streams, State.Streams[2]); },
+      [this] { StepStream(Streams, State.Streams[3]); },
+      [this] { CodePanelTick(CodePanels[0]); },
+      [this] { StepStream(Streams, State.Streams[4]); },
+      [this] { StepStream(Streams, State.Streams[5]); },
+      [this] { StepStream(Streams, State.Streams[6]); },
+      [this] { StepStream(Streams, State.Streams[7]); },
+      [this] { CodePanelTick(CodePanels[1]); },
+      [this] { CodePanelTick(CodePanels[2]); },
+      nullptr,
+      [this] { BlockPanelTick(Blocks); },
+      [this] { MessagePanelTick(Message); },
+  };
+  for (int i = 0; i < kTimerCount; ++i) Timers.Set(i + 1, kTimerStartIntervals[i], ticks[i]);
+  Timers.Start(now);
 }
 
-bool Form1::Start(StartupError* error) {
-  CreateScene();
-  return LoadScene(error);
-}
-
-void Form1::CreateScene() { maximised_ = true; }
-
-bool Form1::LoadScene(StartupError* error) {
+bool Form1::LoadScene(std::string* error) {
   LayoutScene();
   struct Source {
     SourceFile* file;
@@ -83,10 +95,10 @@ bool Form1::LoadScene(StartupError* error) {
   for (Source s : {Source{&AsmFile, "codeASM.txt"}, Source{&CFile, "codeC.txt"}, Source{&VbFile, "codeVB.txt"}}) {
     // The name is appended to the directory as it is, so a program at the
     // root finds "//codeASM.txt", which names the same file.
-    std::string path = programDir + "/" + s.name;
+    std::string path = programDir_ + "/" + s.name;
     std::string reason;
     if (!s.file->Open(path, &reason)) {
-      if (error) error->message = "cannot open source file " + path + ": " + reason;
+      if (error) *error = "cannot open source file " + path + ": " + reason;
       return false;
     }
   }
@@ -96,11 +108,11 @@ bool Form1::LoadScene(StartupError* error) {
 }
 
 void Form1::LayoutScene() {
-  ScreenWidthPx = framebuffer.Width();
-  ScreenHeightPx = framebuffer.Height();
+  ScreenWidthPx = Framebuffer.Width();
+  ScreenHeightPx = Framebuffer.Height();
   const double sw = ScreenWidthPx;
   const double sh = ScreenHeightPx;
-  form.Move(sw, sh);
+  WindowSurface.Move(sw, sh);
   picASM.Move(0, 0, 224, 179);
   picC.Move(0, 198, 224, 179);
   picVB.Move(0, 396, 224, 179);
@@ -111,7 +123,7 @@ void Form1::LayoutScene() {
 
 void Form1::OnClick(Point screenPos) {
   if (ended_) return;
-  Panel* p = form.PanelAt(screenPos);
+  Panel* p = PanelAt(screenPos);
   if (p == nullptr || p == &picASM) EndScene();
 }
 

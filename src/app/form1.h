@@ -7,43 +7,52 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "app/scene_state.h"
+#include "panels/blocks/build_up.h"
+#include "panels/code/code_panel.h"
+#include "panels/message/typewriter.h"
 #include "platform/bitmap.h"
+#include "platform/damage.h"
 #include "platform/font.h"
 #include "platform/random_source.h"
 #include "platform/source_file.h"
 #include "platform/surface.h"
 #include "platform/timer_scheduler.h"
+#include "rain/falling_streams.h"
+#include "rain/number_burst.h"
 
 namespace coderain {
 
-// Why start-up stopped: one line for the user, naming what failed and where.
-struct StartupError {
-  std::string message;
+inline constexpr int kTimerCount = 15;
+
+// Each timer's interval when the scene starts, in ms: Timer1 first.
+inline constexpr std::array<int, kTimerCount> kTimerStartIntervals = {
+    10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40,
 };
 
 class Form1 {
  public:
-  static constexpr int kTimerCount = 15;
-
   // Creates the window over `framebuffer` (whose size is the screen's) with
   // SceneState zero-filled, the controls in their initial state and every
   // timer enabled at `now`. The fonts must be loaded; `random` and the
   // framebuffer must outlive the form.
   Form1(Bitmap* framebuffer, SceneFonts fonts, RandomSource* random, std::string programDir, std::int64_t now = 0);
 
-  // Start-up: CreateScene, then LoadScene (layout, the three source files,
-  // the message, the palette). Returns false and sets *error when a step
-  // fails; nothing after the failing step has run.
-  bool Start(StartupError* error);
+  // Start-up: LoadScene (layout, the three source files, the message, the
+  // palette). Returns false and sets *error, one line naming what failed and
+  // where, when a step fails; nothing after the failing step has run.
+  bool Start(std::string* error) { return LoadScene(error); }
 
   // Runs every timer tick due at or before `now` (see TimerScheduler).
   void RunUntil(std::int64_t now, const TimerScheduler::Clock& clock = nullptr) {
-    if (!ended_) timers.RunUntil(now, clock);
+    if (!ended_) Timers.RunUntil(now, clock);
   }
+  // When the next tick is due, and how late a tick may run in its turn
+  // (see TimerScheduler).
+  std::int64_t NextDue() const { return Timers.NextDue(); }
+  void SetLatenessAllowed(std::int64_t ms) { Timers.SetLatenessAllowed(ms); }
 
   // Input. A click is a button pressed and released: the program ends on a
   // click on the window's own surface or on picASM; on the other panels it
@@ -56,9 +65,15 @@ class Form1 {
   // True once EndScene or CloseScene has run: the front end then stops.
   bool Ended() const { return ended_; }
 
-  // --- The scene's controls and data, for the tick handlers ---
-  Bitmap& framebuffer;
-  Window form;  // Form1's own drawing surface
+  // The rectangles drawn since the front end last cleared the list.
+  DamageList& Damage() { return WindowSurface.Damage(); }
+  // The topmost visible panel at screen pixel p, or null for the window's
+  // own surface.
+  Panel* PanelAt(Point p) const { return WindowSurface.PanelAt(p); }
+
+  // --- The scene's controls and data ---
+  Bitmap& Framebuffer;
+  Window WindowSurface;  // the window's own drawing surface, under the panels
   Panel& picASM;
   Panel& picC;
   Panel& picVB;
@@ -66,8 +81,8 @@ class Form1 {
   Panel& picWatch;
   Panel& picCommand;
   Bitmap digits;  // the glyph strip, never shown
-  TimerScheduler timers;
-  SceneState state;
+  TimerScheduler Timers;
+  SceneState State;
 
   SourceFile AsmFile;
   SourceFile CFile;
@@ -75,23 +90,27 @@ class Form1 {
   std::string MessageText;
   std::array<Color, 4> GreenPalette{};
 
-  RandomSource& random;
-  SceneFonts fonts;
-  std::string programDir;
-
   // Screen size in pixels, as LayoutScene read it.
   int ScreenWidthPx = 0;
   int ScreenHeightPx = 0;
 
-  void CreateScene();
-  bool LoadScene(StartupError* error);
+  // --- What each timer's tick is handed: the part of the scene its
+  // animation owns, put together once, here ---
+  NumberBurst Burst;                    // Timer1
+  StreamField Streams;                  // Timer2 to Timer5 and Timer7 to Timer10, one RainStream each
+  std::array<CodePanel, 3> CodePanels;  // Timer6, Timer11, Timer12: picASM, picC, picVB
+  BlockPanel Blocks;                    // Timer14: picWatch
+  MessagePanel Message;                 // Timer15: picCommand
+
+  bool LoadScene(std::string* error);
   void LayoutScene();
   void EndScene();
   void CloseScene();
 
  private:
+  SceneFonts fonts_;
+  std::string programDir_;
   bool ended_ = false;
-  bool maximised_ = false;
 };
 
 }  // namespace coderain

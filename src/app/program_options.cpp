@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace coderain {
@@ -33,6 +34,18 @@ bool ParseWindowId(const std::string& text, unsigned long* id) {
   if (errno != 0 || *end != '\0' || v == 0) return false;
   *id = v;
   return true;
+}
+
+unsigned long DaemonWindow(const char* daemonWindow, std::string* note) {
+  unsigned long id = 0;
+  if (!daemonWindow || !*daemonWindow || ParseWindowId(daemonWindow, &id)) return id;
+  // Whatever the variable holds is shown in one short line.
+  std::string shown;
+  for (const char* c = daemonWindow; *c && shown.size() < 32; ++c)
+    shown += std::isprint(static_cast<unsigned char>(*c)) ? *c : '?';
+  if (std::strlen(daemonWindow) > shown.size()) shown += "...";
+  *note = "coderain: XSCREENSAVER_WINDOW=" + shown + " is not a window id; drawing on the root window";
+  return 0;
 }
 
 int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, std::ostream& out, std::ostream& err) {

@@ -37,4 +37,10 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, st
 // Returns false for anything else (empty, signs, trailing text, zero).
 bool ParseWindowId(const std::string& text, unsigned long* id);
 
+// The window --root draws into: the one that `daemonWindow` (the value of
+// XSCREENSAVER_WINDOW, or null when it is not set) names, else 0 for the
+// root window. A value that names no window the way X writes them is set
+// aside with one line for stderr in *note, showing it safely.
+unsigned long DaemonWindow(const char* daemonWindow, std::string* note);
+
 }  // namespace coderain

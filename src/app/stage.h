@@ -28,11 +28,13 @@ class Stage {
   Stage(FontFiles fontFiles, RandomSource* random, std::string programDir);
 
   // Starts a scene of width x height pixels at `now` (a restart when one
-  // runs). Returns false and sets *error when start-up fails; the scene
-  // then counts as ended.
-  bool Start(int width, int height, std::int64_t now, std::string* error);
-  // Whether a scene of this size is what runs now.
-  bool Runs(int width, int height) const;
+  // runs), drawing straight into `frame` where one of that size is given
+  // (a window's image), else into a framebuffer of its own. Returns false
+  // and sets *error when start-up fails; the scene then counts as ended.
+  bool Start(int width, int height, std::int64_t now, std::string* error, Bitmap* frame = nullptr);
+  // Whether a scene of this size, drawing into `frame` (null: into its
+  // own framebuffer), is what runs now.
+  bool Runs(int width, int height, const Bitmap* frame = nullptr) const;
 
   void RunUntil(std::int64_t now, const TimerScheduler::Clock& clock = nullptr);
   bool Ended() const { return !form_ || form_->Ended(); }
@@ -41,7 +43,7 @@ class Stage {
   void SetLatenessAllowed(std::int64_t ms);
 
   const Bitmap& Frame() const { return framebuffer_; }
-  DamageList& Damage() { return form_->form.Damage(); }
+  DamageList& Damage() { return form_->Damage(); }
   Form1& Form() { return *form_; }
 
   // Raw input, in the scene's pixels. Only what the input rules count
@@ -61,6 +63,7 @@ class Stage {
   std::int64_t latenessAllowed_ = 0;
   InputRules rules_;
   Bitmap framebuffer_;
+  bool direct_ = false;  // the framebuffer is a window's image
   // Declared after the framebuffer it draws on, so that it goes first.
   std::unique_ptr<Form1> form_;
 };

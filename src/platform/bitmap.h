@@ -2,6 +2,7 @@
 // someone else (the window surface of the program).
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -26,11 +27,28 @@ class Bitmap {
   int Height() const { return height_; }
   int Pitch() const { return pitch_; }
   Rect Bounds() const { return {0, 0, width_, height_}; }
+  // Whether the two hold the very same pixels (one is a view of the other).
+  bool SharesPixels(const Bitmap& other) const { return pixels_ == other.pixels_ && pixels_ != nullptr; }
 
-  std::uint32_t* Row(int y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_; }
-  const std::uint32_t* Row(int y) const { return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_; }
-  Color Pixel(int x, int y) const { return Row(y)[x] & 0xFFFFFFu; }
-  void SetPixel(int x, int y, Color c) { Row(y)[x] = c; }
+  // Row y (0 to Height - 1) and pixel (x, y) inside the bitmap. An index
+  // outside it is a programming error: the debug build stops on it, the
+  // optimised build does not look.
+  std::uint32_t* Row(int y) {
+    assert(y >= 0 && y < height_);
+    return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_;
+  }
+  const std::uint32_t* Row(int y) const {
+    assert(y >= 0 && y < height_);
+    return pixels_ + static_cast<std::ptrdiff_t>(y) * pitch_;
+  }
+  Color Pixel(int x, int y) const {
+    assert(x >= 0 && x < width_);
+    return Row(y)[x] & 0xFFFFFFu;
+  }
+  void SetPixel(int x, int y, Color c) {
+    assert(x >= 0 && x < width_);
+    Row(y)[x] = c;
+  }
 
   void Fill(Color c);
   // Fills r, clipped to the bitmap.

@@ -68,29 +68,25 @@ std::unique_ptr<Font> Font::Open(const std::string& file, int pixelSize, bool em
     return nullptr;
   }
   std::unique_ptr<Font> font(new Font());
-  font->file_ = file;
   const FT_Size_Metrics& m = ft.face->size->metrics;
-  font->ascender_ = Pixels26(m.ascender + 63);
+  const int ascender = Pixels26(m.ascender + 63);
   const int descender = Pixels26(m.descender);  // negative, floored
-  font->rowHeight_ = font->ascender_ - descender;
+  font->rowHeight_ = ascender - descender;
   bool anyGlyph = false;
   for (int c = 0; c < 256; ++c) {
     Glyph& g = font->glyphs_[static_cast<std::size_t>(c)];
-    FT_UInt index = FT_Get_Char_Index(ft.face, static_cast<FT_ULong>(c));
-    // Control characters take a cell but show nothing.
-    if (c < 32 || (c >= 127 && c < 160)) index = FT_Get_Char_Index(ft.face, ' ');
+    // Control characters take a blank's cell but show nothing.
+    const bool control = c < 32 || (c >= 127 && c < 160);
+    const FT_UInt index = FT_Get_Char_Index(ft.face, control ? FT_ULong{' '} : static_cast<FT_ULong>(c));
     if (FT_Load_Glyph(ft.face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0) continue;
     FT_GlyphSlot slot = ft.face->glyph;
     if (embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_EmboldenXY(&slot->outline, 64, 0);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) continue;
-    if (c < 32 || (c >= 127 && c < 160)) {
-      g.advance = Pixels26(slot->advance.x + 32);
-      continue;
-    }
+    g.advance = Pixels26(slot->advance.x + 32);
+    if (control) continue;
     CopyMask(slot->bitmap, &g);
     g.left = slot->bitmap_left;
-    g.top = font->ascender_ - slot->bitmap_top;
-    g.advance = Pixels26(slot->advance.x + 32);
+    g.top = ascender - slot->bitmap_top;
     anyGlyph = anyGlyph || g.width > 0;
   }
   if (!anyGlyph) {

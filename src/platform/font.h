@@ -37,16 +37,12 @@ class Font {
   // Height of one text row in pixels: the face's ascender minus its
   // descender at this size. Every row of text is this high whatever it holds.
   int RowHeight() const { return rowHeight_; }
-  int Ascender() const { return ascender_; }
   const Glyph& GlyphFor(unsigned char c) const { return glyphs_[c]; }
   int TextWidth(std::string_view text) const;
-  const std::string& File() const { return file_; }
 
  private:
   Font() = default;
-  std::string file_;
   int rowHeight_ = 0;
-  int ascender_ = 0;
   std::array<Glyph, 256> glyphs_{};
 };
 

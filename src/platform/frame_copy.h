@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/bitmap.h"
 #include "platform/geometry.h"
@@ -45,6 +46,10 @@ class FrameCopier {
  public:
   explicit FrameCopier(const PixelLayout& layout);
 
+  // Whether the layout is the frame's own (4 bytes, 0x00RRGGBB in the
+  // machine's byte order): an image in it can be the frame itself.
+  bool Native() const { return native_; }
+
   // The image pixels that frame rectangle r (frame pixels) covers, clipped
   // to the image: r scaled up, or every block that r touches when reducing.
   static Rect ImageRect(Rect r, Scaling scaling, const ImageView& image);
@@ -61,6 +66,9 @@ class FrameCopier {
   PixelLayout layout_;
   bool native_ = false;  // the layout is the frame's own, 4 bytes a pixel
   std::array<std::uint32_t, 256> red_{}, green_{}, blue_{};
+  // A reduction's scratch: the brightest of each channel down a row of
+  // blocks, kept to spare an allocation a copy.
+  mutable std::vector<std::uint8_t> blockRows_;
 };
 
 }  // namespace coderain

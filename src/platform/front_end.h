@@ -44,8 +44,15 @@ class FrontEnd {
   // The scene's size in its own pixels.
   virtual int SceneWidth() const = 0;
   virtual int SceneHeight() const = 0;
-  // The display's refresh rate in Hz, 0 when unknown.
+  // The frames a second worth presenting: the display's refresh rate, or
+  // less for a scene shown in miniature; 0 when unknown. It changes only
+  // with the scene's size.
   virtual int RefreshHz() const = 0;
+  // The window's own image, of the scene's size, when the scene can draw
+  // straight into it (the same pixel layout, no scaling): presents then
+  // copy nothing. Null when the scene keeps a framebuffer of its own. It
+  // changes only with a size change.
+  virtual Bitmap* SceneFrame() { return nullptr; }
 
   // Shows the windows (the frame is black until the first present).
   virtual void Show() = 0;

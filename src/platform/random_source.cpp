@@ -18,8 +18,9 @@ double ScriptedRandom::Next() {
 }
 
 double RoundHalfEven(double v) {
-  // nearbyint honours the rounding mode, which is to-nearest-even unless
-  // someone changed it; say so rather than rely on it silently.
+  // nearbyint rounds in the current mode; only round-to-nearest gives
+  // halves to even. Nothing in the program changes the mode, so this
+  // restores it only after someone else has.
   if (std::fegetround() != FE_TONEAREST) std::fesetround(FE_TONEAREST);
   return std::nearbyint(v);
 }

@@ -39,7 +39,10 @@ class ScriptedRandom : public RandomSource {
   SeededRandom fallback_;
 };
 
-// Rounds to the nearest integer, halves to even (562.5 gives 562).
+// Rounds to the nearest integer, halves to even (562.5 gives 562). It
+// rounds in the thread's floating-point rounding mode and so needs the
+// default mode, to nearest: should anything have changed the mode, the call
+// sets it back to the default for the whole thread before it rounds.
 double RoundHalfEven(double v);
 
 }  // namespace coderain

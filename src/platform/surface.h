@@ -40,7 +40,8 @@ class Surface {
   double Width() const { return width_; }
   double Height() const { return height_; }
 
-  // A plain line from a to b, one pixel wide. Its end point b is not
+  // A plain horizontal or vertical line from a to b, one pixel wide (a and
+  // b share x or y; nothing draws any other slope). Its end point b is not
   // painted, so a line from a point to itself paints nothing.
   void DrawLine(Point a, Point b, Color c);
   // A one-pixel rectangle outline; both corners are included.
@@ -138,9 +139,6 @@ class Window : public Surface {
 
   Bitmap& Framebuffer() { return *framebuffer_; }
   const Bitmap& Framebuffer() const { return *framebuffer_; }
-  // Points the window at a new framebuffer of the same size (the program's
-  // window surface may be recreated).
-  void SetFramebuffer(Bitmap* framebuffer) { framebuffer_ = framebuffer; }
   DamageList& Damage() { return damage_; }
 
   // Calls fn(piece) for each part of r (screen pixels) that `s` may paint:
@@ -153,10 +151,10 @@ class Window : public Surface {
   Point Origin() const override { return {0, 0}; }
 
  private:
-  // Fills `out` with the pieces of r left after taking away the visible
-  // panels above z (the window is below every panel: z = -1). Returns the
-  // count. Pieces do not overlap.
-  int Pieces(Rect r, int z, Rect* out, int capacity) const;
+  // Fills `out` (room for kMaxPieces) with the pieces of r left after taking
+  // away the visible panels above z (the window is below every panel:
+  // z = -1). Returns the count. Pieces do not overlap.
+  int Pieces(Rect r, int z, Rect* out) const;
   // Whether any visible panel above z overlaps r.
   bool Covered(Rect r, int z) const;
 
@@ -182,7 +180,7 @@ void Window::ForEachPiece(const Surface& s, Rect r, Fn&& fn) const {
     return;
   }
   Rect pieces[kMaxPieces];
-  int n = Pieces(r, z, pieces, kMaxPieces);
+  int n = Pieces(r, z, pieces);
   for (int i = 0; i < n; ++i) fn(pieces[i]);
 }
 

@@ -63,7 +63,6 @@ void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
     const std::int64_t due = t.due;
     now_ = due;
     t.changed = false;
-    running_ = static_cast<int>(pick) + 1;
     Stats& st = t.stats;
     const std::int64_t start = clock ? std::max(free, due) : due;
     st.askedSpan += t.asked;
@@ -72,7 +71,6 @@ void TimerScheduler::RunUntil(std::int64_t now, const Clock& clock) {
     st.maxDelay = std::max(st.maxDelay, start - due);
     ++st.ticks;
     if (t.handler) t.handler();
-    running_ = 0;
     if (!t.changed) t.due = due + t.interval;
     t.asked = t.interval;  // the wait this tick asks for before the next
     // A handler that ran long delays every timer. Ticks that fell due

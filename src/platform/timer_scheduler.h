@@ -44,8 +44,6 @@ class TimerScheduler {
   std::int64_t DueTime(int id) const;
   // The time of the tick running now, or of the last RunUntil.
   std::int64_t Now() const { return now_; }
-  // The timer whose tick is running, or 0 between ticks.
-  int Running() const { return running_; }
   std::int64_t TicksRun(int id) const;
 
   // Runs every tick due at or before `now`. With a clock, the time after
@@ -75,7 +73,6 @@ class TimerScheduler {
   struct Timer {
     int interval = 1;
     std::int64_t due = 0;
-    std::int64_t ticks = 0;
     bool changed = false;
     Handler handler;
     Stats stats;
@@ -86,8 +83,23 @@ class TimerScheduler {
 
   std::vector<Timer> timers_;
   std::int64_t now_ = 0;
-  int running_ = 0;
   std::int64_t latenessAllowed_ = 0;
+};
+
+// One timer of a scheduler as the animation it drives sees it: the tick
+// handler reads and changes its own timer's interval through it without
+// knowing the timer's number.
+class TimerHandle {
+ public:
+  TimerHandle(TimerScheduler* scheduler, int id) : scheduler_(scheduler), id_(id) {}
+  int Id() const { return id_; }
+  int Interval() const { return scheduler_->Interval(id_); }
+  // See TimerScheduler::SetInterval.
+  void SetInterval(int ms) const { scheduler_->SetInterval(id_, ms); }
+
+ private:
+  TimerScheduler* scheduler_;
+  int id_;
 };
 
 }  // namespace coderain

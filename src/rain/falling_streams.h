@@ -8,26 +8,32 @@
 // the old column.
 #pragma once
 
-#include <cstdint>
-
+#include "app/scene_state.h"
 #include "platform/geometry.h"
+#include "platform/surface.h"
+#include "rain/glyph_strip.h"
 
 namespace coderain {
-
-class Form1;
 
 inline constexpr Color kMapHead = FromColorValue(65280);
 inline constexpr Color kMapTrail = Rgb(0, 64, 0);
 inline constexpr Color kMapErase = kBlack;
 
+// What the eight streams share: the rain they draw, the map, and the screen
+// size the map is scaled from. The size is read at every step: it is 0
+// until the scene is laid out, and the map waits for it.
+struct StreamField {
+  RainCanvas rain;
+  Panel& picGame;
+  const int& ScreenWidthPx;
+  const int& ScreenHeightPx;
+};
+
 // How far a head falls before its stream restarts, in window pixels: the
 // window's height plus two rows of the window's text.
-double RestartDepth(const Form1& f);
+double RestartDepth(const Window& window);
 
-// One step of one stream: its three fields, read and written in place.
-void StepStream(Form1& f, std::int32_t& X, std::int32_t& Y, std::int32_t& OldX);
-// The tick of the stream timer that owns Streams[index] (0 to 7: Timer2,
-// Timer3, Timer4, Timer5, Timer7, Timer8, Timer9, Timer10).
-void StreamTick(Form1& f, int index);
+// One step of one stream, its record read and written in place.
+void StepStream(const StreamField& field, RainStream& stream);
 
 }  // namespace coderain

@@ -1,8 +1,7 @@
 #include "rain/glyph_strip.h"
 
 #include <cassert>
-
-#include "app/form1.h"
+#include <cmath>
 
 namespace coderain {
 
@@ -48,11 +47,6 @@ constexpr Color kBandColors[kBandCount] = {Rgb(0, 64, 0), Rgb(0, 128, 0), Rgb(25
 
 }  // namespace
 
-Color BandColor(int b) {
-  assert(b >= 0 && b < kBandCount);
-  return kBandColors[b];
-}
-
 Bitmap MakeGlyphStrip() {
   Bitmap strip(kStripWidth, kStripHeight);
   for (int b = 0; b < kBandCount; ++b) {
@@ -71,9 +65,16 @@ Bitmap MakeGlyphStrip() {
 
 Rect GlyphCell(int d, int b) { return {kCellWidth * d, kCellHeight * b, kCellWidth, kCellHeight}; }
 
-void BlitGlyph(Form1& f, int d, int b, int x, int y) {
+void BlitGlyph(const RainCanvas& rain, int d, int b, int x, int y) {
   assert(d >= 0 && d < kDigitCount && b >= 0 && b < kBandCount);
-  f.form.Blit({x, y}, f.digits, GlyphCell(d, b));
+  rain.window.Blit({x, y}, rain.digits, GlyphCell(d, b));
+}
+
+// The random source is seeded once when the scene starts; there is no
+// reseed from the clock here, so one seed always gives the same picture.
+double RandomColumn(const RainCanvas& rain) {
+  const double w = rain.window.Width();
+  return kCellWidth * std::floor(rain.random.Next() * (w / kCellWidth));
 }
 
 }  // namespace coderain

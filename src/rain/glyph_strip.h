@@ -1,4 +1,5 @@
-// The digit glyph strip and the opaque copy of one of its cells.
+// The digit glyph strip, the opaque copy of one of its cells onto the
+// window, and the grid of cells the copies land on.
 //
 // The strip holds the ten digits 0 to 9 side by side in three bands, one
 // under the other: band 0 dark green, band 1 mid green, band 2 white. Each
@@ -8,10 +9,18 @@
 
 #include "platform/bitmap.h"
 #include "platform/geometry.h"
+#include "platform/random_source.h"
+#include "platform/surface.h"
 
 namespace coderain {
 
-class Form1;
+// What the digit rain draws with: the window, the strip kept in `digits`
+// and the random source. The number bursts and the streams share it.
+struct RainCanvas {
+  Window& window;
+  const Bitmap& digits;
+  RandomSource& random;
+};
 
 inline constexpr int kCellWidth = 15;
 inline constexpr int kCellHeight = 18;
@@ -27,9 +36,6 @@ inline constexpr int kBandCount = 3;
 inline constexpr int kStripWidth = kCellWidth * kDigitCount;
 inline constexpr int kStripHeight = kCellHeight * kBandCount;
 
-// The colour of band b (0 to 2).
-Color BandColor(int b);
-
 // Draws the strip: digits 0 to 9 side by side, in three bands (dark green,
 // mid green, white), extended with black so every 15 x 18 cell lies inside.
 Bitmap MakeGlyphStrip();
@@ -40,6 +46,10 @@ Rect GlyphCell(int d, int b);
 // Copies cell (d, b) onto the window with its top left pixel at window
 // pixel (x, y): opaque, clipped to the window, never over a visible panel.
 // x and y may lie partly or wholly off the window.
-void BlitGlyph(Form1& f, int d, int b, int x, int y);
+void BlitGlyph(const RainCanvas& rain, int d, int b, int x, int y);
+
+// The left pixel of a random grid column of the window (a multiple of 15).
+// Takes one draw.
+double RandomColumn(const RainCanvas& rain);
 
 }  // namespace coderain

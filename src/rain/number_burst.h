@@ -6,22 +6,30 @@
 // over the window and do not read as a number.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-namespace coderain {
+#include "platform/surface.h"
+#include "rain/glyph_strip.h"
 
-class Form1;
+namespace coderain {
 
 // How many numbers the start-up burst draws before the first tick's own.
 inline constexpr int kBurstNumbers = 3001;
 
-// The left pixel of a random grid column of the window (a multiple of 15).
-// Takes one draw.
-double RandomColumn(Form1& f);
+// What the bursts own: the rain they draw, the six panels that the start-up
+// burst hides (in this order, and shows again in the same order) and the
+// flag that says the burst is done.
+struct NumberBurst {
+  RainCanvas rain;
+  std::array<Panel*, 6> panels;
+  std::int16_t& BurstDone;
+};
+
 // Scatters the nine digits of n (0 to 999,999,998) over the window. Takes
 // two draws a digit: its column, then its row.
-void DrawNumber(Form1& f, std::int32_t n);
-// Timer1: the start-up burst on the first tick, then one number.
-void Timer1Tick(Form1& f);
+void DrawNumber(const RainCanvas& rain, std::int32_t n);
+// One tick: the start-up burst on the first, then one number.
+void NumberBurstTick(const NumberBurst& b);
 
 }  // namespace coderain

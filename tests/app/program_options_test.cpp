@@ -77,5 +77,32 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
   }
 }
 
+TEST(ProgramOptions, TheDaemonsWindowOrTheRoot) {
+  struct Case {
+    const char* value;  // null: not set
+    unsigned long id;
+    const char* note;  // the start of the note, "" for none
+  };
+  const Case cases[] = {
+      {nullptr, 0, ""},
+      {"", 0, ""},
+      {"0x1a00003", 0x1a00003, ""},
+      {"4194307", 4194307, ""},
+      {"garbage", 0, "coderain: XSCREENSAVER_WINDOW=garbage is not a window id; drawing on the root window"},
+      {"0x", 0, "coderain: XSCREENSAVER_WINDOW=0x is not"},
+      {"-1", 0, "coderain: XSCREENSAVER_WINDOW=-1 is not"},
+      {"12\n\x1b[2J", 0, "coderain: XSCREENSAVER_WINDOW=12??[2J is not"},
+      {"0123456789012345678901234567890123456789", 0,
+       "coderain: XSCREENSAVER_WINDOW=01234567890123456789012345678901... is not"},
+  };
+  for (const Case& c : cases) {
+    std::string note;
+    EXPECT_EQ(DaemonWindow(c.value, &note), c.id) << (c.value ? c.value : "(unset)");
+    EXPECT_EQ(note.rfind(c.note, 0), 0u) << note;
+    EXPECT_EQ(note.empty(), *c.note == '\0');
+    EXPECT_EQ(note.find('\n'), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace coderain

@@ -15,17 +15,17 @@ TEST(Stage, ANewSizeIsANewSceneAndTheSameSizeKeepsIt) {
   stage.RunUntil(3000);
   EXPECT_TRUE(stage.Runs(800, 600));
   EXPECT_FALSE(stage.Runs(1024, 768));
-  EXPECT_NE(stage.Form().state.BurstDone, 0);
+  EXPECT_NE(stage.Form().State.BurstDone, 0);
 
   ASSERT_TRUE(stage.Start(1024, 768, 3000, &error)) << error;
   Form1& f = stage.Form();
-  EXPECT_EQ(f.state.BurstDone, 0);
+  EXPECT_EQ(f.State.BurstDone, 0);
   EXPECT_EQ(f.picWatch.OuterRect().x, 828);
   EXPECT_EQ(test::CountPixels(stage.Frame(), stage.Frame().Bounds(), kBlack), 1024 * 768);
   // The new scene's timers start at the time of the change.
   EXPECT_EQ(stage.NextDue(), 3010);
   stage.RunUntil(3010);
-  EXPECT_NE(f.state.BurstDone, 0);
+  EXPECT_NE(f.State.BurstDone, 0);
 }
 
 TEST(Stage, InputReachesTheFormThroughTheRules) {

@@ -1,19 +1,8 @@
 # Helpers that look at whole screens, for the end-to-end tests of scales,
-# monitors and Wayland and for bench/run.sh: pictures of the X screen and
+# monitors and Wayland (after lib.sh) and for bench/run.sh: pictures of the X screen and
 # their pixels, an X.Org server whose dummy driver offers monitors that
 # xrandr can place side by side, and a headless sway. Nothing here kills
 # what it did not start.
-
-# Runs a command every 0.2 s until it succeeds, for up to $1 seconds; its
-# status is the command's last.
-poll_for() {
-  local tries=$(($1 * 5))
-  shift
-  until "$@"; do
-    ((--tries > 0)) || return 1
-    sleep 0.2
-  done
-}
 
 # Writes the X screen's picture to $1 as a PPM file.
 screenshot() { xwd -root -silent | xwdtopnm >"$1" 2>/dev/null; }
@@ -60,13 +49,13 @@ start_wm() {
   echo '<openbox_config xmlns="http://openbox.org/3.4/rc"/>' >"$1/openbox.xml"
   openbox --config-file "$1/openbox.xml" >>"$1/openbox.log" 2>&1 &
   WM_PID=$!
-  poll_for 10 wm_check >/dev/null
+  poll 10 wm_check >/dev/null
 }
 
 # Waits up to 8 s for the picture that $PICTURE takes into a file (the X
 # screen's by default) to show the scene as scene_at says, and leaves that
 # picture in $WORK/shot.ppm.
-shows_scene() { poll_for 8 _shows_scene "$@"; }
+shows_scene() { poll 8 _shows_scene "$@"; }
 _shows_scene() { ${PICTURE:-screenshot} "$WORK/shot.ppm" && scene_at "$WORK/shot.ppm" "$@"; }
 
 # Every aligned S x S block of picture $1 is one colour: the picture is

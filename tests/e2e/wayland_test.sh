@@ -42,7 +42,7 @@ if ! start_sway "$WORK" 1280x800; then
   exit 77
 fi
 start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$WORK/app/coderain"
-check "no DISPLAY: it starts full screen" poll_for 10 full_screen
+check "no DISPLAY: it starts full screen" poll 10 full_screen
 check "no DISPLAY: it shows the scene" shows_scene 0 0 1280 1
 stop_sway
 check "the compositor gone: it ends" wait_for_exit 2
@@ -54,7 +54,7 @@ check "sway again" start_sway "$WORK" 1280x800
 # Without WAYLAND_DISPLAY either, the usual socket is tried.
 ln -s "$SOCKET" "$RUN/wayland-0"
 start_app env XDG_RUNTIME_DIR="$RUN" "$WORK/app/coderain" --scale 2
-check "--scale 2: it starts full screen" poll_for 10 full_screen
+check "--scale 2: it starts full screen" poll 10 full_screen
 check "--scale 2: it shows the scene in blocks" shows_scene 0 0 640 2
 check "--scale 2: every 2x2 block one colour" in_blocks "$WORK/shot.ppm" 2
 kill -TERM "$APP_PID"

@@ -121,5 +121,40 @@ TEST(FrameCopy, ReducingTakesTheBrightestOfEachBlock) {
   EXPECT_EQ(image.At(1, 1), 0u);
 }
 
+TEST(FrameCopy, ReducingGivesEachBlocksBrightestChannelsWhereverTheDamageLies) {
+  // A frame of scattered colours, its size a multiple of no k below.
+  Bitmap frame(23, 17);
+  std::uint32_t seed = 1;
+  for (int y = 0; y < frame.Height(); ++y)
+    for (int x = 0; x < frame.Width(); ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      if (seed >> 30 == 0) frame.SetPixel(x, y, seed >> 8 & 0xFFFFFF);
+    }
+  const auto brightest = [&](int bx, int by, int k) {
+    int r = 0, g = 0, b = 0;
+    for (int y = by * k; y < std::min(by * k + k, frame.Height()); ++y)
+      for (int x = bx * k; x < std::min(bx * k + k, frame.Width()); ++x) {
+        const Color c = frame.Pixel(x, y);
+        r = std::max(r, Red(c));
+        g = std::max(g, Green(c));
+        b = std::max(b, Blue(c));
+      }
+    return Rgb(r, g, b);
+  };
+  const Rect damage[] = {{0, 0, 23, 17}, {5, 4, 1, 1}, {20, 15, 3, 2}, {7, 0, 9, 5}, {22, 3, 9, 40}, {-4, -4, 6, 6}};
+  for (int k : {2, 3, 4, 7, 24}) {
+    for (const Rect& r : damage) {
+      SCOPED_TRACE("k " + std::to_string(k) + ", damage at " + std::to_string(r.x) + "," + std::to_string(r.y));
+      Image image(12, 9, {});
+      std::fill(image.bytes.begin(), image.bytes.end(), std::uint8_t{0xAB});
+      const Rect out = FrameCopier({}).Copy(frame, r, {1, k}, image.view);
+      EXPECT_EQ(out, FrameCopier::ImageRect(r.Intersect(frame.Bounds()), {1, k}, image.view));
+      for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x)
+          ASSERT_EQ(image.At(x, y), out.Contains({x, y}) ? brightest(x, y, k) : 0xABABABABu) << x << "," << y;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace coderain

@@ -29,18 +29,18 @@ struct StreamScene {
   // One step with the draws of a step in the middle of a fall.
   void Step() {
     for (double r : {kTrail, kHead, kWake}) Draws().Push(r);
-    StepStream(*scene, s.X, s.Y, s.OldX);
+    StepStream(scene->Streams, s);
   }
   // One step whose advance restarts the stream in column j.
   void StepToColumn(int j) {
     for (double r : {kTrail, ColumnDraw(j), kHead, kWake}) Draws().Push(r);
-    StepStream(*scene, s.X, s.Y, s.OldX);
+    StepStream(scene->Streams, s);
   }
   int Cell(int x, int y) { return test::CellContent(*scene, x, y); }
   // A pixel of the map, in picGame's drawing coordinates.
   Color Map(int x, int y) {
     const Rect area = scene->picGame.DrawArea();
-    return scene->framebuffer.Pixel(area.x + x, area.y + y);
+    return scene->Framebuffer.Pixel(area.x + x, area.y + y);
   }
   test::Scene scene;
   RainStream s;
@@ -50,8 +50,8 @@ TEST(StepStream, FallsACellAStepAndRestartsAtTheTopOfANewColumnEvery44Steps) {
   StreamScene t;
   ASSERT_TRUE(t.scene.started);
   Form1& f = *t.scene;
-  const int T = f.form.TextHeight("a");
-  EXPECT_EQ(RestartDepth(f), 768.0 + 2 * T);
+  const int T = f.WindowSurface.TextHeight("a");
+  EXPECT_EQ(RestartDepth(f.WindowSurface), 768.0 + 2 * T);
   // With H = 768 the last head before a restart is at 774 for any T from 3
   // to 11, so a fall is 44 steps.
   ASSERT_TRUE(T >= 3 && T <= 11) << T;
@@ -124,23 +124,23 @@ TEST(StepStream, MapShowsHeadTrailAndEraseBoxesClippedToPicGame) {
   ASSERT_EQ(area, (Rect{1, 595, 202, 126}));
   const Color old = Rgb(1, 2, 3);
   f.picGame.FillRect({0, 0}, {201, 125}, old);
-  const Bitmap before = f.framebuffer;
+  const Bitmap before = f.Framebuffer;
   auto box = [&](int x, int y) { return Rect{area.x + x, area.y + y, 3, 3}; };
 
   // At a restart the head is on map row 0 and its trail box falls above the
   // panel: only the head and the erase box show.
   t.s = {300, 774, 150};
   t.StepToColumn(40);
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 0), kMapHead));
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 0), kMapErase));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(120, 0), kMapHead));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(60, 0), kMapErase));
   // Around picGame only the boxes' pixels change, nine a box.
-  auto changes = [&] { return test::CountChanged(f.framebuffer, before, {0, 580, 240, 150}); };
+  auto changes = [&] { return test::CountChanged(f.Framebuffer, before, {0, 580, 240, 150}); };
   EXPECT_EQ(changes(), 2 * 9);
 
   t.Step();
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 3), kMapHead));
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(120, 0), kMapTrail));
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 3), kMapErase));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(120, 3), kMapHead));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(120, 0), kMapTrail));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(60, 3), kMapErase));
   EXPECT_EQ(changes(), 4 * 9);
 
   // Grid column 68 maps to x 204 to 206, past the drawing area: nothing.
@@ -150,7 +150,7 @@ TEST(StepStream, MapShowsHeadTrailAndEraseBoxesClippedToPicGame) {
   // Grid row 42 maps to y 126 to 128: only its trail box shows.
   t.s = {300, 738, 1020};
   t.Step();
-  EXPECT_TRUE(test::AllOf(f.framebuffer, box(60, 123), kMapTrail));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, box(60, 123), kMapTrail));
   EXPECT_EQ(changes(), 5 * 9);
 }
 
@@ -169,8 +169,8 @@ TEST(Streams, EveryCellOutsideThePanelsIsBlackOrOneCellOfTheStrip) {
   }
   // Every stream has fallen and shows on the map.
   const Rect area = f.picGame.DrawArea();
-  for (const RainStream& s : f.state.Streams) EXPECT_GT(s.Y, 0);
-  EXPECT_GE(test::CountPixels(f.framebuffer, area, kMapHead), 8 * 9);
+  for (const RainStream& s : f.State.Streams) EXPECT_GT(s.Y, 0);
+  EXPECT_GE(test::CountPixels(f.Framebuffer, area, kMapHead), 8 * 9);
 }
 
 }  // namespace

@@ -60,17 +60,17 @@ TEST(BlitGlyph, PaintsTheWholeCellOpaquely) {
   test::Scene scene(640, 480);
   ASSERT_TRUE(scene.started);
   Form1& f = *scene;
-  BlitGlyph(f, 0, 0, 240, 0);
-  EXPECT_EQ(test::CountPixels(f.framebuffer, {240, 0, 10, 14}, Rgb(0, 64, 0)), 44);
-  EXPECT_EQ(test::CountPixels(f.framebuffer, {240, 0, 15, 18}, kBlack), 226);
-  EXPECT_EQ(f.framebuffer.Pixel(240, 0), Rgb(0, 64, 0));
-  EXPECT_EQ(f.framebuffer.Pixel(241, 1), kBlack);
+  BlitGlyph(f.Burst.rain, 0, 0, 240, 0);
+  EXPECT_EQ(test::CountPixels(f.Framebuffer, {240, 0, 10, 14}, Rgb(0, 64, 0)), 44);
+  EXPECT_EQ(test::CountPixels(f.Framebuffer, {240, 0, 15, 18}, kBlack), 226);
+  EXPECT_EQ(f.Framebuffer.Pixel(240, 0), Rgb(0, 64, 0));
+  EXPECT_EQ(f.Framebuffer.Pixel(241, 1), kBlack);
 
   // Over a lit area every cell leaves no trace of what lay under it,
   // digit 9 and band 2 included.
-  f.framebuffer.FillRect({225, 0, 210, 54}, Rgb(200, 10, 10));
+  f.Framebuffer.FillRect({225, 0, 210, 54}, Rgb(200, 10, 10));
   for (int b = 0; b < kBandCount; ++b)
-    for (int d = 0; d < kDigitCount; ++d) BlitGlyph(f, d, b, 225 + 15 * d, 18 * b);
+    for (int d = 0; d < kDigitCount; ++d) BlitGlyph(f.Burst.rain, d, b, 225 + 15 * d, 18 * b);
   for (int b = 0; b < kBandCount; ++b)
     for (int d = 0; d < kDigitCount; ++d) EXPECT_TRUE(test::ShowsCell(f, 225 + 15 * d, 18 * b, d, b)) << d << b;
 }
@@ -80,29 +80,29 @@ TEST(BlitGlyph, IsClippedToTheWindowAndLeavesVisiblePanelsAlone) {
   ASSERT_TRUE(scene.started);
   Form1& f = *scene;
   const Color lit = Rgb(200, 10, 10);
-  f.framebuffer.Fill(lit);
+  f.Framebuffer.Fill(lit);
 
   // Off the top nothing shows; at the right and bottom edges the part of
   // the cell on the window does.
-  BlitGlyph(f, 8, 1, 300, -18);
-  BlitGlyph(f, 8, 1, 630, 390);
-  BlitGlyph(f, 8, 1, 300, 475);
-  EXPECT_TRUE(test::AllOf(f.framebuffer, {0, 0, 640, 18}, lit));
+  BlitGlyph(f.Burst.rain, 8, 1, 300, -18);
+  BlitGlyph(f.Burst.rain, 8, 1, 630, 390);
+  BlitGlyph(f.Burst.rain, 8, 1, 300, 475);
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, {0, 0, 640, 18}, lit));
   EXPECT_TRUE(test::ShowsCell(f, 630, 390, 8, 1));
-  EXPECT_TRUE(test::AllOf(f.framebuffer, {630, 390, 10, 1}, Rgb(0, 128, 0)));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, {630, 390, 10, 1}, Rgb(0, 128, 0)));
   EXPECT_TRUE(test::ShowsCell(f, 300, 475, 8, 1));
 
   // A copy at y = -9 writes the cell's lower half into the top 9 rows.
-  BlitGlyph(f, 8, 1, 300, -9);
+  BlitGlyph(f.Burst.rain, 8, 1, 300, -9);
   EXPECT_TRUE(test::ShowsCell(f, 300, -9, 8, 1));
-  EXPECT_TRUE(test::AllOf(f.framebuffer, {300, 9, 15, 9}, lit));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, {300, 9, 15, 9}, lit));
 
   // Nothing shows over a visible panel; a hidden one is drawn on.
   const Rect watch = f.picWatch.OuterRect();
-  BlitGlyph(f, 8, 1, watch.x + 15, 30);
-  EXPECT_TRUE(test::AllOf(f.framebuffer, {watch.x + 15, 30, 15, 18}, lit));
+  BlitGlyph(f.Burst.rain, 8, 1, watch.x + 15, 30);
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, {watch.x + 15, 30, 15, 18}, lit));
   f.picWatch.SetVisible(false);
-  BlitGlyph(f, 8, 1, watch.x + 15, 30);
+  BlitGlyph(f.Burst.rain, 8, 1, watch.x + 15, 30);
   EXPECT_TRUE(test::ShowsCell(f, watch.x + 15, 30, 8, 1));
 }
 

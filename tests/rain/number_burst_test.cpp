@@ -35,7 +35,7 @@ TEST(DrawNumber, PutsTheNineDigitsWithLeadingZerosEachInItsOwnCell) {
     for (int i = 1; i <= 9; ++i) draws.insert(draws.end(), {ColumnDraw(20), RowDraw(c.firstRow + 2 * i)});
     test::Scene scene(1024, 768, std::make_unique<ScriptedRandom>(draws));
     ASSERT_TRUE(scene.started);
-    DrawNumber(*scene, c.n);
+    DrawNumber(scene->Burst.rain, c.n);
     int lit = 0;
     for (int i = 1; i <= 9; ++i) {
       EXPECT_TRUE(test::ShowsCell(*scene, 300 + 15 * i, 18 * (c.firstRow + 2 * i), c.digits[i - 1], 0)) << i;
@@ -56,27 +56,27 @@ TEST(DrawNumber, ReachesTheLastColumnAndRowOfTheWindow) {
   ASSERT_TRUE(scene.started);
   Form1& f = *scene;
   // W = 1024 gives the 69 columns 0 to 1020.
-  EXPECT_EQ(RandomColumn(f), 0.0);
-  EXPECT_EQ(RandomColumn(f), 1020.0);
-  DrawNumber(f, 888888888);
-  EXPECT_EQ(LitPixels(f.framebuffer), 0);
-  DrawNumber(f, 888888888);
+  EXPECT_EQ(RandomColumn(f.Burst.rain), 0.0);
+  EXPECT_EQ(RandomColumn(f.Burst.rain), 1020.0);
+  DrawNumber(f.Burst.rain, 888888888);
+  EXPECT_EQ(LitPixels(f.Framebuffer), 0);
+  DrawNumber(f.Burst.rain, 888888888);
   for (int i = 1; i <= 9; ++i) EXPECT_TRUE(test::ShowsCell(f, 15 * i, 756, 8, 0)) << i;
-  EXPECT_EQ(LitPixels(f.framebuffer), 9 * 40);
+  EXPECT_EQ(LitPixels(f.Framebuffer), 9 * 40);
 }
 
 TEST(Timer1, FirstTickFillsTheWindowBehindThePanelsThenEachTickAddsOneNumber) {
   test::Scene scene(1024, 768, std::make_unique<SeededRandom>(7));
   ASSERT_TRUE(scene.started);
   Form1& f = *scene;
-  Timer1Tick(f);
-  EXPECT_EQ(f.state.BurstDone, -1);
-  for (const auto& p : f.form.Panels()) {
+  NumberBurstTick(f.Burst);
+  EXPECT_EQ(f.State.BurstDone, -1);
+  for (const auto& p : f.WindowSurface.Panels()) {
     EXPECT_TRUE(p->Visible()) << p->Name();
-    EXPECT_TRUE(test::AllOf(f.framebuffer, p->OuterRect(), kBlack)) << p->Name();
+    EXPECT_TRUE(test::AllOf(f.Framebuffer, p->OuterRect(), kBlack)) << p->Name();
   }
   // Digit i of a number lands at least i cells from the left edge.
-  EXPECT_TRUE(test::AllOf(f.framebuffer, {0, 0, 15, 768}, kBlack));
+  EXPECT_TRUE(test::AllOf(f.Framebuffer, {0, 0, 15, 768}, kBlack));
 
   int cells = 0, lit = 0;
   for (int y = 0; y < 768; y += 18) {
@@ -91,13 +91,13 @@ TEST(Timer1, FirstTickFillsTheWindowBehindThePanelsThenEachTickAddsOneNumber) {
   EXPECT_GT(cells, 1500);
   EXPECT_GE(lit, cells * 99 / 100);
 
-  const Bitmap before = f.framebuffer;
-  Timer1Tick(f);
-  EXPECT_EQ(f.state.BurstDone, -1);
+  const Bitmap before = f.Framebuffer;
+  NumberBurstTick(f.Burst);
+  EXPECT_EQ(f.State.BurstDone, -1);
   int changed = 0;
   for (int y = 0; y < 768; y += 18) {
     for (int x = 0; x < 1024; x += 15) {
-      if (test::CountChanged(f.framebuffer, before, {x, y, 15, 18}) == 0) continue;
+      if (test::CountChanged(f.Framebuffer, before, {x, y, 15, 18}) == 0) continue;
       ++changed;
       EXPECT_TRUE(test::OutsidePanels(f, x, y)) << "cell at " << x << "," << y;
     }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/form1.h"
-#include "rain/falling_streams.h"
 
 namespace coderain::test {
 
@@ -15,12 +14,12 @@ namespace coderain::test {
 // values that break it.
 inline std::string SceneInvariantBroken(Form1& f) {
   std::ostringstream why;
-  const TimerScheduler& timers = f.timers;
-  const SceneState& s = f.state;
+  const TimerScheduler& timers = f.Timers;
+  const SceneState& s = f.State;
 
   // Every stream stands on the digit grid, inside the window's width and no
   // deeper than its restart depth.
-  const double depth = RestartDepth(f);
+  const double depth = RestartDepth(f.WindowSurface);
   for (int i = 0; i < kStreamCount; ++i) {
     const RainStream& r = s.Streams[i];
     if (r.X % 15 != 0 || r.OldX % 15 != 0 || r.X < 0 || r.OldX < 0 || r.X >= f.ScreenWidthPx ||
@@ -32,28 +31,24 @@ inline std::string SceneInvariantBroken(Form1& f) {
 
   if (timers.TicksRun(1) > 0 && s.BurstDone != kTrue) return "BurstDone not set after the first burst";
 
-  // The block panel: its phase and interval go together.
+  // The block panel waits the interval that the last phase to set one set;
+  // phases of a new build-up that none has set yet still wait the game's.
   const int phase = s.WatchPhase;
-  const int watchInterval = timers.Interval(14);
+  const TimerHandle& watch = f.Blocks.timer;
   bool intervalFits = false;
-  if (timers.TicksRun(14) == 0) {
-    intervalFits = phase == 0 && watchInterval == 1000;
+  if (timers.TicksRun(watch.Id()) == 0) {
+    intervalFits = phase == 0 && watch.Interval() == kTimerStartIntervals[watch.Id() - 1];
   } else if (phase < 1) {
-    why << "WatchPhase " << phase << " after a Timer14 tick";
+    why << "WatchPhase " << phase << " after a tick";
     return why.str();
-  } else if (phase <= 5) {
-    intervalFits = watchInterval == 125 || watchInterval == 10;  // first run; after a game over
-  } else if (phase <= 9) {
-    intervalFits = watchInterval == 100;
-  } else if (phase <= 202) {
-    intervalFits = watchInterval == 10;
-  } else if (phase <= 218) {
-    intervalFits = watchInterval == 50;
   } else {
-    intervalFits = watchInterval == 10;
+    int setter = phase - 1;
+    while (setter > 0 && WatchIntervalSet(setter) == 0) --setter;
+    intervalFits = watch.Interval() == WatchIntervalSet(setter) ||
+                   (setter == 0 && watch.Interval() == WatchIntervalSet(kFirstGamePhase));
   }
   if (!intervalFits) {
-    why << "Timer14 interval " << watchInterval << " at WatchPhase " << phase;
+    why << "Timer" << watch.Id() << " interval " << watch.Interval() << " at WatchPhase " << phase;
     return why.str();
   }
   if (s.GameOver != 0 && s.GameOver != -1) return "GameOver neither 0 nor -1";
@@ -62,7 +57,7 @@ inline std::string SceneInvariantBroken(Form1& f) {
   // The grid: column 12 and row 24 stay empty; in each column the blocks
   // stand on the floor without gaps, and no two touching ones share a
   // colour. Before the first reset the grid is still all zero.
-  const bool reset = timers.TicksRun(14) > 1;
+  const bool reset = timers.TicksRun(watch.Id()) > 1;
   for (int c = 0; c < kGridColumns; ++c) {
     bool above = false;  // a block stands higher up in this column
     for (int r = 0; r < kGridRows; ++r) {
@@ -72,7 +67,7 @@ inline std::string SceneInvariantBroken(Form1& f) {
         why << "cell (" << c << ", " << r << ") Filled " << cell.Filled;
         return why.str();
       }
-      if (filled && (c == 12 || r == 24)) {
+      if (filled && (c >= kFieldColumns || r > kFloorRow)) {
         why << "cell (" << c << ", " << r << ") filled outside the field";
         return why.str();
       }
@@ -91,16 +86,36 @@ inline std::string SceneInvariantBroken(Form1& f) {
       }
       above = above || filled;
     }
-    if (above && !s.BlockGrid[c][23].Filled) {
+    if (above && !s.BlockGrid[c][kFloorRow].Filled) {
       why << "column " << c << " does not stand on the floor";
       return why.str();
     }
   }
   if (s.BlockFalling == kTrue &&
-      (s.BlockColumn < 0 || s.BlockColumn > 11 || s.BlockRow < 0 || s.BlockRow > 23 || s.BlockColor < 0 ||
-       s.BlockColor > 3 || s.BlockGrid[s.BlockColumn][s.BlockRow].Filled == kTrue)) {
+      (s.BlockColumn < 0 || s.BlockColumn >= kFieldColumns || s.BlockRow < 0 || s.BlockRow > kFloorRow ||
+       s.BlockColor < 0 || s.BlockColor > 3 || s.BlockGrid[s.BlockColumn][s.BlockRow].Filled == kTrue)) {
     why << "falling block at (" << s.BlockColumn << ", " << s.BlockRow << ") colour " << s.BlockColor;
     return why.str();
+  }
+
+  // During a game the panel shows the grid: the middle of every cell's box
+  // has the green of its block or of the block in play, else the dark of
+  // the swept interior (where it lies on the screen).
+  if (phase >= kFirstGamePhase) {
+    const Rect area = f.picWatch.DrawArea();
+    for (int c = 0; c < kFieldColumns; ++c)
+      for (int r = 0; r <= kFloorRow; ++r) {
+        const GridCell& cell = s.BlockGrid[c][r];
+        int colour = cell.Filled == kTrue ? cell.ColorIndex : -1;
+        if (s.BlockFalling == kTrue && c == s.BlockColumn && r == s.BlockRow) colour = s.BlockColor;
+        const Color want = colour < 0 ? PanelDark : f.GreenPalette[static_cast<std::size_t>(colour)];
+        const Point mid{area.x + CellBox(c, r).a.x + 7, area.y + CellBox(c, r).a.y + 7};
+        if (f.Framebuffer.Bounds().Contains(mid) && f.Framebuffer.Pixel(mid.x, mid.y) != want) {
+          why << "cell (" << c << ", " << r << ") of picWatch shows 0x" << std::hex
+              << f.Framebuffer.Pixel(mid.x, mid.y);
+          return why.str();
+        }
+      }
   }
 
   // The message: typing, holding and at most 76 wipe rectangles.
@@ -113,33 +128,25 @@ inline std::string SceneInvariantBroken(Form1& f) {
 
   // The code panels: started for good after their first tick; paused just
   // while their timer waits a pause.
-  struct CodePanel {
-    int timer;
-    std::int32_t started;
-    std::int16_t paused;
-    int firstInterval, runInterval, pauseBase;
-  };
-  const CodePanel panels[] = {{6, s.AsmPanelStarted, s.AsmPanelPaused, 10, 15, 400},
-                              {11, s.CPanelStarted, s.CPanelPaused, 50, 25, 500},
-                              {12, s.VbPanelStarted, s.VbPanelPaused, 100, 50, 1000}};
-  for (const CodePanel& p : panels) {
-    const int interval = timers.Interval(p.timer);
-    const bool ticked = timers.TicksRun(p.timer) > 0;
-    const bool fits = p.paused == kTrue
-                          ? interval >= p.pauseBase && interval <= 3 * p.pauseBase
-                          : p.paused == kFalse && (interval == p.firstInterval || interval == p.runInterval);
+  for (const CodePanel& p : f.CodePanels) {
+    const int interval = p.timer.Interval();
+    const bool ticked = timers.TicksRun(p.timer.Id()) > 0;
+    const bool fits = p.paused == kTrue ? interval >= p.pauseBase && interval <= 3 * p.pauseBase
+                                        : p.paused == kFalse && (interval == kTimerStartIntervals[p.timer.Id() - 1] ||
+                                                                 interval == p.runInterval);
     if (p.started != (ticked ? 1 : 0) || !fits) {
-      why << "Timer" << p.timer << " interval " << interval << " with started " << p.started << ", paused " << p.paused;
+      why << "Timer" << p.timer.Id() << " interval " << interval << " with started " << p.started << ", paused "
+          << p.paused;
       return why.str();
     }
   }
 
   // Every other timer keeps its starting interval.
-  constexpr int kFixed[][2] = {{1, 10}, {2, 15}, {3, 21},  {4, 27},  {5, 33}, {7, 57},
-                               {8, 51}, {9, 45}, {10, 39}, {13, 10}, {15, 40}};
-  for (const auto& [id, ms] : kFixed) {
-    if (timers.Interval(id) != ms) {
-      why << "Timer" << id << " interval " << timers.Interval(id) << ", not " << ms;
+  for (int id = 1; id <= timers.Count(); ++id) {
+    bool ownsItsInterval = id == watch.Id();
+    for (const CodePanel& p : f.CodePanels) ownsItsInterval = ownsItsInterval || id == p.timer.Id();
+    if (!ownsItsInterval && timers.Interval(id) != kTimerStartIntervals[id - 1]) {
+      why << "Timer" << id << " interval " << timers.Interval(id) << ", not " << kTimerStartIntervals[id - 1];
       return why.str();
     }
   }

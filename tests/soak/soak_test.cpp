@@ -22,15 +22,15 @@ struct Visited {
 Visited RunChecked(test::Scene& scene, std::int64_t endMs) {
   Form1& f = *scene;
   Visited v;
-  SceneState last = f.state;
-  for (std::int64_t t = f.timers.NextDue(); t <= endMs; t = f.timers.NextDue()) {
+  SceneState last = f.State;
+  for (std::int64_t t = f.Timers.NextDue(); t <= endMs; t = f.Timers.NextDue()) {
     f.RunUntil(t);
     const std::string broken = test::SceneInvariantBroken(f);
     if (!broken.empty()) {
       ADD_FAILURE() << "at " << t << " ms: " << broken;
       break;
     }
-    const SceneState& s = f.state;
+    const SceneState& s = f.State;
     v.gameOvers += s.GameOver == -1 && last.GameOver != -1;
     v.asmPauses += s.AsmPanelPaused && !last.AsmPanelPaused;
     v.cPauses += s.CPanelPaused && !last.CPanelPaused;
@@ -43,7 +43,7 @@ Visited RunChecked(test::Scene& scene, std::int64_t endMs) {
 
 TEST(SoakTest, RulesHoldAfterEveryTickForFiveMinutesAt1080p) {
   test::Scene scene(1920, 1080, std::make_unique<SeededRandom>(7));
-  ASSERT_TRUE(scene.started) << scene.error.message;
+  ASSERT_TRUE(scene.started) << scene.error;
   const Visited v = RunChecked(scene, 5 * 60'000);
   // The run went through every state the rules speak of, more than once.
   EXPECT_GE(v.gameOvers, 2);
@@ -52,9 +52,9 @@ TEST(SoakTest, RulesHoldAfterEveryTickForFiveMinutesAt1080p) {
   EXPECT_GE(v.vbPauses, 2);
   // A message cycle is 428 ticks of 40 ms.
   EXPECT_EQ(v.messageCycles, 5 * 60'000 / (428 * 40));
-  EXPECT_EQ(scene->timers.TicksRun(1), 5 * 60'000 / 10);
+  EXPECT_EQ(scene->Timers.TicksRun(1), 5 * 60'000 / 10);
   // The damage waiting for a present stays bounded without one.
-  EXPECT_LE(scene->form.Damage().Rects().size(), static_cast<std::size_t>(DamageList::kMaxRects));
+  EXPECT_LE(scene->Damage().Rects().size(), static_cast<std::size_t>(DamageList::kMaxRects));
 }
 
 TEST(SoakTest, RulesHoldOnSmallAndNarrowScreens) {
@@ -63,7 +63,7 @@ TEST(SoakTest, RulesHoldOnSmallAndNarrowScreens) {
   for (auto [w, h] : {std::pair{1024, 768}, std::pair{800, 600}, std::pair{400, 300}}) {
     SCOPED_TRACE(testing::Message() << w << " x " << h);
     test::Scene scene(w, h, std::make_unique<SeededRandom>(11));
-    ASSERT_TRUE(scene.started) << scene.error.message;
+    ASSERT_TRUE(scene.started) << scene.error;
     RunChecked(scene, 60'000);
   }
 }
@@ -76,10 +76,10 @@ TEST(SoakTest, BrokenRulesAreReported) {
   f.RunUntil(10'000);
   ASSERT_EQ(test::SceneInvariantBroken(f), "");
   auto brokenBy = [&](auto change) {
-    const SceneState saved = f.state;
-    change(f.state);
+    const SceneState saved = f.State;
+    change(f.State);
     const std::string why = test::SceneInvariantBroken(f);
-    f.state = saved;
+    f.State = saved;
     return why;
   };
   EXPECT_NE(brokenBy([](SceneState& s) { s.Streams[3].X += 1; }), "");
@@ -95,7 +95,12 @@ TEST(SoakTest, BrokenRulesAreReported) {
             "");
   EXPECT_NE(brokenBy([](SceneState& s) { s.MessagePos = 344 + 200; }), "");
   EXPECT_NE(brokenBy([](SceneState& s) { s.AsmPanelPaused = s.AsmPanelPaused ? kFalse : kTrue; }), "");
-  f.timers.SetInterval(15, 41);
+  f.Timers.SetInterval(15, 41);
+  EXPECT_NE(test::SceneInvariantBroken(f), "");
+  f.Timers.SetInterval(15, 40);
+  ASSERT_GE(f.State.WatchPhase, kFirstGamePhase);
+  ASSERT_EQ(test::SceneInvariantBroken(f), "");
+  f.picWatch.FillRect({0, 0}, {193, 385}, Rgb(255, 255, 255));
   EXPECT_NE(test::SceneInvariantBroken(f), "");
 }
 

@@ -3,6 +3,7 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <string>
 #include <vector>
@@ -62,6 +63,29 @@ inline ShownGif ReadGif(const std::string& path) {
   }
   DGifCloseFile(gif, &err);
   return shown;
+}
+
+// A PNG as shown: any colour type, alpha composited on black.
+inline Bitmap ReadPng(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    ADD_FAILURE() << "cannot read " << path << ": " << png.message;
+    return {};
+  }
+  png.format = PNG_FORMAT_RGB;
+  const png_color black{0, 0, 0};
+  std::vector<png_byte> rgb(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, &black, rgb.data(), 0, nullptr)) {
+    ADD_FAILURE() << "cannot decode " << path << ": " << png.message;
+    png_image_free(&png);
+    return {};
+  }
+  Bitmap picture(static_cast<int>(png.width), static_cast<int>(png.height));
+  const png_byte* in = rgb.data();
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x, in += 3) picture.SetPixel(x, y, Rgb(in[0], in[1], in[2]));
+  return picture;
 }
 
 // Equal sizes and pixels; otherwise the first pixel that differs.

@@ -55,8 +55,7 @@ struct RegularFontScene {
     std::string error;
     if (!fonts.Load(FontFiles{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
     form = std::make_unique<Form1>(&framebuffer, std::move(fonts), &random, CODERAIN_TEST_DATA, 0);
-    StartupError startup;
-    if (!form->Start(&startup)) ADD_FAILURE() << startup.message;
+    if (!form->Start(&error)) ADD_FAILURE() << error;
   }
   Bitmap framebuffer;
   SeededRandom random;
@@ -145,10 +144,7 @@ TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
     SCOPED_TRACE(t);
     scene.form->RunUntil(t);
     const std::filesystem::path png = dir.Path() / ("f" + std::to_string(t) + ".png");
-    Bitmap picture;
-    std::string error;
-    ASSERT_TRUE(ReadPng(png.string(), &picture, &error)) << error;
-    EXPECT_TRUE(SamePixels(picture, scene.framebuffer));
+    EXPECT_TRUE(SamePixels(test::ReadPng(png.string()), scene.framebuffer));
     const nlohmann::ordered_json state =
         nlohmann::ordered_json::parse(ReadText(dir.Path() / ("f" + std::to_string(t) + ".json")));
     EXPECT_EQ(state, SceneJson(*scene.form));
@@ -162,9 +158,7 @@ TEST(RenderCliTest, AScaledPictureIsTheSmallerSceneInBlocks) {
   const Result r = RunRender(dir, {"--size", "401x301", "--scale", "2", "--seed", "3", "--data", CODERAIN_TEST_DATA,
                                    "--font", RegularFont(), "--at", "1500", "--out", out});
   ASSERT_EQ(r.status, 0) << r.err;
-  Bitmap picture;
-  std::string error;
-  ASSERT_TRUE(ReadPng(out, &picture, &error)) << error;
+  const Bitmap picture = test::ReadPng(out);
   ASSERT_EQ(picture.Width(), 401);
   ASSERT_EQ(picture.Height(), 301);
   RegularFontScene scene(200, 150, 3);

@@ -7,11 +7,15 @@
 // cell under a block is always inside the grid.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
+#include "app/scene_state.h"
 #include "platform/geometry.h"
+#include "platform/random_source.h"
+#include "platform/surface.h"
 
 namespace coderain {
-
-class Form1;
 
 inline constexpr int kFieldColumns = 12;  // columns 0 to 11 are played
 inline constexpr int kFloorRow = 23;      // the lowest row a block reaches
@@ -33,15 +37,29 @@ constexpr CellCorners CellBox(int column, int row) {
   return {{kCellSize * column + 1, kCellSize * row + 1}, {kCellSize * column + 15, kCellSize * row + 15}};
 }
 
+// The game as its steps see it: the panel it plays in, the random source,
+// the four block colours and the game's fields of SceneState.
+struct BlockGame {
+  Panel& picWatch;
+  RandomSource& random;
+  const std::array<Color, 4>& GreenPalette;
+  GridCell (&BlockGrid)[kGridColumns][kGridRows];
+  std::int16_t& BlockFalling;
+  std::int32_t& BlockColumn;
+  std::int32_t& BlockRow;
+  std::int32_t& BlockColor;
+  std::int32_t& GameOver;
+};
+
 // Clears GameOver and empties every cell of the grid, columns 0 to 12 and
 // rows 0 to 24. Draws nothing and leaves the block in play alone.
-void ResetGame(Form1& f);
+void ResetGame(const BlockGame& g);
 
 // Advances the game by one step: spawns a block (two random draws: column,
 // then colour) or moves the one in play down a row, lands it on the floor or
 // on a filled cell, removes a landed block together with the one beneath it
 // when their colours match, and sets GameOver when a block stops in row 0.
 // Draws the changed cells into picWatch, filled boxes only.
-void GameStep(Form1& f);
+void GameStep(const BlockGame& g);
 
 }  // namespace coderain

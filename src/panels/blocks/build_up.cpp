@@ -1,9 +1,9 @@
 #include "panels/blocks/build_up.h"
 
 #include <cmath>
+#include <limits>
 
-#include "app/form1.h"
-#include "panels/blocks/block_game.h"
+#include "panels/panel_frame.h"
 
 namespace coderain {
 
@@ -19,19 +19,14 @@ WatchSize ReadSize(const Panel& p) {
   return {static_cast<int>(std::floor(p.Width())), static_cast<int>(std::floor(p.Height()))};
 }
 
-void Frame(Panel& p, Color c) {
-  const WatchSize s = ReadSize(p);
-  p.DrawRect({0, 0}, {s.w - 3, s.h - 3}, c);
-}
-
 // Edges traced one per tick, each drawn dim and lit at the next tick.
-void TraceEdges(Form1& f, int phase) {
-  Panel& p = f.picWatch;
+void TraceEdges(const BlockPanel& w, int phase) {
+  Panel& p = w.game.picWatch;
   const WatchSize s = ReadSize(p);
   switch (phase) {
     case 1:
       p.DrawLine({0, 0}, {0, s.h}, kWatchDim);
-      ResetGame(f);
+      ResetGame(w.game);
       break;
     case 2:
       p.DrawLine({0, 0}, {0, s.h}, kWatchBright);
@@ -42,33 +37,32 @@ void TraceEdges(Form1& f, int phase) {
       p.DrawLine({s.w - 3, 0}, {s.w - 3, s.h - 3}, kWatchDim);
       break;
     default:  // 4
-      p.DrawLine({s.w - 3, 0}, {s.w - 3, s.h - 3}, kWatchMid);
+      p.DrawLine({s.w - 3, 0}, {s.w - 3, s.h - 3}, kFrameGreen);
       p.DrawLine({0, s.h - 3}, {s.w - 3, s.h - 3}, kWatchDim);
       break;
   }
 }
 
-// The frame blinks five times, mid and dim in turn, and ends mid.
-void BlinkFrame(Form1& f, int phase) {
-  if (phase == 5) f.timers.SetInterval(kTimer14, 100);
-  if (phase == 9) f.timers.SetInterval(kTimer14, 10);
-  Frame(f.picWatch, phase % 2 == 1 ? kWatchMid : kWatchDim);
+// The frame blinks five times, lit and dim in turn, and ends lit.
+void BlinkFrame(const BlockPanel& w, int phase) {
+  DrawFrame(w.game.picWatch, phase % 2 == 1 ? kFrameGreen : kWatchDim);
 }
 
-// A mid green bar moves one pixel right per tick and leaves the dark
-// interior behind it. The lines stop short of the bottom edge, so the frame
-// stays whole; the range x = 1 to 193 belongs to the phases, not the width.
-void Sweep(Form1& f, int phase) {
-  Panel& p = f.picWatch;
+// A bar in the frame's green moves one pixel right per tick and leaves the
+// dark interior behind it. The lines stop short of the bottom edge, so the
+// frame stays whole; the range x = 1 to 193 belongs to the phases, not the
+// width.
+void Sweep(const BlockPanel& w, int phase) {
+  Panel& p = w.game.picWatch;
   const WatchSize s = ReadSize(p);
   p.DrawLine({phase - 9, 1}, {phase - 9, s.h - 3}, PanelDark);
-  p.DrawLine({phase - 8, 1}, {phase - 8, s.h - 3}, kWatchMid);
+  p.DrawLine({phase - 8, 1}, {phase - 8, s.h - 3}, kFrameGreen);
 }
 
 // One vertical and two horizontal grid lines per tick; the line at y = 192
 // is drawn by both the first and the last tick.
-void DrawGrid(Form1& f, int phase) {
-  Panel& p = f.picWatch;
+void DrawGrid(const BlockPanel& w, int phase) {
+  Panel& p = w.game.picWatch;
   const WatchSize s = ReadSize(p);
   const int k = phase - 205;
   p.DrawLine({1, kCellSize * k}, {s.w - 3, kCellSize * k}, kWatchGridLine);
@@ -76,32 +70,48 @@ void DrawGrid(Form1& f, int phase) {
   p.DrawLine({kCellSize * k, 1}, {kCellSize * k, s.h - 3}, kWatchGridLine);
 }
 
+void PlayGame(const BlockPanel& w, int) { GameStep(w.game); }
+
+// The ladder of phases. A rung covers the phases after the rung before it
+// up to and including `last`; each of its ticks first sets the timer's
+// interval (unless it is 0), then does the rung's work (if any).
+struct Rung {
+  int last;
+  int interval;
+  void (*work)(const BlockPanel&, int phase);
+};
+
+constexpr Rung kLadder[] = {
+    {0, 125, nullptr},  // the first tick sets the rhythm of the edges
+    {4, 0, TraceEdges},
+    {5, 100, BlinkFrame},  // the frame blinks at a tenth of a second
+    {8, 0, BlinkFrame},
+    {9, 10, BlinkFrame},  // the sweep runs at 10 ms a step
+    {201, 0, Sweep},
+    {205, 50, nullptr},  // a pause; the grid comes at 50 ms a line
+    {kFirstGamePhase - 1, 0, DrawGrid},
+    {std::numeric_limits<int>::max(), 10, PlayGame},
+};
+
+const Rung& RungOf(int phase) {
+  for (const Rung& r : kLadder)
+    if (phase <= r.last) return r;
+  return kLadder[std::size(kLadder) - 1];
+}
+
 }  // namespace
 
-void Timer14Tick(Form1& f) {
-  SceneState& st = f.state;
-  const int phase = st.WatchPhase;
+int WatchIntervalSet(int phase) { return RungOf(phase).interval; }
 
-  if (phase < 1) {
-    f.timers.SetInterval(kTimer14, 125);
-  } else if (phase <= 4) {
-    TraceEdges(f, phase);
-  } else if (phase <= 9) {
-    BlinkFrame(f, phase);
-  } else if (phase <= 201) {
-    Sweep(f, phase);
-  } else if (phase <= 205) {
-    f.timers.SetInterval(kTimer14, 50);
-  } else if (phase <= 217) {
-    DrawGrid(f, phase);
-  } else {
-    f.timers.SetInterval(kTimer14, 10);
-    GameStep(f);
-  }
+void BlockPanelTick(const BlockPanel& w) {
+  const int phase = w.WatchPhase;
+  const Rung& rung = RungOf(phase);
+  if (rung.interval != 0) w.timer.SetInterval(rung.interval);
+  if (rung.work != nullptr) rung.work(w, phase);
 
   // Read after the phase's work: a step that ends the game sends the very
   // next tick back to the start of the build-up.
-  st.WatchPhase = st.GameOver == -1 ? 1 : phase + 1;
+  w.WatchPhase = w.game.GameOver == -1 ? 1 : phase + 1;
 }
 
 }  // namespace coderain

@@ -5,20 +5,30 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/random_source.h"
+#include "platform/source_file.h"
+#include "platform/surface.h"
+#include "platform/timer_scheduler.h"
+
 namespace coderain {
 
-class Form1;
-class Panel;
-class SourceFile;
+// One code panel as its timer's tick sees it: its heading, its panel, its
+// open source file, its two flags in SceneState (0 or 1, and 0 or -1), its
+// timer, whose interval the tick changes, the pause base and the run
+// interval in ms, and the shared random source.
+struct CodePanel {
+  std::string_view heading;
+  Panel& panel;
+  SourceFile& file;
+  std::int32_t& started;
+  TimerHandle timer;
+  std::int16_t& paused;
+  std::int32_t pauseBase;
+  std::int32_t runInterval;
+  RandomSource& random;
+};
 
-// One tick of one code panel. `timer` is the number of the panel's timer,
-// whose interval the tick changes.
-void CodePanelTick(Form1& f, std::string_view heading, Panel& panel, SourceFile& file, std::int32_t& started, int timer,
-                   std::int16_t& paused, std::int32_t pauseBase, std::int32_t runInterval);
-
-void Timer6Tick(Form1& f);   // picASM
-void Timer11Tick(Form1& f);  // picC
-void Timer12Tick(Form1& f);  // picVB
-void Timer13Tick(Form1& f);  // does nothing
+// One tick of one code panel.
+void CodePanelTick(const CodePanel& p);
 
 }  // namespace coderain

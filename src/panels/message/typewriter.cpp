@@ -3,7 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "app/form1.h"
+#include "app/scene_state.h"
+#include "panels/panel_frame.h"
 
 namespace coderain {
 
@@ -29,8 +30,6 @@ constexpr std::array<std::string_view, 16> kMessageLines = {
     "",
     " ENJOY :)",
 };
-
-constexpr Color kFrameColor = Rgb(0, 128, 0);
 
 // After the last character the full text stands for this many ticks before
 // the first wipe rectangle.
@@ -64,38 +63,37 @@ std::string ComposeMessageText() {
   return text;
 }
 
-void Timer15Tick(Form1& f) {
-  SceneState& s = f.state;
-  Panel& p = f.picCommand;
-  const int len = static_cast<int>(f.MessageText.size());
+void MessagePanelTick(const MessagePanel& m) {
+  Panel& p = m.picCommand;
+  const int len = static_cast<int>(m.MessageText.size());
   const int width = static_cast<int>(p.Width());
   const int height = static_cast<int>(p.Height());
 
-  if (s.MessagePos == 0) {
+  if (m.MessagePos == 0) {
     // A new cycle. The panel is not cleared: the last cycle's wipe has
     // already blacked out the text, and the frame is drawn over the old one.
-    p.DrawRect({0, 0}, {width - 3, height - 3}, kFrameColor);
+    DrawFrame(p, kFrameGreen);
     p.CurrentX = 0;
     p.CurrentY = 0;
     // The first row stays empty; the message starts on the second.
     p.Print("", true);
-    s.WipeDone = kFalse;
-    s.WipeBottom = 1;
-    s.MessagePos = 1;
+    m.WipeDone = kFalse;
+    m.WipeBottom = 1;
+    m.MessagePos = 1;
   }
 
-  if (s.MessagePos <= len) TypeCharacter(p, f.MessageText[static_cast<std::size_t>(s.MessagePos - 1)]);
-  ++s.MessagePos;
+  if (m.MessagePos <= len) TypeCharacter(p, m.MessageText[static_cast<std::size_t>(m.MessagePos - 1)]);
+  ++m.MessagePos;
 
-  if (s.MessagePos > len + kHoldTicks + 1) {
-    if (s.WipeDone == kFalse && height - 6 > s.WipeBottom) {
+  if (m.MessagePos > len + kHoldTicks + 1) {
+    if (m.WipeDone == kFalse && height - 6 > m.WipeBottom) {
       // The wipe grows from the top down, inside the frame.
-      p.FillRect({1, 1}, {width - 4, s.WipeBottom}, kBlack);
-      s.WipeBottom += kWipeStep;
-      if (s.MessagePos > len + kWipeLimit) s.WipeDone = kTrue;
+      p.FillRect({1, 1}, {width - 4, m.WipeBottom}, kBlack);
+      m.WipeBottom += kWipeStep;
+      if (m.MessagePos > len + kWipeLimit) m.WipeDone = kTrue;
     } else {
       // The wipe is over: this tick draws nothing and the next starts anew.
-      s.MessagePos = 0;
+      m.MessagePos = 0;
     }
   }
 }

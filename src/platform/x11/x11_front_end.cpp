@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "app/display_scale.h"
+#include "platform/window_fit.h"
 
 namespace coderain {
 
@@ -358,15 +359,55 @@ void X11FrontEnd::CoverOtherMonitors() {
   covered_ = std::move(others);
 }
 
-Scaling X11FrontEnd::ChooseScaling(const Output&, int width, int height) const {
-  // Our own window: dense screens show the scene in blocks of s x s pixels.
+bool X11FrontEnd::UseWindow(unsigned long id, std::string* error) {
+  const ::Window w = id != 0 ? id : root_;
+  char name[32];
+  std::snprintf(name, sizeof name, "0x%lx", w);
+  XWindowAttributes a{};
+  {
+    // Selecting first means that no change of size after the question
+    // goes unseen. Only the window's size and exposures: its keyboard and
+    // mouse belong to whoever lent it.
+    ErrorTrap trap(dpy_);
+    XSelectInput(dpy_, w, StructureNotifyMask | ExposureMask);
+    const Status found = XGetWindowAttributes(dpy_, w, &a);
+    if (trap.End() != 0 || !found) {
+      *error = std::string("cannot draw into window ") + name + ": there is no such window";
+      return false;
+    }
+  }
+  if (a.c_class == InputOnly) {
+    *error = std::string("cannot draw into window ") + name + ": it is an input-only window";
+    return false;
+  }
+  scene_.window = w;
+  scene_.given = true;
+  scene_.visual = a.visual;
+  scene_.depth = a.depth;
+  // From here on, the window's end shows as an error on any request.
+  Watch(w);
+  scene_.gc = XCreateGC(dpy_, w, 0, nullptr);
+  return SizeImage(scene_, a.width, a.height, error);
+}
+
+Scaling X11FrontEnd::ChooseScaling(const Output& out, int width, int height) const {
+  if (out.given) {
+    const int k = ReductionFor(width, height);
+    if (k > 1) return {1, k};
+  }
+  // A window of full size: dense screens show the scene in blocks of s x s
+  // pixels.
   return {DisplayScale(width, height, dpi_, requestedScale_), 1};
 }
+
+int X11FrontEnd::RefreshHz() const { return MiniatureHz(refreshHz_, scene_.scaling.down); }
 
 int X11FrontEnd::SceneWidth() const { return scene_.width / scene_.scaling.up * scene_.scaling.down; }
 int X11FrontEnd::SceneHeight() const { return scene_.height / scene_.scaling.up * scene_.scaling.down; }
 
 void X11FrontEnd::Show() {
+  // A window lent to us is shown, or not, by its owner.
+  if (scene_.given) return;
   shown_ = true;
   for (::Window w : covers_) XMapRaised(dpy_, w);
   XMapRaised(dpy_, scene_.window);
@@ -383,11 +424,13 @@ void X11FrontEnd::FreeImage(Output& out) {
   XDestroyImage(out.image);  // frees the data of a plain image
   out.image = nullptr;
   out.shared = false;
+  out.frame = Bitmap();
 }
 
 bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* error) {
   if (out.visual->c_class != TrueColor) {
-    *error = "the screen's colours (depth " + std::to_string(out.depth) + ") cannot be shown: only true colour can";
+    *error = std::string(out.given ? "the window's" : "the screen's") + " colours (depth " + std::to_string(out.depth) +
+             ") cannot be shown: only true colour can";
     return false;
   }
   FreeImage(out);
@@ -439,6 +482,10 @@ bool X11FrontEnd::SizeImage(Output& out, int width, int height, std::string* err
     layout.blueMask = static_cast<std::uint32_t>(out.visual->blue_mask);
     out.copier = std::make_unique<FrameCopier>(layout);
   }
+  // Drawn straight into, the image is what the scene shows with no copy
+  // at all: the common case, a 24-bit screen at one pixel per pixel.
+  if (out.copier->Native() && out.scaling.up == 1 && out.scaling.down == 1)
+    out.frame = Bitmap(reinterpret_cast<std::uint32_t*>(out.image->data), width, height, out.image->bytes_per_line / 4);
   return true;
 }
 
@@ -468,7 +515,9 @@ bool X11FrontEnd::Present(const Bitmap& frame, const DamageList& damage) {
       break;
     }
   for (std::size_t i = 0; i < rects.size() && last < rects.size(); ++i) {
-    const Rect out = scene_.copier->Copy(frame, rects[i], scene_.scaling, view);
+    const Rect out = frame.SharesPixels(scene_.frame)
+                         ? FrameCopier::ImageRect(rects[i].Intersect(frame.Bounds()), scene_.scaling, view)
+                         : scene_.copier->Copy(frame, rects[i], scene_.scaling, view);
     if (!out.Empty()) Put(scene_, out, i == last);
   }
   XFlush(dpy_);
@@ -479,7 +528,7 @@ void X11FrontEnd::PresentAll(const Bitmap& frame) {
   if (!scene_.image) return;
   const ImageView view{reinterpret_cast<std::uint8_t*>(scene_.image->data), scene_.width, scene_.height,
                        scene_.image->bytes_per_line};
-  scene_.copier->Copy(frame, frame.Bounds(), scene_.scaling, view);
+  if (!frame.SharesPixels(scene_.frame)) scene_.copier->Copy(frame, frame.Bounds(), scene_.scaling, view);
   // The whole window, so that what lies past the scaled frame is black too.
   Put(scene_, {0, 0, scene_.width, scene_.height}, true);
   XFlush(dpy_);
@@ -490,6 +539,7 @@ void X11FrontEnd::Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* ev
     pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     ::poll(p, wakeFd >= 0 ? 2 : 1, timeoutMs);
   }
+  const std::size_t first = events->size();
   const int oldW = scene_.width, oldH = scene_.height;
   int newW = oldW, newH = oldH;
   while (XPending(dpy_) > 0) {
@@ -504,13 +554,19 @@ void X11FrontEnd::Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* ev
     Translate(ev, events);
   }
   if (newW != oldW || newH != oldH) {
+    // The scene starts again even when no image could be made for the new
+    // size: the old one, which it may draw into, is gone. Until then its
+    // frame must not be read: the restart presents the whole new frame, so
+    // the exposures of this batch go.
+    const auto exposed = [](const FrontEndEvent& e) { return e.kind == FrontEndEvent::Kind::Exposed; };
+    events->erase(std::remove_if(events->begin() + static_cast<std::ptrdiff_t>(first), events->end(), exposed),
+                  events->end());
     std::string error;
-    if (SizeImage(scene_, newW, newH, &error)) {
-      FrontEndEvent e{FrontEndEvent::Kind::Resized};
-      e.width = SceneWidth();
-      e.height = SceneHeight();
-      events->push_back(e);
-    }
+    SizeImage(scene_, newW, newH, &error);
+    FrontEndEvent e{FrontEndEvent::Kind::Resized};
+    e.width = SceneWidth();
+    e.height = SceneHeight();
+    events->push_back(e);
   }
   if (xErrors.windowGone) events->push_back({FrontEndEvent::Kind::WindowGone});
 }
@@ -526,7 +582,7 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
       if (ev.xexpose.count == 0 && (events->empty() || events->back().kind != Kind::Exposed)) push({Kind::Exposed});
       break;
     case MapNotify:
-      if (ev.xmap.window != scene_.window || appeared_) break;
+      if (ev.xmap.window != scene_.window || appeared_ || scene_.given) break;
       appeared_ = true;
       {
         // The keys held down as the window appears: the Enter that started
@@ -583,10 +639,13 @@ void X11FrontEnd::Translate(const XEvent& ev, std::vector<FrontEndEvent>* events
         XRRUpdateConfiguration(const_cast<XEvent*>(&ev));
         // The window follows the primary monitor: by itself without a
         // window manager, and on request with one, which keeps a full
-        // screen window on whichever monitor it overlapped most.
-        const Rect b = PrimaryBounds();
-        XMoveResizeWindow(dpy_, scene_.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
-        CoverOtherMonitors();
+        // screen window on whichever monitor it overlapped most. A window
+        // lent to us is its owner's to move and to cover around.
+        if (!scene_.given) {
+          const Rect b = PrimaryBounds();
+          XMoveResizeWindow(dpy_, scene_.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
+          CoverOtherMonitors();
+        }
       }
       break;
   }

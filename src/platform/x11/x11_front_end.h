@@ -1,12 +1,13 @@
 // The program's front end on an X server, through Xlib.
 //
 // One connection. The scene is shown in a window of our own over the
-// primary monitor, scaled up by a whole number on dense screens, presented
-// from a shared-memory image (a plain image where the server cannot share
-// memory) in whatever true-colour layout the window's visual has. Every
-// other monitor is covered by a black window of ours. Presents do not wait on the server: a present is
-// sent only once the server has taken the last one, so a server that stops
-// answering never blocks the loop.
+// primary monitor, scaled up by a whole number on dense screens, with a
+// black window of ours over every other monitor; or in a window lent to it
+// (a screen-saver daemon's). It is presented from a shared-memory image (a
+// plain image where the server cannot share memory) in whatever true-colour
+// layout the window's visual has. Presents do not wait on the server: a
+// present is sent only once the server has taken the last one, so a server
+// that stops answering never blocks the loop.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -45,10 +46,19 @@ class X11FrontEnd : public FrontEnd {
   // sizes at their places without one. Returns false and sets *error on
   // failure.
   bool CreateWindow(const char* title, std::string* error);
+  // Draws into the existing window `id` (0: the root window) instead: the
+  // scene takes the window's size and follows it, in miniature where the
+  // window is too short for the layout. The window stays its owner's: it
+  // is never mapped, moved, resized, restacked or titled, and none of its
+  // keyboard or mouse events are taken. Returns false and sets *error, one
+  // line naming the window, when there is no such window or it cannot be
+  // drawn in.
+  bool UseWindow(unsigned long id, std::string* error);
 
   int SceneWidth() const override;
   int SceneHeight() const override;
-  int RefreshHz() const override { return refreshHz_; }
+  int RefreshHz() const override;
+  Bitmap* SceneFrame() override { return scene_.frame.Width() > 0 ? &scene_.frame : nullptr; }
   void Show() override;
   void Wait(int timeoutMs, int wakeFd, std::vector<FrontEndEvent>* events) override;
   bool Present(const Bitmap& frame, const DamageList& damage) override;
@@ -58,6 +68,7 @@ class X11FrontEnd : public FrontEnd {
   // A window we present into, and its image.
   struct Output {
     ::Window window = None;
+    bool given = false;  // someone else's window, lent to us
     Visual* visual = nullptr;
     int depth = 0;
     int width = 0;  // the window's size, and its image's
@@ -67,6 +78,9 @@ class X11FrontEnd : public FrontEnd {
     XShmSegmentInfo shm{};
     bool shared = false;
     std::unique_ptr<FrameCopier> copier;
+    // The image as the scene's framebuffer, when the scene draws straight
+    // into it; empty otherwise.
+    Bitmap frame;
     GC gc = nullptr;
   };
 

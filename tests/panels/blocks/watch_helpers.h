@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "panels/panel_frame.h"
 #include "test_support.h"
 
 namespace coderain::blocks_test {
@@ -14,13 +15,6 @@ namespace coderain::blocks_test {
 // Wide and tall enough for every panel to sit apart from picWatch.
 inline constexpr int kScreenW = 800;
 inline constexpr int kScreenH = 720;
-
-inline constexpr Color kDark = Rgb(0, 8, 0);
-inline constexpr Color kDim = Rgb(0, 64, 0);
-inline constexpr Color kMid = Rgb(0, 128, 0);
-inline constexpr Color kBright = Rgb(0, 255, 0);
-inline constexpr Color kGridLine = Rgb(0, 32, 0);
-inline constexpr Color kGreens[4] = {Rgb(0, 32, 0), Rgb(0, 64, 0), Rgb(0, 96, 0), Rgb(0, 128, 0)};
 
 // A directory with the three source files a scene opens at start-up; the
 // block panel does not read them.
@@ -40,14 +34,13 @@ inline Point WatchOrigin(Form1& f) {
 // The pixel at picWatch point (x, y).
 inline Color WatchPixel(Form1& f, int x, int y) {
   const Point o = WatchOrigin(f);
-  return f.framebuffer.Pixel(o.x + x, o.y + y);
+  return f.Framebuffer.Pixel(o.x + x, o.y + y);
 }
 
 // Pixels of `c` in the rectangle with corners (x0, y0) and (x1, y1), both
 // included, in picWatch coordinates.
 inline int CountWatch(Form1& f, int x0, int y0, int x1, int y1, Color c) {
-  const Point o = WatchOrigin(f);
-  return test::CountPixels(f.framebuffer, Rect::FromCorners(x0, y0, x1, y1).Translated(o.x, o.y), c);
+  return test::CountInPanel(f.Framebuffer, f.picWatch, x0, y0, x1, y1, c);
 }
 
 inline bool BoxIs(Form1& f, int x0, int y0, int x1, int y1, Color c) {
@@ -68,7 +61,7 @@ inline std::string Corners(const std::vector<Rect>& rects) {
 inline std::string Drawn(Form1& f) {
   const Point o = WatchOrigin(f);
   std::vector<Rect> rects;
-  for (const Rect& r : f.form.Damage().Rects()) rects.push_back(r.Translated(-o.x, -o.y));
+  for (const Rect& r : f.Damage().Rects()) rects.push_back(r.Translated(-o.x, -o.y));
   return Corners(rects);
 }
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "panels/panel_frame.h"
 #include "test_support.h"
 
 namespace coderain {
 namespace {
 
-constexpr Color kGreen = Rgb(0, 128, 0);
 constexpr Color kWhite = Rgb(255, 255, 255);
 constexpr int kLen = 344;
 
@@ -43,18 +43,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
   }
 }
 
-std::vector<Color> Snapshot(const Bitmap& b, Rect r) {
-  std::vector<Color> out;
-  for (int y = r.y; y < r.Bottom(); ++y)
-    for (int x = r.x; x < r.Right(); ++x) out.push_back(b.Pixel(x, y));
-  return out;
-}
-
-// Pixels of `color` in the panel's drawing area between the panel's own
-// corners (x0, y0) and (x1, y1), both included.
 int CountInPanel(const MessageScene& m, const Panel& p, int x0, int y0, int x1, int y1, Color color) {
-  Rect area = p.DrawArea();
-  return test::CountPixels(m.pixels(), Rect::FromCorners(x0, y0, x1, y1).Translated(area.x, area.y), color);
+  return test::CountInPanel(m.pixels(), p, x0, y0, x1, y1, color);
 }
 
 // The first pixel of the drawing area that differs from expect(x, y), as
@@ -74,32 +64,22 @@ TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
   EXPECT_EQ(text.size(), 344u);
   EXPECT_NE(text.substr(text.size() - 2), "\r\n");
 
-  const std::vector<std::string> lines = SplitLines(text);
+  // Every line end is a full CR LF pair; the credit line is 22 characters
+  // from a blank.
+  std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 16u);
-  const std::size_t lengths[16] = {22, 30, 31, 0, 21, 38, 26, 0, 32, 32, 32, 0, 31, 10, 0, 9};
-  for (std::size_t i = 0; i < 16; ++i) {
-    EXPECT_EQ(lines[i].size(), lengths[i]) << "line " << i + 1;
-    // No stray CR or LF: every line end is a full pair.
-    EXPECT_EQ(lines[i].find_first_of("\r\n"), std::string::npos) << "line " << i + 1;
-    if (!lines[i].empty()) {
-      EXPECT_EQ(lines[i][0], ' ') << "line " << i + 1;
-    }
-  }
-  EXPECT_NE(lines[0].find("CODERAIN"), std::string::npos);
-  EXPECT_EQ(lines[1], " CODE KORVEX SCREEN SAVER V1.0");
-  EXPECT_EQ(lines[2], " PRESS THE MOUSE BUTTON TO EXIT");
-  EXPECT_EQ(lines[4], " VISUAL BASIC IS BACK");
-  EXPECT_EQ(lines[5], " ALL THE THREADS RUNNING ON THE SCREEN");
-  EXPECT_EQ(lines[6], " ARE CONTROLLED BY A TIMER");
-  EXPECT_EQ(lines[8], " THE VB TIMER OBJECT IS POWERFUL");
-  EXPECT_EQ(lines[9], " AND IS ABLE TO GIVE THE FEELING");
-  EXPECT_EQ(lines[10], " OF A MULTI THREADED APPLICATION");
-  EXPECT_EQ(lines[12], " DON'T FORGET TO GO BACK TO THE");
-  EXPECT_EQ(lines[13], " REAL LIFE");
-  EXPECT_EQ(lines[15], " ENJOY :)");
+  EXPECT_EQ(lines[0].size(), 22u);
+  EXPECT_EQ(lines[0].rfind(" CODERAIN", 0), 0u);
+  lines[0] = "credit";
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"credit", " CODE KORVEX SCREEN SAVER V1.0", " PRESS THE MOUSE BUTTON TO EXIT", "",
+                                      " VISUAL BASIC IS BACK", " ALL THE THREADS RUNNING ON THE SCREEN",
+                                      " ARE CONTROLLED BY A TIMER", "", " THE VB TIMER OBJECT IS POWERFUL",
+                                      " AND IS ABLE TO GIVE THE FEELING", " OF A MULTI THREADED APPLICATION", "",
+                                      " DON'T FORGET TO GO BACK TO THE", " REAL LIFE", "", " ENJOY :)"}));
 
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   EXPECT_EQ(m.form().MessageText, text);
 }
 
@@ -108,37 +88,38 @@ TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
 // and an empty tick before the next cycle.
 TEST(Typewriter, OneCycleTickByTick) {
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   Form1& f = m.form();
   Panel& p = m.panel();
-  SceneState& s = f.state;
+  SceneState& s = f.State;
   ASSERT_EQ(f.MessageText.size(), static_cast<std::size_t>(kLen));
   const int row = p.TextHeight("a");
 
   // Tick 1: the frame along the drawing area's edge, the border outside it
   // black, the text position on the second row past the first character
   // (a blank, so no text pixel yet).
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 2);
   EXPECT_EQ(s.WipeDone, 0);
   EXPECT_EQ(s.WipeBottom, 1);
   EXPECT_EQ(p.CurrentX, p.TextWidth(" "));
   EXPECT_EQ(p.CurrentY, row);
   EXPECT_EQ(
-      FirstMismatch(m, p, [](int x, int y) { return x == 0 || y == 0 || x == 193 || y == 297 ? kGreen : kBlack; }), "");
+      FirstMismatch(m, p, [](int x, int y) { return x == 0 || y == 0 || x == 193 || y == 297 ? kFrameGreen : kBlack; }),
+      "");
   Rect outer = p.OuterRect();
   EXPECT_EQ(test::CountPixels(m.pixels(), outer, kBlack), outer.w * outer.h - (2 * 194 + 2 * 298 - 4));
 
   // Tick 2 types the credit line's first letter at the second character
   // cell of the second row.
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 3);
   const int cell = p.TextWidth(" ");
-  EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kGreen), 0);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kGreen), 0);
+  EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
 
   for (int tick = 3; tick <= kLen; ++tick) {
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
     ASSERT_EQ(s.WipeBottom, 1) << "tick " << tick;
     ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
@@ -148,11 +129,11 @@ TEST(Typewriter, OneCycleTickByTick) {
   EXPECT_EQ(p.CurrentX, p.TextWidth(" ENJOY :)"));
 
   // Ticks 345 to 368: the full text stands, nothing is drawn.
-  const std::vector<Color> typed = Snapshot(m.pixels(), outer);
+  const std::vector<Color> typed = test::Snapshot(m.pixels(), outer);
   for (int tick = kLen + 1; tick <= kLen + 24; ++tick) {
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
-    ASSERT_EQ(Snapshot(m.pixels(), outer), typed) << "tick " << tick;
+    ASSERT_EQ(test::Snapshot(m.pixels(), outer), typed) << "tick " << tick;
   }
 
   // Paint the drawing area white so that every wipe rectangle shows, and
@@ -165,7 +146,7 @@ TEST(Typewriter, OneCycleTickByTick) {
   // Ticks 369 to 427: the k-th rectangle reaches down to 1 + 5k.
   for (int k = 0; k <= 58; ++k) {
     const int tick = kLen + 25 + k;
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
     ASSERT_EQ(s.WipeBottom, 6 + 5 * k) << "tick " << tick;
     ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
@@ -173,23 +154,23 @@ TEST(Typewriter, OneCycleTickByTick) {
   }
 
   // Tick 428: WipeBottom is 296, not below 294; the cycle ends, nothing drawn.
-  const std::vector<Color> last = Snapshot(m.pixels(), outer);
-  f.form.Damage().Clear();
-  Timer15Tick(f);
+  const std::vector<Color> last = test::Snapshot(m.pixels(), outer);
+  f.Damage().Clear();
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 0);
   EXPECT_EQ(s.WipeBottom, 296);
-  EXPECT_TRUE(f.form.Damage().Empty());
-  EXPECT_EQ(Snapshot(m.pixels(), outer), last);
+  EXPECT_TRUE(f.Damage().Empty());
+  EXPECT_EQ(test::Snapshot(m.pixels(), outer), last);
 
   // Tick 429 starts the next cycle: the frame is drawn over the old one and
   // the panel is not cleared, so the rows below the wipe keep their white.
-  Timer15Tick(f);
+  MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 2);
   EXPECT_EQ(s.WipeBottom, 1);
   EXPECT_EQ(p.CurrentY, row);
   EXPECT_EQ(FirstMismatch(m, p,
                           [&](int x, int y) {
-                            if (x == 0 || y == 0 || x == 193 || y == 297) return kGreen;
+                            if (x == 0 || y == 0 || x == 193 || y == 297) return kFrameGreen;
                             return wiped(291)(x, y);
                           }),
             "");
@@ -205,21 +186,21 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
   for (Case c : {Case{382, 75}, Case{383, 76}, Case{388, 76}, Case{700, 76}}) {
     SCOPED_TRACE("height " + std::to_string(c.height));
     MessageScene m;
-    ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+    ASSERT_TRUE(m.scene->started) << m.scene->error;
     Form1& f = m.form();
     Panel& p = m.panel();
-    SceneState& s = f.state;
+    SceneState& s = f.State;
     p.Move(p.Left(), 0, 196, c.height);
     const int bottomRow = c.height - 3;
 
-    for (int tick = 1; tick <= kLen + 24; ++tick) Timer15Tick(f);
+    for (int tick = 1; tick <= kLen + 24; ++tick) MessagePanelTick(f.Message);
     p.FillRect({0, 0}, {193, bottomRow}, kWhite);
 
     int rectangles = 0;
     int ticks = kLen + 24;
     while (s.MessagePos != 0 && ticks < 1000) {
       const int before = s.WipeBottom;
-      Timer15Tick(f);
+      MessagePanelTick(f.Message);
       ++ticks;
       if (s.WipeBottom != before) {
         ++rectangles;
@@ -236,11 +217,11 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
                       [&](int x, int y) { return x >= 1 && x <= 192 && y >= 1 && y <= lastBottom ? kBlack : kWhite; }),
         "");
 
-    Timer15Tick(f);
+    MessagePanelTick(f.Message);
     EXPECT_EQ(s.MessagePos, 2);
     EXPECT_EQ(s.WipeDone, 0);
     EXPECT_EQ(s.WipeBottom, 1);
-    EXPECT_EQ(CountInPanel(m, p, 0, bottomRow, 193, bottomRow, kGreen), 194);
+    EXPECT_EQ(CountInPanel(m, p, 0, bottomRow, 193, bottomRow, kFrameGreen), 194);
   }
 }
 
@@ -249,23 +230,23 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
 // printed line by line.
 TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error.message;
+  ASSERT_TRUE(m.scene->started) << m.scene->error;
   Form1& f = m.form();
   Panel& p = m.panel();
-  EXPECT_EQ(f.timers.Interval(15), 40);
+  EXPECT_EQ(f.Timers.Interval(15), 40);
 
   f.RunUntil(39);
-  EXPECT_EQ(f.state.MessagePos, 0);
+  EXPECT_EQ(f.State.MessagePos, 0);
   f.RunUntil(40);
-  EXPECT_EQ(f.state.MessagePos, 2);
+  EXPECT_EQ(f.State.MessagePos, 2);
   f.RunUntil(40 * kLen);
-  EXPECT_EQ(f.state.MessagePos, kLen + 1);
+  EXPECT_EQ(f.State.MessagePos, kLen + 1);
 
   // The same text printed a line at a time on a panel that never ticked.
   MessageScene reference;
-  ASSERT_TRUE(reference.scene->started) << reference.scene->error.message;
+  ASSERT_TRUE(reference.scene->started) << reference.scene->error;
   Panel& q = reference.panel();
-  q.DrawRect({0, 0}, {193, 297}, kGreen);
+  q.DrawRect({0, 0}, {193, 297}, kFrameGreen);
   q.CurrentX = 0;
   q.CurrentY = 0;
   q.Print("", true);
@@ -281,21 +262,21 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   // line does, and nothing stands below them.
   const int row = p.TextHeight("a");
   const std::vector<std::string> lines = SplitLines(f.MessageText);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
   for (int r = 2; r <= 17; ++r) {
-    const int green = CountInPanel(m, p, 1, (r - 1) * row, 192, r * row - 1, kGreen);
+    const int green = CountInPanel(m, p, 1, (r - 1) * row, 192, r * row - 1, kFrameGreen);
     if (lines[static_cast<std::size_t>(r - 2)].empty()) {
       EXPECT_EQ(green, 0) << "row " << r;
     } else {
       EXPECT_GT(green, 0) << "row " << r;
     }
   }
-  EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kGreen), 0);
+  EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kFrameGreen), 0);
 
   f.RunUntil(40 * 428);
-  EXPECT_EQ(f.state.MessagePos, 0);
+  EXPECT_EQ(f.State.MessagePos, 0);
   f.RunUntil(40 * 429);
-  EXPECT_EQ(f.state.MessagePos, 2);
+  EXPECT_EQ(f.State.MessagePos, 2);
 }
 
 }  // namespace

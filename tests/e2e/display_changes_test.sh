@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The window or the screen changes size, or the window is hidden and shown
+# again: the program keeps running, says nothing of X errors, and the scene
+# is laid out for the size it now has.
+source "$(dirname "$0")/lib.sh"
+stage_program "$WORK/app"
+
+# Checks, after $1 (what changed), that the program runs on, with nothing
+# of an X error said, laid out for width $2.
+expect_layout() {
+  check "$1: laid out for width $2" laid_out_for "$2"
+  check "$1: still running" alive
+  check "$1: no X error" no_x_error
+}
+
+# Without a window manager, another client resizes the window.
+start_xvfb 1600x1200
+check "window mapped" run_app "$WORK/app/coderain"
+sleep 2
+xdotool windowsize "$WID" 800 600 2>/dev/null || true
+expect_layout "window shrunk to 800x600" 800
+xdotool windowsize "$WID" 1600 1200 2>/dev/null || true
+expect_layout "window grown back to 1600x1200" 1600
+
+# Fifty size changes in a row (smaller, larger, the same), ending at
+# 1024x768.
+check "window mapped for 50 size changes" run_app "$WORK/app/coderain"
+sleep 1
+changes=()
+for ((i = 0; i < 49; i++)); do
+  case $((i % 5)) in
+    0) size="800 600" ;; 1) size="1600 1200" ;; 2) size="1600 1200" ;; 3) size="640 480" ;; 4) size="1280 1024" ;;
+  esac
+  changes+=(windowsize "$WID" "${size% *}" "${size#* }")
+done
+xdotool "${changes[@]}" windowsize "$WID" 1024 768 2>/dev/null || true
+expect_layout "50 size changes ending at 1024x768" 1024
+check "50 size changes: the window keeps the last size" test "$(window_size "$WID")" = 1024x768
+end_app
+stop_servers
+
+# Without a window manager, the screen changes size: the window follows it.
+start_xephyr 1280x1024
+check "window mapped in a resizable screen" run_app "$WORK/app/coderain"
+sleep 2
+for size in 1600x1200 800x600; do
+  xrandr -s "$size"
+  check "screen now $size: the window follows" poll 5 eval '[ "$(window_size "$WID")" = '"$size"' ]'
+  expect_layout "screen now $size" "${size%x*}"
+done
+
+# Under a window manager, the screen changes size.
+xrandr -s 1280x1024
+start_openbox
+check "window mapped under a window manager" run_app "$WORK/app/coderain"
+sleep 2
+for ((i = 0; i < 4; i++)); do
+  xrandr -s 800x600
+  sleep 0.7
+  xrandr -s 1280x1024
+  sleep 0.7
+done
+expect_layout "screen at 800x600 and back four times" 1280
+xrandr -s 1600x1200
+expect_layout "screen grown to 1600x1200" 1600
+
+# Hidden (another desktop, minimised) and shown again: the picture comes
+# back at once, as it was.
+xrandr -s 1280x1024
+check "window mapped for hiding" run_app "$WORK/app/coderain"
+check "laid out before hiding" laid_out_for 1280
+sleep 1
+before=$(xprobe nonblack-fraction)
+# As before: picWatch's frame is there, and at least four fifths of what
+# was lit.
+as_before() {
+  xprobe column-green 1085 20 380 2>/dev/null &&
+    awk -v now="$(xprobe nonblack-fraction)" -v before="$before" 'BEGIN { exit !(now >= 0.8 * before) }'
+}
+xdotool set_desktop 1
+sleep 1
+xdotool set_desktop 0
+check "back from another desktop: within 1 s as before ($before lit)" poll 1 as_before
+xdotool windowminimize "$WID" 2>/dev/null || true
+sleep 1
+xdotool windowactivate "$WID" 2>/dev/null || true
+check "restored after minimising: within 1 s as before" poll 1 as_before
+check "hidden and shown: still running" alive
+check "hidden and shown: no X error" no_x_error
+end_app
+finish
