@@ -99,7 +99,9 @@ Section "Screen"
 EndSection
 CONF
   mkfifo "$dir/xorg.displayfd"
-  Xorg -config "$dir/xorg.conf" -configdir "$dir" -logfile "$dir/xorg.log" -noreset -nolisten tcp \
+  # An empty folder of extra configuration, instead of the system's.
+  mkdir -p "$dir/xorg.conf.d"
+  Xorg -config "$dir/xorg.conf" -configdir "$dir/xorg.conf.d" -logfile "$dir/xorg.log" -noreset -nolisten tcp \
     -displayfd 3 3>"$dir/xorg.displayfd" >"$dir/xorg.out" 2>&1 &
   XORG_PID=$!
   read -r -t 20 n <"$dir/xorg.displayfd" || true
