@@ -6,7 +6,7 @@
 
 namespace coderain::test {
 
-FontFiles PinnedFontFiles() {
+FontFaces PinnedFontFiles() {
   return {"/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
           "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"};
 }

@@ -14,7 +14,7 @@ namespace coderain::test {
 
 // The font files every test uses, so that text pixels do not depend on the
 // machine (DejaVu Sans Mono, from fonts-dejavu-core).
-FontFiles PinnedFontFiles();
+FontFaces PinnedFontFiles();
 SceneFonts PinnedFonts();
 
 // A temporary directory, removed with the object.

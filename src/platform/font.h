@@ -1,10 +1,12 @@
-// Monochrome text through FreeType, faces found through fontconfig.
+// Monochrome text: the glyph tables the scene draws text from.
 //
 // A Font is one face at one pixel size. Glyphs are rendered without
 // anti-aliasing, so text is transparent in the strict sense: a pixel is
 // either painted in the text colour or left alone. Characters are Latin-1
 // bytes (0 to 255); every glyph is rasterised once, when the font is opened,
-// so drawing text allocates nothing.
+// so drawing text allocates nothing. Finding a face and rasterising it are
+// the host's font library's (FindSceneFonts, RasterizeFace: FreeType and
+// fontconfig in platform/freetype/).
 #pragma once
 
 #include <array>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace coderain {
@@ -27,12 +30,19 @@ struct Glyph {
   std::vector<std::uint8_t> mask;  // width x height, row-major, 1 = painted
 };
 
+// One face at one size, rasterised: the row height and every glyph.
+struct GlyphTable {
+  int rowHeight = 0;
+  std::array<Glyph, 256> glyphs{};
+};
+
 class Font {
  public:
-  // Opens the face in `file` at `pixelSize` pixels per em. With `embolden`
-  // the outlines are thickened (for a family without a bold face). Returns
-  // null and sets *error when the file cannot be used.
-  static std::unique_ptr<Font> Open(const std::string& file, int pixelSize, bool embolden, std::string* error);
+  // Opens `face` (as the font library names it: a file for FreeType) at
+  // `pixelSize` pixels per em. With `embolden` the outlines are thickened
+  // (for a family without a bold face). Returns null and sets *error when
+  // the face cannot be used or shows no character at all.
+  static std::unique_ptr<Font> Open(const std::string& face, int pixelSize, bool embolden, std::string* error);
 
   // Height of one text row in pixels: the face's ascender minus its
   // descender at this size. Every row of text is this high whatever it holds.
@@ -41,7 +51,7 @@ class Font {
   int TextWidth(std::string_view text) const;
 
  private:
-  Font() = default;
+  explicit Font(GlyphTable table) : rowHeight_(table.rowHeight), glyphs_(std::move(table.glyphs)) {}
   int rowHeight_ = 0;
   std::array<Glyph, 256> glyphs_{};
 };
@@ -50,17 +60,25 @@ class Font {
 // 6.75 pt is 9 px.
 int PointsToPixels(double points);
 
-// The font files the scene uses: a regular face and, where the family has
-// one, its bold face (empty: bold is made by emboldening the regular face).
-struct FontFiles {
+// The faces the scene uses, as the font library names them (files for
+// FreeType): a regular face and, where the family has one, its bold face
+// (empty: bold is made by emboldening the regular face).
+struct FontFaces {
   std::string regular;
   std::string bold;
 };
 
-// Asks fontconfig for the family "Lucida Console" and, where it is missing,
-// the system's monospace family. Returns false and sets *error when neither
-// gives a usable file.
-bool FindSceneFonts(FontFiles* files, std::string* error);
+// --- What the host's font library does (one implementation per host) ---
+
+// Finds the family "Lucida Console" where it is really installed, else a
+// monospace family in the order the host prefers. Returns false and sets
+// *error when none gives a usable face.
+bool FindSceneFonts(FontFaces* faces, std::string* error);
+// Rasterises `face` at `pixelSize` pixels per em into *table: a row's
+// height is the face's ascender minus its descender; control characters
+// take a blank's advance and show nothing. Returns false and sets *error
+// when the face cannot be read at that size.
+bool RasterizeFace(const std::string& face, int pixelSize, bool embolden, GlyphTable* table, std::string* error);
 
 // The fonts of the scene window and its text panels.
 struct SceneFonts {
@@ -68,8 +86,8 @@ struct SceneFonts {
   std::unique_ptr<Font> panel;      // 6.75 pt regular
   std::unique_ptr<Font> panelBold;  // 6.75 pt bold
 
-  // Opens the three from `files`. Returns false and sets *error on failure.
-  bool Load(const FontFiles& files, std::string* error);
+  // Opens the three from `faces`. Returns false and sets *error on failure.
+  bool Load(const FontFaces& faces, std::string* error);
 };
 
 }  // namespace coderain

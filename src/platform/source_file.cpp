@@ -1,11 +1,8 @@
 #include "platform/source_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace coderain {
 
@@ -46,63 +43,30 @@ int DecodeUtf8(const unsigned char* p, std::size_t avail, char32_t* out) {
 
 }  // namespace
 
-SourceFile::~SourceFile() { Close(); }
-
-SourceFile::SourceFile(SourceFile&& other) noexcept { *this = std::move(other); }
-
-SourceFile& SourceFile::operator=(SourceFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = other.fd_;
-    path_ = std::move(other.path_);
-    buffer_ = std::move(other.buffer_);
-    begin_ = other.begin_;
-    end_ = other.end_;
-    eof_ = other.eof_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
 bool SourceFile::Open(const std::string& path, std::string* error) {
   Close();
-  // Non-blocking, so that a pipe without a writer or a terminal cannot hold
-  // up start-up or a tick.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
-    if (error) *error = S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file";
-    ::close(fd);
-    return false;
-  }
-  // A regular file reads as usual; only devices stay non-blocking.
-  if (S_ISREG(st.st_mode)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  fd_ = fd;
-  path_ = path;
+  std::unique_ptr<ByteSource> bytes = OpenByteSource(path, error);
+  if (!bytes) return false;
+  Open(std::move(bytes), path);
+  return true;
+}
+
+void SourceFile::Open(std::unique_ptr<ByteSource> bytes, std::string path) {
+  bytes_ = std::move(bytes);
+  path_ = std::move(path);
   buffer_.assign(kBufferBytes, 0);
   line_.reserve(kMaxLineChars);
   begin_ = end_ = 0;
   eof_ = false;
-  return true;
 }
 
-void SourceFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void SourceFile::Close() { bytes_.reset(); }
 
 bool SourceFile::Fill() {
   if (begin_ < end_) return true;
-  if (fd_ < 0) return false;
+  if (!bytes_) return false;
   begin_ = end_ = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd_, buffer_.data(), buffer_.size());
-  } while (n < 0 && errno == EINTR);
+  const std::ptrdiff_t n = bytes_->Read(buffer_.data(), buffer_.size());
   if (n <= 0) {
     // End of file, nothing ready on a device, or a read error: all read as
     // "no more bytes now".
@@ -119,21 +83,18 @@ bool SourceFile::AtEnd() {
 }
 
 void SourceFile::Rewind() {
-  if (fd_ >= 0) ::lseek(fd_, 0, SEEK_SET);
+  if (bytes_) bytes_->Rewind();
   begin_ = end_ = 0;
   eof_ = false;
 }
 
 bool SourceFile::FillMore() {
-  if (fd_ < 0) return false;
+  if (!bytes_) return false;
   std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;
   if (end_ == buffer_.size()) return false;
-  ssize_t n;
-  do {
-    n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-  } while (n < 0 && errno == EINTR);
+  const std::ptrdiff_t n = bytes_->Read(buffer_.data() + end_, buffer_.size() - end_);
   if (n <= 0) {
     eof_ = n == 0;
     return false;

@@ -15,9 +15,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/byte_source.h"
 
 namespace coderain {
 
@@ -26,19 +29,14 @@ class SourceFile {
   static constexpr std::size_t kMaxLineChars = 512;
   static constexpr std::size_t kMaxScanBytes = 64 * 1024;
 
-  SourceFile() = default;
-  ~SourceFile();
-  SourceFile(SourceFile&& other) noexcept;
-  SourceFile& operator=(SourceFile&& other) noexcept;
-  SourceFile(const SourceFile&) = delete;
-  SourceFile& operator=(const SourceFile&) = delete;
-
-  // Opens `path` for reading only. A regular file or a character device is
-  // accepted; a directory, a pipe or a socket is not. Returns false and sets
-  // *error (the reason, such as "No such file or directory" or "is a
-  // directory") on failure.
+  // Opens `path` through the host (OpenByteSource: a regular file or a
+  // character device, for reading only). Returns false and sets *error
+  // (the reason, such as "No such file or directory" or "is a directory")
+  // on failure.
   bool Open(const std::string& path, std::string* error);
-  bool IsOpen() const { return fd_ >= 0; }
+  // Reads `bytes` from now on, named `path`.
+  void Open(std::unique_ptr<ByteSource> bytes, std::string path);
+  bool IsOpen() const { return bytes_ != nullptr; }
   const std::string& Path() const { return path_; }
   void Close();
 
@@ -59,7 +57,7 @@ class SourceFile {
   // false when nothing more came.
   bool FillMore();
 
-  int fd_ = -1;
+  std::unique_ptr<ByteSource> bytes_;
   std::string path_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte in buffer_

@@ -53,7 +53,7 @@ struct RegularFontScene {
   explicit RegularFontScene(int w, int h, std::uint64_t seed) : framebuffer(w, h), random(seed) {
     SceneFonts fonts;
     std::string error;
-    if (!fonts.Load(FontFiles{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
+    if (!fonts.Load(FontFaces{RegularFont(), ""}, &error)) ADD_FAILURE() << error;
     form = std::make_unique<Form1>(&framebuffer, std::move(fonts), &random, CODERAIN_TEST_DATA, 0);
     if (!form->Start(&error)) ADD_FAILURE() << error;
   }

@@ -1,4 +1,4 @@
-#include "platform/host/close_signals.h"
+#include "platform/posix/close_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,8 +15,11 @@ volatile std::sig_atomic_t requested = 0;
 int pipeFds[2] = {-1, -1};
 
 void OnWatchdog(int) {
-  // The loop did not get to close the scene within a second.
+  // Only a close request starts the watchdog; an alarm from anywhere else
+  // changes nothing.
   const int sig = requested;
+  if (sig == 0) return;
+  // The loop did not get to close the scene within a second.
   std::signal(sig, SIG_DFL);
   std::raise(sig);
   std::_Exit(1);
@@ -40,6 +43,10 @@ bool CloseSignals::Install() {
   sigaction(SIGALRM, &sa, nullptr);
   sa.sa_handler = OnClose;
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+  // A connection that breaks in the middle of a write is the display's to
+  // report, in its own words, rather than a silent death.
+  sa.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &sa, nullptr);
   return true;
 }
 
@@ -47,8 +54,7 @@ int CloseSignals::Fd() const { return pipeFds[0]; }
 
 int CloseSignals::Requested() const { return requested; }
 
-void CloseSignals::DieBySignal() const {
-  const int sig = requested != 0 ? requested : SIGTERM;
+void CloseSignals::DieBySignal(int sig) {
   std::signal(sig, SIG_DFL);
   std::raise(sig);
   std::_Exit(1);

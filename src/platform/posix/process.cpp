@@ -1,4 +1,4 @@
-#include "platform/host/process.h"
+#include "platform/posix/process.h"
 
 #include <fcntl.h>
 #include <unistd.h>
