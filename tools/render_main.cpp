@@ -16,8 +16,8 @@
 #include <optional>
 #include <string>
 
-#include "app/display_scale.h"
 #include "app/form1.h"
+#include "app/output_fit.h"
 #include "image_files.h"
 #include "platform/bitmap.h"
 #include "platform/font.h"
@@ -68,11 +68,11 @@ std::optional<std::string> ProgramDir(std::string* error) {
 
 int Render(const RenderOptions& o) {
   std::string error;
-  FontFiles files;
+  FontFaces files;
   if (o.fontFile.empty()) {
     if (!FindSceneFonts(&files, &error)) return Failure(error);
   } else {
-    files = FontFiles{o.fontFile, ""};
+    files = FontFaces{o.fontFile, ""};
   }
   SceneFonts fonts;
   if (!fonts.Load(files, &error)) return Failure(error);
@@ -85,7 +85,7 @@ int Render(const RenderOptions& o) {
   }
 
   // No desktop density here: the scale is the one for the size alone.
-  const int s = DisplayScale(o.width, o.height, 0, o.scale);
+  const int s = FitOutput({o.width, o.height, 0, o.scale}).scaling.up;
   Bitmap framebuffer(o.width / s, o.height / s);
   SeededRandom random(o.seed);
   Form1 form(&framebuffer, std::move(fonts), &random, dataDir, 0);
