@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/output_fit.h"
+
 namespace coderain {
 
 namespace {
@@ -23,32 +25,37 @@ constexpr Ignored kIgnored[] = {{"install", false}, {"noinstall", false}, {"visu
 
 }  // namespace
 
-bool ParseWindowId(const std::string& text, unsigned long* id) {
+std::string Printable(std::string_view text) {
+  constexpr std::size_t kShown = 32;
+  std::string shown;
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i)
+    shown += std::isprint(static_cast<unsigned char>(text[i])) ? text[i] : '?';
+  if (text.size() > kShown) shown += "...";
+  return shown;
+}
+
+bool ParseWindowId(const std::string& text, std::uint64_t* id) {
   if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])))) return false;
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const char* digits = text.c_str() + (hex ? 2 : 0);
   if (!std::isxdigit(static_cast<unsigned char>(*digits))) return false;
   char* end = nullptr;
   errno = 0;
-  const unsigned long v = std::strtoul(digits, &end, hex ? 16 : 10);
+  const unsigned long long v = std::strtoull(digits, &end, hex ? 16 : 10);
   if (errno != 0 || *end != '\0' || v == 0) return false;
   *id = v;
   return true;
 }
 
-unsigned long DaemonWindow(const char* daemonWindow, std::string* note) {
-  unsigned long id = 0;
+std::uint64_t DaemonWindow(const char* daemonWindow, std::string* note) {
+  std::uint64_t id = 0;
   if (!daemonWindow || !*daemonWindow || ParseWindowId(daemonWindow, &id)) return id;
-  // Whatever the variable holds is shown in one short line.
-  std::string shown;
-  for (const char* c = daemonWindow; *c && shown.size() < 32; ++c)
-    shown += std::isprint(static_cast<unsigned char>(*c)) ? *c : '?';
-  if (std::strlen(daemonWindow) > shown.size()) shown += "...";
-  *note = "coderain: XSCREENSAVER_WINDOW=" + shown + " is not a window id; drawing on the root window";
+  *note =
+      "coderain: XSCREENSAVER_WINDOW=" + Printable(daemonWindow) + " is not a window id; drawing on the root window";
   return 0;
 }
 
-int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, std::ostream& out, std::ostream& err) {
+int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std::ostream& out, std::ostream& err) {
   bool byId = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -71,7 +78,7 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, st
       return true;
     };
     const auto missing = [&] {
-      err << "coderain: --" << name << " needs a value; " << kUsage << "\n";
+      err << "coderain: --" << Printable(name) << " needs a value; " << kUsage << "\n";
       return 2;
     };
     if (name == "help" || name == "h") {
@@ -87,16 +94,17 @@ int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, st
       return 0;
     }
     if (name == "window") {
-      if (!byId) o->target = ProgramOptions::Target::OwnWindow;
+      if (!byId) *o = {LaunchRequest::Mode::OwnWindow, 0, false, o->display, o->scale};
     } else if (name == "root") {
-      if (!byId) o->target = ProgramOptions::Target::Root;
+      if (!byId) *o = {LaunchRequest::Mode::LentWindow, 0, true, o->display, o->scale};
     } else if (name == "window-id") {
       if (!takeValue()) return missing();
-      if (!ParseWindowId(value, &o->windowId)) {
-        err << "coderain: --window-id " << value << ": not a window id\n";
+      std::uint64_t id = 0;
+      if (!ParseWindowId(value, &id)) {
+        err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
         return 1;
       }
-      o->target = ProgramOptions::Target::WindowId;
+      *o = {LaunchRequest::Mode::LentWindow, id, false, o->display, o->scale};
       byId = true;
     } else if (name == "display") {
       if (!takeValue()) return missing();

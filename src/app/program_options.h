@@ -8,39 +8,31 @@
 // changes nothing, as before it knew any.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
+#include "app/launch_request.h"
+
 namespace coderain {
 
-struct ProgramOptions {
-  enum class Target {
-    OwnWindow,  // a full-screen window of the program's own (the default)
-    Root,       // the window the daemon names, else the root window
-    WindowId,   // the window named by `windowId`
-  };
-  Target target = Target::OwnWindow;
-  unsigned long windowId = 0;
-  std::string display;  // empty: the environment's
-  int scale = 0;        // 1 to 8; 0: from the display's density
-};
-
-inline constexpr int kMaxScale = 8;
-
-// Parses argv (argv[0] is the program) into *o. Returns -1 when the program
+// Parses argv (argv[0] is the program) into *request: --window is the own
+// window, --root and --window-id a lent window. Returns -1 when the program
 // should run, or the exit status: 0 after printing the usage to `out` for
 // --help; 2 after one line on `err` for a value that is missing or out of
 // range; 1 after one line naming a window id that is not a number.
-int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, std::ostream& out, std::ostream& err);
+int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* request, std::ostream& out,
+                        std::ostream& err);
 
 // Reads a window id as X writes them: hexadecimal with 0x, else decimal.
-// Returns false for anything else (empty, signs, trailing text, zero).
-bool ParseWindowId(const std::string& text, unsigned long* id);
+// Returns false for anything else (empty, signs, trailing text, zero, past
+// 64 bits).
+bool ParseWindowId(const std::string& text, std::uint64_t* id);
 
 // The window --root draws into: the one that `daemonWindow` (the value of
 // XSCREENSAVER_WINDOW, or null when it is not set) names, else 0 for the
 // root window. A value that names no window the way X writes them is set
 // aside with one line for stderr in *note, showing it safely.
-unsigned long DaemonWindow(const char* daemonWindow, std::string* note);
+std::uint64_t DaemonWindow(const char* daemonWindow, std::string* note);
 
 }  // namespace coderain

@@ -1,6 +1,6 @@
-#include "platform/host/run_stats.h"
+#include "app/run_stats.h"
 
-#include <ctime>
+#include <chrono>
 
 namespace coderain {
 
@@ -11,9 +11,9 @@ void RunStats::Presented(const DamageList& damage, bool burstDone, std::int64_t 
   if (burstDone && firstFrameNs_ < 0) {
     // Wall-clock time, so that a script can compare it with the moment it
     // started the process.
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    firstFrameNs_ = static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+    firstFrameNs_ =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
   }
 }
 

@@ -4,30 +4,20 @@
 
 namespace coderain {
 
-Stage::Stage(FontFiles fontFiles, RandomSource* random, std::string programDir)
-    : fontFiles_(std::move(fontFiles)), random_(random), programDir_(std::move(programDir)) {}
+Stage::Stage(FontFaces fontFaces, RandomSource* random, std::string programDir)
+    : fontFaces_(std::move(fontFaces)), random_(random), programDir_(std::move(programDir)) {}
 
-bool Stage::Start(int width, int height, std::int64_t now, std::string* error, Bitmap* frame) {
+bool Stage::Start(Bitmap* frame, std::int64_t now, std::string* error) {
   form_.reset();
   SceneFonts fonts;
-  if (!fonts.Load(fontFiles_, error)) return false;
-  direct_ = frame && frame->Width() == width && frame->Height() == height;
-  if (direct_) {
-    framebuffer_ = Bitmap(frame->Row(0), width, height, frame->Pitch());
-    framebuffer_.Fill(kBlack);
-  } else {
-    framebuffer_ = Bitmap(width, height);
-  }
-  auto form = std::make_unique<Form1>(&framebuffer_, std::move(fonts), random_, programDir_, now);
+  if (!fonts.Load(fontFaces_, error)) return false;
+  frame_ = frame;
+  frame_->Fill(kBlack);
+  auto form = std::make_unique<Form1>(frame_, std::move(fonts), random_, programDir_, now);
   form->SetLatenessAllowed(latenessAllowed_);
   if (!form->Start(error)) return false;
   form_ = std::move(form);
   return true;
-}
-
-bool Stage::Runs(int width, int height, const Bitmap* frame) const {
-  return form_ && framebuffer_.Width() == width && framebuffer_.Height() == height &&
-         (frame ? framebuffer_.SharesPixels(*frame) : !direct_);
 }
 
 void Stage::RunUntil(std::int64_t now, const TimerScheduler::Clock& clock) {

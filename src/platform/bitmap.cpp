@@ -1,6 +1,8 @@
 #include "platform/bitmap.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 namespace coderain {
 
@@ -13,6 +15,17 @@ Bitmap::Bitmap(int width, int height)
 
 Bitmap::Bitmap(std::uint32_t* pixels, int width, int height, int pitch)
     : pixels_(pixels), width_(width), height_(height), pitch_(pitch) {}
+
+bool Bitmap::Allocate(int width, int height, Bitmap* out) {
+  try {
+    *out = Bitmap(width, height);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+}
 
 // A copy always owns its pixels, even when the original was a view.
 Bitmap::Bitmap(const Bitmap& other) : Bitmap(other.width_, other.height_) {

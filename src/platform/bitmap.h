@@ -17,6 +17,9 @@ class Bitmap {
   Bitmap(int width, int height);
   // A view of pixels owned elsewhere; pitch is in pixels, not bytes.
   Bitmap(std::uint32_t* pixels, int width, int height, int pitch);
+  // Makes *out an owned buffer of width x height pixels, all black.
+  // Returns false, leaving *out as it was, when the memory cannot be had.
+  static bool Allocate(int width, int height, Bitmap* out);
 
   Bitmap(const Bitmap& other);
   Bitmap& operator=(const Bitmap& other);

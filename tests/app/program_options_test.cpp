@@ -10,18 +10,21 @@
 namespace coderain {
 namespace {
 
+// Where the request draws: its own window, the daemon's, or a window by id.
+enum class Target { OwnWindow, Root, WindowId };
+
 struct Row {
   std::vector<const char*> args;
   int status;  // -1: runs
-  ProgramOptions::Target target = ProgramOptions::Target::OwnWindow;
-  unsigned long id = 0;
+  Target target = Target::OwnWindow;
+  std::uint64_t id = 0;
   int scale = 0;
   const char* display = "";
   const char* err = "";  // the start of what goes to stderr
 };
 
 TEST(ProgramOptions, EveryFormAndEveryMistake) {
-  using T = ProgramOptions::Target;
+  using T = Target;
   const Row rows[] = {
       {{}, -1},
       {{"--window"}, -1},
@@ -44,6 +47,8 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       {{"--window-id", "12abc"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 12abc"},
       {{"--window-id", "0"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0"},
       {{"--window-id", "99999999999999999999999"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 9"},
+      {{"--window-id", "0x100200001"}, -1, T::WindowId, 0x100200001},  // a number, whether or not X has it
+      {{"--window-id", "\x1b]2;x\a"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id ?]2;x?: not"},
       {{"--window-id"}, 2, T::OwnWindow, 0, 0, "", "coderain: --window-id needs a value; usage: coderain"},
       {{"--scale", "0"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes a whole number from 1 to 8; usage"},
       {{"--scale", "9"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
@@ -59,7 +64,7 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
     std::string line;
     for (const char* a : argv) line += std::string(a) + " ";
     SCOPED_TRACE(line);
-    ProgramOptions o;
+    LaunchRequest o;
     std::ostringstream out, err;
     EXPECT_EQ(ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), &o, out, err), row.status);
     const std::string said = err.str();
@@ -70,8 +75,9 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       EXPECT_EQ(out.str().rfind("usage: coderain", 0), 0u);
     }
     if (row.status != -1) continue;
-    EXPECT_EQ(o.target, row.target);
-    EXPECT_EQ(o.windowId, row.id);
+    EXPECT_EQ(o.mode, row.target == T::OwnWindow ? LaunchRequest::Mode::OwnWindow : LaunchRequest::Mode::LentWindow);
+    EXPECT_EQ(o.daemonWindow, row.target == T::Root);
+    EXPECT_EQ(o.window, row.id);
     EXPECT_EQ(o.scale, row.scale);
     EXPECT_EQ(o.display, row.display);
   }
@@ -80,7 +86,7 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
 TEST(ProgramOptions, TheDaemonsWindowOrTheRoot) {
   struct Case {
     const char* value;  // null: not set
-    unsigned long id;
+    std::uint64_t id;
     const char* note;  // the start of the note, "" for none
   };
   const Case cases[] = {

@@ -1,0 +1,37 @@
+// What the program is asked to do, whatever the platform's command line
+// looks like: the display it opens, the mode it runs in and how that mode
+// ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace coderain {
+
+struct LaunchRequest {
+  enum class Mode {
+    OwnWindow,   // full screen in windows of its own; a counted key or click ends it
+    LentWindow,  // in a window lent by a screen-saver daemon; a close signal or the window's end ends it
+    Preview,     // in miniature in a settings dialog's pane; the pane's end ends it
+    Settings,    // says there is nothing to set, and ends
+  };
+  Mode mode = Mode::OwnWindow;
+  // LentWindow and Preview: the window to draw into, as the platform
+  // numbers its windows; with `daemonWindow`, the one the daemon names.
+  std::uint64_t window = 0;
+  // The window XSCREENSAVER_WINDOW names, else the root window (--root).
+  bool daemonWindow = false;
+  std::string display;  // the display to use; empty: the environment's
+  int scale = 0;        // 1 to 8; 0: the display's rule
+
+  // Whether the program draws into a window it did not make.
+  bool Lent() const { return mode == Mode::LentWindow || mode == Mode::Preview; }
+};
+
+// `text` as an error line may show it: control bytes as '?', and at most
+// 32 bytes of it, "..." marking what was cut. Everything a line echoes of
+// the command line or the environment goes through it.
+std::string Printable(std::string_view text);
+
+}  // namespace coderain
