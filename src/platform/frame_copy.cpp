@@ -60,7 +60,8 @@ FrameCopier::FrameCopier(const PixelLayout& layout)
       green_(ChannelTable(layout.greenMask)),
       blue_(ChannelTable(layout.blueMask)) {
   native_ = layout.bytesPerPixel == 4 && layout.bigEndian == (std::endian::native == std::endian::big) &&
-            layout.redMask == 0xFF0000u && layout.greenMask == 0xFF00u && layout.blueMask == 0xFFu;
+            layout.redMask == 0xFF0000u && layout.greenMask == 0xFF00u && layout.blueMask == 0xFFu &&
+            layout.alphaMask == 0;
 }
 
 Rect FrameCopier::ImageRect(Rect r, Scaling scaling, const ImageView& image) {
@@ -92,7 +93,7 @@ void FrameCopier::Put(std::uint8_t* at, Color c) const {
     std::memcpy(at, &c, 4);
     return;
   }
-  const std::uint32_t v = red_[Red(c)] | green_[Green(c)] | blue_[Blue(c)];
+  const std::uint32_t v = red_[Red(c)] | green_[Green(c)] | blue_[Blue(c)] | layout_.alphaMask;
   const int n = layout_.bytesPerPixel;
   for (int i = 0; i < n; ++i) {
     const int shift = layout_.bigEndian ? 8 * (n - 1 - i) : 8 * i;

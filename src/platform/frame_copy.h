@@ -18,13 +18,15 @@
 namespace coderain {
 
 // How an image stores one pixel: its size in bytes, the byte order of a
-// pixel in memory and the bits of each channel.
+// pixel in memory and the bits of each channel. Alpha bits, where the
+// image has them, are always set: the scene is opaque.
 struct PixelLayout {
   int bytesPerPixel = 4;
   bool bigEndian = false;
   std::uint32_t redMask = 0xFF0000u;
   std::uint32_t greenMask = 0xFF00u;
   std::uint32_t blueMask = 0xFFu;
+  std::uint32_t alphaMask = 0;
 };
 
 // An image's pixels: `pitch` bytes a row.
@@ -47,7 +49,7 @@ class FrameCopier {
   explicit FrameCopier(const PixelLayout& layout);
 
   // Whether the layout is the frame's own (4 bytes, 0x00RRGGBB in the
-  // machine's byte order): an image in it can be the frame itself.
+  // machine's byte order, no alpha): an image in it can be the frame itself.
   bool Native() const { return native_; }
 
   // The image pixels that frame rectangle r (frame pixels) covers, clipped

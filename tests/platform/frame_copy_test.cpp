@@ -39,6 +39,7 @@ TEST(FrameCopy, EveryLayoutKeepsTheColours) {
       {"16-bit", {2, false, 0xF800, 0x7E0, 0x1F}, 32u << 5, 0xFFFF},
       {"15-bit", {2, false, 0x7C00, 0x3E0, 0x1F}, 16u << 5, 0x7FFF},
       {"24-bit packed, blue first", {3, false, 0xFF, 0xFF00, 0xFF0000}, 0x008000, 0xFFFFFF},
+      {"32-bit with alpha: opaque", {4, false, 0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0xFF008000, 0xFFFFFFFF},
   };
   Bitmap frame(3, 2);
   frame.SetPixel(1, 0, Rgb(0, 128, 0));
@@ -48,7 +49,7 @@ TEST(FrameCopy, EveryLayoutKeepsTheColours) {
     Image image(3, 2, row.layout);
     FrameCopier copier(row.layout);
     EXPECT_EQ(copier.Copy(frame, frame.Bounds(), {}, image.view), frame.Bounds());
-    EXPECT_EQ(image.At(0, 0), 0u);
+    EXPECT_EQ(image.At(0, 0), row.layout.alphaMask);
     EXPECT_EQ(image.At(1, 0), row.green128);
     EXPECT_EQ(image.At(2, 1), row.white);
   }
