@@ -3,16 +3,19 @@
 # every test: the unit and scene tests and the end-to-end tests under Xvfb.
 # Then builds the core and its tests again with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted):
-# any report from either fails the run.
+# any report from either fails the run. First of all, every C++ file must be
+# formatted as clang-format says.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# The tree is formatted: an unformatted file fails the run.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci
 
 cmake --preset asan >/dev/null
-# The tests and the renderer they run; the SDL program is covered by the
+# The tests and the renderer they run; the program is covered by the
 # end-to-end tests above.
 cmake --build --preset asan --target coderain_tests coderain-render
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
