@@ -29,8 +29,9 @@ inline constexpr int kMaxScale = 8;
 
 // Parses argv (argv[0] is the program) into *o. Returns -1 when the program
 // should run, or the exit status: 0 after printing the usage to `out` for
-// --help; 2 after one line on `err` for a value that is missing or out of
-// range; 1 after one line naming a window id that is not a number.
+// --help, or "coderain VERSION" for --version (CODERAIN_VERSION, CMake's
+// project version); 2 after one line on `err` for a value that is missing or
+// out of range; 1 after one line naming a window id that is not a number.
 int ParseProgramOptions(int argc, const char* const* argv, ProgramOptions* o, std::ostream& out, std::ostream& err);
 
 // Reads a window id as X writes them: hexadecimal with 0x, else decimal.
