@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq
-  dpkg-dev file libxml2-utils desktop-file-utils groff-base
+  dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
 )
 
 missing=()

@@ -68,11 +68,15 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std:
       ->type_name("PATH")
       ->required();
   app.add_flag("--dump-state", o->dumpState, "also write the scene state beside each picture, as .json");
+  app.set_version_flag("--version", std::string(kRenderProgram) + " " + CODERAIN_VERSION, "print the version and exit");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     out << app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << "\n";
     return 0;
   } catch (const CLI::ParseError& e) {
     return UsageError(err, e.what());

@@ -37,9 +37,9 @@ struct RenderOptions {
 };
 
 // Parses the command line (argv[0] is the program) into *o. Returns -1 when
-// the render should go on, or the exit status: 0 after printing the help to
-// `out`, 2 after printing what is wrong and the usage to `err`. It reads
-// nothing but its arguments and touches no file.
+// the render should go on, or the exit status: 0 after printing the help or
+// the version to `out`, 2 after printing what is wrong and the usage to
+// `err`. It reads nothing but its arguments and touches no file.
 int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std::ostream& out, std::ostream& err);
 
 }  // namespace coderain

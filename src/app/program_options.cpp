@@ -89,8 +89,13 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
           << "  --display D     the X display to use\n"
           << "  --scale N       draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
           << "                  display's density\n"
+          << "  --version       print the version and exit\n"
           << "A key press or a click ends it in its own window; in a window given to it, a\n"
           << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
+      return 0;
+    }
+    if (name == "version") {
+      out << "coderain " << CODERAIN_VERSION << "\n";
       return 0;
     }
     if (name == "window") {

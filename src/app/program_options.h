@@ -19,8 +19,9 @@ namespace coderain {
 // Parses argv (argv[0] is the program) into *request: --window is the own
 // window, --root and --window-id a lent window. Returns -1 when the program
 // should run, or the exit status: 0 after printing the usage to `out` for
-// --help; 2 after one line on `err` for a value that is missing or out of
-// range; 1 after one line naming a window id that is not a number.
+// --help, or "coderain VERSION" for --version (CODERAIN_VERSION, CMake's
+// project version); 2 after one line on `err` for a value that is missing or
+// out of range; 1 after one line naming a window id that is not a number.
 int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* request, std::ostream& out,
                         std::ostream& err);
 

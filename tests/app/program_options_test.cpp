@@ -83,6 +83,17 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
   }
 }
 
+TEST(ProgramOptions, VersionIsOneLineAndStatusZero) {
+  for (const char* flag : {"--version", "-version"}) {
+    const char* argv[] = {"coderain", flag, "--scale", "0"};
+    LaunchRequest o;
+    std::ostringstream out, err;
+    EXPECT_EQ(ParseProgramOptions(4, argv, &o, out, err), 0) << flag;
+    EXPECT_EQ(out.str(), "coderain " CODERAIN_VERSION "\n");
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
 TEST(ProgramOptions, TheDaemonsWindowOrTheRoot) {
   struct Case {
     const char* value;  // null: not set

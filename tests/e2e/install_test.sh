@@ -3,7 +3,8 @@
 # test came from: every file where screen savers look for it, links that
 # resolve in a staging folder, a program that finds its text files when
 # started through xscreensaver's link, a valid description for the daemon,
-# a man page that renders cleanly, a desktop entry for MATE.
+# man pages that render cleanly, a desktop entry for MATE, the copyright
+# file and the changelog; lintian's verdict on the package.
 source "$(dirname "$0")/lib.sh"
 
 BUILD=$(cd "$(dirname "$CODERAIN_BIN")" && pwd)
@@ -23,6 +24,9 @@ expected="/opt/cr/bin/coderain
 /opt/cr/libexec/coderain/coderain
 /opt/cr/libexec/coderain/coderain-render
 /opt/cr/share/applications/screensavers/coderain.desktop
+/opt/cr/share/doc/coderain/changelog.gz
+/opt/cr/share/doc/coderain/copyright
+/opt/cr/share/man/man1/coderain-render.1.gz
 /opt/cr/share/man/man6/coderain.6.gz
 /usr/libexec/xscreensaver/coderain
 /usr/share/xscreensaver/config/coderain.xml"
@@ -85,6 +89,9 @@ done <<'END'
 /usr/libexec/xscreensaver/coderain->../coderain/coderain
 /usr/share/xscreensaver/config/coderain.xml
 /usr/share/man/man6/coderain.6.gz
+/usr/share/man/man1/coderain-render.1.gz
+/usr/share/doc/coderain/copyright
+/usr/share/doc/coderain/changelog.gz
 /usr/share/applications/screensavers/coderain.desktop
 END
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -92,4 +99,27 @@ check "it depends on the fonts ($depends)" grep -q 'fonts-dejavu-core' <<<"$depe
 check "and on the libraries the program links" grep -q 'libsdl2-2.0-0.*libx11-6' <<<"$depends"
 check "it suggests xscreensaver" test "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver
 check "its section is x11" test "$(dpkg-deb -f "$deb" Section)" = x11
+
+# The version in every place it shows, the copyright file from LICENSE, the
+# changelog as Debian asks, the renderer's page; lintian where it is there.
+version=$(dpkg-deb -f "$deb" Version)
+check "coderain --version prints coderain $version" test "$("$program" --version)" = "coderain $version"
+check "coderain-render --version too" test "$("$P/bin/coderain-render" --version)" = "coderain-render $version"
+doc=$P/share/doc/coderain
+check "the copyright file is machine-readable" \
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
+check "every file is under the Expat (MIT) licence" test "$(grep -A2 -x 'Files: \*' "$doc/copyright" | tail -1)" = "License: Expat"
+awk '/^Copyright: / { print "Copyright (c) " substr($0, 12) "\n" } /^License: Expat$/ { n++; next }
+     n == 2 { sub(/^ /, ""); sub(/^\.$/, ""); print }' "$doc/copyright" >"$WORK/license.txt"
+check "with LICENSE's copyright line and text" diff <(tail -n +3 "$(dirname "$0")/../../LICENSE") "$WORK/license.txt"
+check "the changelog is gzip -9n" test "$(od -An -tx1 -N9 "$doc/changelog.gz" | xargs)" = "1f 8b 08 00 00 00 00 00 02"
+check "and its latest entry is $version" test "$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l- -SVersion)" = "$version"
+zcat "$P/share/man/man1/coderain-render.1.gz" >"$WORK/render.1"
+check "the renderer's page renders without warnings" test -z "$(groff -man -Tutf8 -wall -z "$WORK/render.1" 2>&1)"
+check "and names the installed text files" grep -q "^\.I $PREFIX/libexec/coderain/codeVB.txt$" "$WORK/render.1"
+check "both pages name the version" test "$(cat "$WORK"/{coderain.6,render.1} | grep -c "^\.TH .* \"coderain $version\"")" = 2
+check "coderain's page lists --version" grep -qx '.B \\-\\-version' "$WORK/coderain.6"
+if command -v lintian >/dev/null; then
+  check "lintian finds no error and no warning" lintian --fail-on error,warning "$deb"
+fi
 finish
