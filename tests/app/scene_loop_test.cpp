@@ -10,85 +10,83 @@ namespace coderain {
 namespace {
 
 using Kind = DisplayEvent::Kind;
+using Mode = LaunchRequest::Mode;
 
 struct VirtualClock : Clock {
   std::int64_t now = 0;
   std::int64_t Now() const override { return now; }
 };
 
-// What the display says, and when: at `at` ms, `event` (a Resized one
-// makes the frame `w` x `h` first); `busyUntil` > 0 makes the display
-// refuse presents until then.
-struct Step {
-  std::int64_t at;
-  DisplayEvent event;
-  int w = 0, h = 0;
-};
+// An event: `n` is the key (keys), the one key held (Appeared) or the
+// signal (CloseRequested); a Resized one makes the frame 800 x 600.
+DisplayEvent Event(Kind kind, int n = 0, Point at = {}, std::string text = "") {
+  DisplayEvent e{kind};
+  e.key = n;
+  if (kind == Kind::Appeared) e.keys = {n};
+  e.signal = n;
+  e.at = at;
+  e.text = std::move(text);
+  return e;
+}
 
-// A display on a virtual clock: its wait moves the clock on to the next
-// step or by the timeout, and it records what the loop asked of it. After
-// the last step the script ends the program with the line "script over".
+// A 1024 x 768 display on a virtual clock: its wait moves the clock to the
+// next scripted event or by the timeout, and it records what the loop asked
+// of it. Past `until`, with the script done, it ends the run with the line
+// "script over"; until `busyUntil` it refuses presents.
 class FakeDisplay : public SceneDisplay {
  public:
-  FakeDisplay(VirtualClock* clock, std::vector<Step> script, std::int64_t until)
-      : clock_(*clock), script_(std::move(script)), until_(until) {
-    Resize(1024, 768);
-  }
+  FakeDisplay(VirtualClock* clock, std::vector<std::pair<std::int64_t, DisplayEvent>> script, std::int64_t until)
+      : clock_(*clock), script_(std::move(script)), until_(until) {}
   Bitmap& Frame() override { return frame_; }
   const OutputFit& Fit() const override { return fit_; }
   void Show() override { shown = true; }
   void Wait(int timeoutMs, std::vector<DisplayEvent>* events) override {
     ++waits;
-    const std::int64_t wake = clock_.now + timeoutMs;
-    if (next_ < script_.size() && script_[next_].at <= wake) {
-      Step& s = script_[next_++];
-      clock_.now = std::max(clock_.now, s.at);
-      if (s.event.kind == Kind::Resized) Resize(s.w, s.h);
-      events->push_back(s.event);
-      return;
-    }
-    clock_.now = wake;
-    if (next_ == script_.size() && clock_.now >= until_) {
-      DisplayEvent over{Kind::Failed};
-      over.text = "script over";
-      events->push_back(over);
+    clock_.now += timeoutMs;
+    if (next_ < script_.size() && script_[next_].first <= clock_.now) {
+      const DisplayEvent& e = script_[next_++].second;
+      if (e.kind == Kind::Resized) {
+        fit_ = FitOutput({800, 600});
+        frame_ = Bitmap(800, 600);
+        resizedAt = clock_.now;
+      }
+      events->push_back(e);
+    } else if (next_ == script_.size() && clock_.now >= until_) {
+      events->push_back(Event(Kind::Failed, 0, {}, "script over"));
     }
   }
   bool Present(const DamageList& damage) override {
     if (clock_.now < busyUntil) return false;
-    presents.push_back({clock_.now, damage.Bounds(), damage.Pixels()});
+    presents.push_back({clock_.now, damage.Bounds().Right(), damage.Pixels()});
     return true;
   }
   void PresentAll() override { ++fullPresents; }
 
   struct Presented {
     std::int64_t at;
-    Rect bounds;
+    int right;
     long long pixels;
   };
   std::vector<Presented> presents;
-  int fullPresents = 0;
-  int waits = 0;
+  int fullPresents = 0, waits = 0;
   bool shown = false;
-  std::int64_t busyUntil = 0;
+  std::int64_t busyUntil = 0, resizedAt = -1;
 
  private:
-  void Resize(int w, int h) {
-    fit_ = FitOutput({w, h});
-    frame_ = Bitmap(w, h);
-  }
   VirtualClock& clock_;
-  std::vector<Step> script_;
-  std::size_t next_ = 0;
+  std::vector<std::pair<std::int64_t, DisplayEvent>> script_;
   std::int64_t until_;
-  OutputFit fit_;
-  Bitmap frame_;
+  std::size_t next_ = 0;
+  OutputFit fit_ = FitOutput({1024, 768});
+  Bitmap frame_{1024, 768};
 };
 
-// A stage over the project's data, and a loop for it.
+// The loop run over a stage of the project's data.
 struct LoopRun {
-  LoopRun(std::vector<Step> script, std::int64_t until = 0, LaunchRequest::Mode mode = LaunchRequest::Mode::OwnWindow)
-      : display(&clock, std::move(script), until), stage(test::PinnedFontFiles(), &random, CODERAIN_TEST_DATA) {
+  LoopRun(std::vector<std::pair<std::int64_t, DisplayEvent>> script, std::int64_t until, Mode mode = Mode::OwnWindow,
+          std::int64_t busyUntil = 0, const std::string& data = CODERAIN_TEST_DATA)
+      : display(&clock, std::move(script), until), stage(test::PinnedFontFiles(), &random, data) {
+    display.busyUntil = busyUntil;
     end = SceneLoop(&display, &stage, &clock, mode).Run();
   }
   SeededRandom random{1};
@@ -98,28 +96,9 @@ struct LoopRun {
   LoopEnd end;
 };
 
-DisplayEvent Key(Kind kind, int key) {
-  DisplayEvent e{kind};
-  e.key = key;
-  return e;
-}
-
-DisplayEvent Button(Kind kind, Point at) {
-  DisplayEvent e{kind};
-  e.at = at;
-  return e;
-}
-
-DisplayEvent Close(int signal) {
-  DisplayEvent e{Kind::CloseRequested};
-  e.signal = signal;
-  return e;
-}
-
 TEST(SceneLoop, TicksRunInFrameBatchesEachAtItsOwnTime) {
   LoopRun run({}, 1000);
   EXPECT_TRUE(run.display.shown);
-  EXPECT_EQ(run.end.message, "script over");
   // Timer1 ticks every 10 ms and every one of them due by the last frame
   // ran, though the loop woke only about once a 17 ms frame.
   const TimerScheduler& timers = run.stage.Form().Timers;
@@ -132,91 +111,73 @@ TEST(SceneLoop, TicksRunInFrameBatchesEachAtItsOwnTime) {
 }
 
 TEST(SceneLoop, DamageGathersWhileTheDisplayIsBusy) {
-  LoopRun quiet({}, 600);
-  // The same run with a display that takes nothing until 400 ms.
-  SeededRandom random{1};
-  VirtualClock clock;
-  FakeDisplay display(&clock, {}, 600);
-  display.busyUntil = 400;
-  Stage stage(test::PinnedFontFiles(), &random, CODERAIN_TEST_DATA);
-  SceneLoop(&display, &stage, &clock, LaunchRequest::Mode::OwnWindow).Run();
-  for (const auto& p : display.presents) EXPECT_GE(p.at, 400);
-  ASSERT_FALSE(display.presents.empty());
-  // The first present after the wait holds all that was drawn meanwhile,
-  // and the wait did not spin.
-  const auto after = std::find_if(quiet.display.presents.begin(), quiet.display.presents.end(),
-                                  [&](const auto& p) { return p.at >= display.presents.front().at; });
-  ASSERT_NE(after, quiet.display.presents.end());
-  EXPECT_GT(display.presents.front().pixels, after->pixels);
-  EXPECT_LE(display.waits, 600 / 10 + 2);
+  LoopRun quiet({}, 600), busy({}, 600, Mode::OwnWindow, 400);
+  ASSERT_FALSE(busy.display.presents.empty());
+  const auto& first = busy.display.presents.front();
+  EXPECT_GE(first.at, 400);
+  // The first present holds all that was drawn meanwhile, and the loop
+  // did not spin while it waited.
+  const auto same = std::find_if(quiet.display.presents.begin(), quiet.display.presents.end(),
+                                 [&](const auto& p) { return p.at >= first.at; });
+  ASSERT_NE(same, quiet.display.presents.end());
+  EXPECT_GT(first.pixels, same->pixels);
+  EXPECT_LE(busy.display.waits, 600 / 10 + 2);
 }
 
 TEST(SceneLoop, ANewSizeIsANewSceneAndAnExposureAWholePresent) {
-  DisplayEvent resized{Kind::Resized};
-  LoopRun run({{200, {Kind::Exposed}}, {500, resized, 800, 600}}, 800);
-  // One whole present for the exposure, one for the new scene.
+  LoopRun run({{200, Event(Kind::Exposed)}, {500, Event(Kind::Resized)}}, 800);
+  // One whole present for the exposure, one for the new scene, which starts
+  // at the time of the change; the old scene's damage went with it.
   EXPECT_EQ(run.display.fullPresents, 2);
   EXPECT_EQ(run.stage.Form().ScreenWidthPx, 800);
-  EXPECT_EQ(run.stage.Frame().Width(), 800);
-  // The new scene starts at the time of the change; the old one's damage
-  // went with it.
-  EXPECT_EQ(run.stage.Form().Timers.DueTime(14), 1500);
-  for (const auto& p : run.display.presents) EXPECT_TRUE(p.at < 500 || p.bounds.Right() <= 800) << p.at;
+  const std::int64_t at = run.display.resizedAt;
+  EXPECT_EQ(run.stage.Form().Timers.DueTime(14), at + 1000);
+  for (const auto& p : run.display.presents) EXPECT_TRUE(p.at < at || p.right <= 800) << p.at;
 }
 
 TEST(SceneLoop, HowEachModeEnds) {
-  using M = LaunchRequest::Mode;
+  const LoopEnd runs{1, 0, "script over"}, quietly{};
+  const Point bare{600, 300}, picC{50, 250};
   struct Row {
     const char* what;
-    M mode;
-    std::vector<Step> script;
+    Mode mode;
+    std::vector<std::pair<std::int64_t, DisplayEvent>> script;
     LoopEnd end;
   };
-  const LoopEnd runs{1, 0, "script over"};  // nothing ended it
   const Row rows[] = {
-      {"own: any key", M::OwnWindow, {{50, Key(Kind::KeyDown, 38)}}, {}},
+      {"own: a key", Mode::OwnWindow, {{50, Event(Kind::KeyDown, 38)}}, quietly},
       {"own: a key held as it appeared",
-       M::OwnWindow,
-       {{10,
-         [] {
-           DisplayEvent e{Kind::Appeared};
-           e.keys = {36};
-           return e;
-         }()},
-        {50, Key(Kind::KeyDown, 36)}},
+       Mode::OwnWindow,
+       {{10, Event(Kind::Appeared, 36)}, {50, Event(Kind::KeyDown, 36)}},
        runs},
       {"own: a click on the bare screen",
-       M::OwnWindow,
-       {{50, Button(Kind::ButtonDown, {600, 300})}, {60, Button(Kind::ButtonUp, {600, 300})}},
-       {}},
+       Mode::OwnWindow,
+       {{50, Event(Kind::ButtonDown, 0, bare)}, {60, Event(Kind::ButtonUp, 0, bare)}},
+       quietly},
       {"own: a click on picC",
-       M::OwnWindow,
-       {{50, Button(Kind::ButtonDown, {50, 250})}, {60, Button(Kind::ButtonUp, {50, 250})}},
+       Mode::OwnWindow,
+       {{50, Event(Kind::ButtonDown, 0, picC)}, {60, Event(Kind::ButtonUp, 0, picC)}},
        runs},
-      {"own: a close signal", M::OwnWindow, {{50, Close(15)}}, {}},
-      {"own: the window manager's close", M::OwnWindow, {{50, Close(0)}}, {}},
+      {"own: a close signal", Mode::OwnWindow, {{50, Event(Kind::CloseRequested, 15)}}, quietly},
+      {"own: the window manager's close", Mode::OwnWindow, {{50, Event(Kind::CloseRequested)}}, quietly},
       {"own: the window destroyed",
-       M::OwnWindow,
-       {{50, {Kind::WindowGone}}},
+       Mode::OwnWindow,
+       {{50, Event(Kind::WindowGone)}},
        {1, 0, "lost the window: another program destroyed it"}},
       {"lent: keys and clicks are the lender's",
-       M::LentWindow,
-       {{50, Key(Kind::KeyDown, 38)},
-        {60, Button(Kind::ButtonDown, {600, 300})},
-        {70, Button(Kind::ButtonUp, {600, 300})}},
+       Mode::LentWindow,
+       {{50, Event(Kind::KeyDown, 38)}, {60, Event(Kind::ButtonDown, 0, bare)}, {70, Event(Kind::ButtonUp, 0, bare)}},
        runs},
-      {"lent: a close signal ends it by that signal", M::LentWindow, {{50, Close(1)}}, {0, 1, ""}},
-      {"lent: the window's end, quietly", M::LentWindow, {{50, {Kind::WindowGone}}}, {}},
-      {"preview: the pane's end, quietly", M::Preview, {{50, {Kind::WindowGone}}}, {}},
-      {"preview: a key changes nothing", M::Preview, {{50, Key(Kind::KeyDown, 38)}}, runs},
+      {"lent: a close signal ends it by that signal",
+       Mode::LentWindow,
+       {{50, Event(Kind::CloseRequested, 1)}},
+       {0, 1, ""}},
+      {"lent: the window's end", Mode::LentWindow, {{50, Event(Kind::WindowGone)}}, quietly},
+      {"preview: the pane's end", Mode::Preview, {{50, Event(Kind::WindowGone)}}, quietly},
+      {"preview: a key changes nothing", Mode::Preview, {{50, Event(Kind::KeyDown, 38)}}, runs},
       {"any: the display cannot go on",
-       M::LentWindow,
-       {{50,
-         [] {
-           DisplayEvent e{Kind::Failed};
-           e.text = "not enough memory for a 9x9 image";
-           return e;
-         }()}},
+       Mode::LentWindow,
+       {{50, Event(Kind::Failed, 0, {}, "not enough memory for a 9x9 image")}},
        {1, 0, "not enough memory for a 9x9 image"}},
   };
   for (const Row& r : rows) {
@@ -226,18 +187,12 @@ TEST(SceneLoop, HowEachModeEnds) {
     EXPECT_EQ(run.end.signal, r.end.signal);
     EXPECT_EQ(run.end.message, r.end.message);
   }
-}
-
-TEST(SceneLoop, AFailedStartShowsNothing) {
-  VirtualClock clock;
-  FakeDisplay display(&clock, {}, 0);
-  SeededRandom random{1};
+  // A scene that cannot start says why, and nothing is shown.
   test::TempDir empty;
-  Stage stage(test::PinnedFontFiles(), &random, empty.Path().string());
-  const LoopEnd end = SceneLoop(&display, &stage, &clock, LaunchRequest::Mode::OwnWindow).Run();
-  EXPECT_EQ(end.status, 1);
-  EXPECT_NE(end.message.find("codeASM.txt"), std::string::npos) << end.message;
-  EXPECT_FALSE(display.shown);
+  LoopRun failed({}, 0, Mode::OwnWindow, 0, empty.Path().string());
+  EXPECT_NE(failed.end.message.find("codeASM.txt"), std::string::npos) << failed.end.message;
+  EXPECT_EQ(failed.end.status, 1);
+  EXPECT_FALSE(failed.display.shown);
 }
 
 }  // namespace
