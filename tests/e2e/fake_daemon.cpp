@@ -1,9 +1,9 @@
 // fake_daemon: plays a screen-saver daemon for the end-to-end tests.
 //
-//   fake_daemon [--override-redirect] [--no-window] WxH [PROGRAM ARGS...]
+//   fake_daemon [--override-redirect] [--no-window] [--argb] WxH [PROGRAM ARGS...]
 //
 // Creates a black window of WxH at the screen's top left (unless
-// --no-window), maps it, exports its id as XSCREENSAVER_WINDOW and runs the
+// --no-window; with --argb, of a 32-bit visual with alpha), maps it, exports its id as XSCREENSAVER_WINDOW and runs the
 // program with it, as a daemon runs its display programs. It watches the X
 // server's own screen saver throughout.
 //
@@ -19,9 +19,11 @@
 //                "input keys K buttons B"
 //   saver        the X server's screen saver: "saver on|off|cycle|disabled
 //                forced N", N the notifications that said it was forced
+//   see-through  the window's pixels whose alpha is not opaque: "see-through N"
 // At the end of stdin, or on SIGTERM, it sends the program SIGTERM and waits
 // for it.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -83,19 +85,21 @@ const char* SaverState(int state) {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  bool overrideRedirect = false, noWindow = false;
+  bool overrideRedirect = false, noWindow = false, argb = false;
   int i = 1;
   for (; i < argc && argv[i][0] == '-'; ++i) {
     if (std::strcmp(argv[i], "--override-redirect") == 0)
       overrideRedirect = true;
     else if (std::strcmp(argv[i], "--no-window") == 0)
       noWindow = true;
+    else if (std::strcmp(argv[i], "--argb") == 0)
+      argb = true;
     else
       break;
   }
   unsigned width = 0, height = 0;
   if (i >= argc || std::sscanf(argv[i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0) {
-    std::fputs("usage: fake_daemon [--override-redirect] [--no-window] WxH [PROGRAM ARGS...]\n", stderr);
+    std::fputs("usage: fake_daemon [--override-redirect] [--no-window] [--argb] WxH [PROGRAM ARGS...]\n", stderr);
     return 2;
   }
   char** program = argv + i + 1;
@@ -118,8 +122,15 @@ int main(int argc, char** argv) {
     a.background_pixel = BlackPixel(d, DefaultScreen(d));
     a.override_redirect = overrideRedirect ? True : False;
     a.event_mask = KeyPressMask | ButtonPressMask | StructureNotifyMask;
-    w = XCreateWindow(d, root, 0, 0, width, height, 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixel | CWOverrideRedirect | CWEventMask, &a);
+    XVisualInfo argbVisual{};
+    if (argb && !XMatchVisualInfo(d, DefaultScreen(d), 32, TrueColor, &argbVisual)) {
+      std::fputs("fake_daemon: the screen has no 32-bit visual\n", stderr);
+      return 2;
+    }
+    a.colormap = argb ? XCreateColormap(d, root, argbVisual.visual, AllocNone) : 0;
+    w = XCreateWindow(d, root, 0, 0, width, height, 0, argb ? 32 : CopyFromParent, InputOutput,
+                      argb ? argbVisual.visual : CopyFromParent,
+                      CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask | (argb ? CWColormap : 0), &a);
     XStoreName(d, w, "fake_daemon");
     XMapRaised(d, w);
     for (XEvent ev;;) {
@@ -206,6 +217,17 @@ int main(int argc, char** argv) {
       XSync(d, False);
       countEvents();
       std::printf("saver %s forced %d\n", SaverState(info.state), forced);
+    } else if (line == "see-through") {
+      XWindowAttributes wa{};
+      XGetWindowAttributes(d, w, &wa);
+      long clear = 0;
+      if (XImage* image = XGetImage(d, w, 0, 0, static_cast<unsigned>(wa.width), static_cast<unsigned>(wa.height),
+                                    AllPlanes, ZPixmap)) {
+        for (int y = 0; y < image->height; ++y)
+          for (int x = 0; x < image->width; ++x) clear += (XGetPixel(image, x, y) >> 24) != 0xFF;
+        XDestroyImage(image);
+      }
+      std::printf("see-through %ld\n", clear);
     } else {
       std::printf("unknown command: %s\n", line.c_str());
     }
