@@ -1,9 +1,9 @@
 # The bad inputs a user can put beside the program, and the faults it can
 # meet while running, as cases for bad_inputs.sh (all of them, by hand) and
-# bad_inputs_test.sh (the CI-sized run). Source after lib.sh.
+# bad_inputs_test.sh (the CI-sized run). Source after harness.sh.
 #
 # Each case stages a copy of the program, spoils it, starts it under the X
-# server of lib.sh and watches it for RUN_SECONDS. It prints one line: what
+# server of the harness and watches it for RUN_SECONDS. It prints one line: what
 # happened (ran N s with peak RSS M, or exited with status S and message T)
 # and whether that is what should happen.
 #
@@ -40,8 +40,7 @@ peak_rss_kb() { awk '/^VmHWM:/{print $2}' "/proc/$1/status" 2>/dev/null || echo 
 # is its peak RSS) or "exited" (EXIT_STATUS, MESSAGE is its stderr). A
 # running program is then ended with SIGTERM.
 watch_program() {
-  "$@" 2>"$WORK/stderr" &
-  APP_PID=$!
+  start_app "$@"
   OUTCOME="" PEAK_KB=0 MESSAGE="" MAPPED=no
   wait_for_window 5 && MAPPED=yes
   if [ -n "${DURING:-}" ]; then
@@ -72,8 +71,7 @@ end_by_force() {
 watch_signal() {
   local signal=$1
   shift
-  "$@" 2>"$WORK/stderr" &
-  APP_PID=$!
+  start_app "$@"
   OUTCOME="" PEAK_KB=0 MAPPED=no
   wait_for_window 5 && MAPPED=yes
   sleep 0.5
@@ -247,12 +245,10 @@ case_sigterm() {
   expect_exit "SIGTERM (within 2 s)" 0 "^$"
 }
 
-# Ends the X server of lib.sh; run it last or start another one after it.
+# Ends the X server; run it last or start another one after it.
 case_x_killed() {
   stage_case x_killed
-  # Reaped at once, so that the shell does not report the kill.
-  DURING="kill -9 $XVFB_PID; wait $XVFB_PID 2>/dev/null || true" watch_program "$CASE_DIR/coderain"
-  XVFB_PID=""
+  DURING="stop_process $X_PID KILL" watch_program "$CASE_DIR/coderain"
   expect_exit "the X server killed under it" 1 "^coderain: lost the connection to the display$"
 }
 

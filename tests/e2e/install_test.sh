@@ -4,7 +4,7 @@
 # resolve in a staging folder, a program that finds its text files when
 # started through xscreensaver's link, a valid description for the daemon,
 # a man page that renders cleanly, a desktop entry for MATE.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/harness.sh"
 
 BUILD=$(cd "$(dirname "$CODERAIN_BIN")" && pwd)
 STAGE=$WORK/stage
