@@ -61,80 +61,57 @@ case "$size_name" in
     ;;
   *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|hack] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
-# shellcheck source=../tests/e2e/screen_lib.sh
-source "$here/tests/e2e/screen_lib.sh"
-
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-daemon_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
-  [ -n "$daemon_pid" ] && kill "$daemon_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir -p "$work/app"
-cp "$bin" "$work/app/coderain"
-cp "$(dirname "$bin")"/code*.txt "$work/app/"
+CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
+# shellcheck source=../tests/e2e/harness.sh
+source "$here/tests/e2e/harness.sh"
+work=$WORK
+stage_program
 hz=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 now_ns() { date +%s%N; }
 
-# Starts the program in a mode, its stderr into $1: full screen in its own
-# window, or in a window lent by the emulated daemon. Sets app_pid.
+# Starts the program in a mode: full screen in its own window, or in a
+# window lent by the emulated daemon. Sets app_pid, the program's.
 start_program() {
-  local mode=$1 err=$2
-  if [ "$mode" = own ]; then
-    "$work/app/coderain" "${args[@]}" 2>"$err" &
-    app_pid=$!
-    return
-  fi
-  local args=(1920x1080 "$work/app/coderain" --root)
-  [ "$mode" = preview ] && args=(725x407 sh -c 'exec "$0" --window-id "$XSCREENSAVER_WINDOW"' "$work/app/coderain")
-  rm -f "$work/daemon.in"
-  mkfifo "$work/daemon.in"
-  "$daemon" "${args[@]}" <"$work/daemon.in" >"$work/daemon.out" 2>"$err" &
-  daemon_pid=$!
-  exec 7>"$work/daemon.in"
-  until grep -q '^pid ' "$work/daemon.out"; do sleep 0.02; done
-  app_pid=$(awk '$1 == "pid" { print $2 }' "$work/daemon.out")
+  case $1 in
+    own)
+      start_app "$APP" "${args[@]}"
+      app_pid=$APP_PID
+      return
+      ;;
+    root) start_daemon 1920x1080 "$APP" --root ;;
+    preview) start_daemon 725x407 "${WITH_WINDOW_ID[@]}" "$APP" ;;
+  esac
+  app_pid=$PROGRAM_PID
 }
 
 for mode in "${modes[@]}"; do : >"$work/results.$mode"; done
 for ((run = 1; run <= runs; run++)); do
   if [ "$server" = xorg ]; then
-    mkdir "$work/xorg$run"
-    start_xorg_dummy "$work/xorg$run"
-    xvfb_pid=$XORG_PID
+    start_xorg_dummy
+    server_pid=$X_PID
     set_monitors "${monitors[@]}"
   elif [ "$server" = sway ]; then
-    chmod 711 "$work"
-    start_sway "$work" "$size"
-    xvfb_pid=$SWAY_PID
+    start_sway "$size"
+    server_pid=$SWAY_PID
     unset DISPLAY
     export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
   else
-    mkfifo "$work/fd$run"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/fd$run" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r n <"$work/fd$run"
-    export DISPLAY=":$n"
+    start_xvfb "$size"
+    server_pid=$X_PID
   fi
 
   for mode in "${modes[@]}"; do
     stats="$work/stats.$mode.$run"
     start_ns=$(now_ns)
-    start_program "$mode" "$stats"
+    start_program "$mode"
     sleep 2
     a0=$(cpu_ticks "$app_pid")
-    x0=$(cpu_ticks "$xvfb_pid")
+    x0=$(cpu_ticks "$server_pid")
     sleep "$span"
     a1=$(cpu_ticks "$app_pid")
-    x1=$(cpu_ticks "$xvfb_pid")
+    x1=$(cpu_ticks "$server_pid")
     rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
     key_ns=$(now_ns)
     # Its own window ends on a key press; xdotool runs beside the watch: it
@@ -151,14 +128,10 @@ for ((run = 1; run <= runs; run++)); do
     while [ "$state" != Z ] && read -r _ _ state _ 2>/dev/null <"/proc/$app_pid/stat"; do :; done
     gone_ns=$(now_ns)
     [ -n "$xdo_pid" ] && { wait "$xdo_pid" || true; }
-    if [ "$mode" = own ]; then
-      wait "$app_pid" || true
-    else
-      wait "$daemon_pid" || true
-      daemon_pid=""
-      exec 7>&-
-    fi
-    app_pid=""
+    wait "$APP_PID" || true
+    [ "$mode" = own ] || exec 7>&-
+    APP_PID=""
+    cp "$WORK/stderr" "$stats"
 
     # Figures from a statistics build, if this is one.
     presents=$(awk '/^presents per second/{print $NF}' "$stats")
@@ -170,9 +143,7 @@ for ((run = 1; run <= runs; run++)); do
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
   done
 
-  kill "$xvfb_pid"
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
+  stop_servers
 done
 
 summary() {

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace coderain::test {
@@ -37,6 +38,18 @@ std::filesystem::path TempDir::Write(const std::string& name, const std::string&
   return p;
 }
 
+std::string WriteSourceFiles(const TempDir& dir, const std::string& asmText, const std::string& cText,
+                             const std::string& vbText) {
+  dir.Write("codeASM.txt", asmText);
+  dir.Write("codeC.txt", cText);
+  dir.Write("codeVB.txt", vbText);
+  return dir.Path().string();
+}
+
+std::string WriteSourceFiles(const TempDir& dir, const std::string& text) {
+  return WriteSourceFiles(dir, text, text, text);
+}
+
 Scene::Scene(int width, int height, std::unique_ptr<RandomSource> r, const std::string& dataDir)
     : framebuffer(width, height), random(r ? std::move(r) : std::make_unique<SeededRandom>(1)) {
   form = std::make_unique<Form1>(&framebuffer, PinnedFonts(), random.get(), dataDir, 0);
@@ -61,6 +74,38 @@ std::vector<Color> Snapshot(const Bitmap& b, Rect r) {
   for (int y = r.y; y < r.Bottom(); ++y)
     for (int x = r.x; x < r.Right(); ++x) out.push_back(b.Pixel(x, y));
   return out;
+}
+
+std::string FirstDifference(const Bitmap& got, Rect r, const std::function<Color(int x, int y)>& want) {
+  for (int y = 0; y < r.h; ++y)
+    for (int x = 0; x < r.w; ++x) {
+      const Color g = got.Pixel(r.x + x, r.y + y), w = want(x, y);
+      if (g == w) continue;
+      std::ostringstream s;
+      s << "(" << x << ", " << y << "): 0x" << std::hex << g << " instead of 0x" << w;
+      return s.str();
+    }
+  return "";
+}
+
+std::string FirstDifference(const Bitmap& got, const Bitmap& want, Rect r) {
+  return FirstDifference(got, r, [&](int x, int y) { return want.Pixel(r.x + x, r.y + y); });
+}
+
+std::string FirstDifference(const Bitmap& got, const Bitmap& want) {
+  if (got.Width() != want.Width() || got.Height() != want.Height())
+    return "sizes " + std::to_string(got.Width()) + "x" + std::to_string(got.Height()) + " and " +
+           std::to_string(want.Width()) + "x" + std::to_string(want.Height());
+  return FirstDifference(got, want, got.Bounds());
+}
+
+std::int64_t WatchWait(int phase, bool afterGameOver) {
+  if (phase < 1) return 1000;
+  if (phase <= 5) return afterGameOver ? 10 : 125;
+  if (phase <= 9) return 100;
+  if (phase <= 202) return 10;
+  if (phase <= 218) return 50;
+  return 10;
 }
 
 }  // namespace coderain::test

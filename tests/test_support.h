@@ -1,7 +1,9 @@
 // Helpers for scene tests: a headless Form1 with pinned fonts and data.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +32,13 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Writes the three source files a scene opens at start-up into `dir`, with
+// the texts given (one text serves for all three); returns the directory,
+// for Scene's dataDir.
+std::string WriteSourceFiles(const TempDir& dir, const std::string& asmText, const std::string& cText,
+                             const std::string& vbText);
+std::string WriteSourceFiles(const TempDir& dir, const std::string& text = "line\r\n");
+
 // A headless scene: a framebuffer of the given size and a Form1 over it,
 // started at time 0 with the project's data
 // files unless `dataDir` names others. Owns everything it needs.
@@ -53,5 +62,19 @@ int CountPixels(const Bitmap& b, Rect r, Color color);
 int CountInPanel(const Bitmap& b, const Panel& p, int x0, int y0, int x1, int y1, Color color);
 // The pixels of r, row by row.
 std::vector<Color> Snapshot(const Bitmap& b, Rect r);
+
+// The first pixel of r, row by row, where `got` is not want(x, y), x and y
+// counted from r's top left corner, as "(x, y): 0xGOT instead of 0xWANT" in
+// those coordinates; "" when there is none.
+std::string FirstDifference(const Bitmap& got, Rect r, const std::function<Color(int x, int y)>& want);
+// The same against the pixels of `want` in r (both pictures' size when no r
+// is given, which must then be equal).
+std::string FirstDifference(const Bitmap& got, const Bitmap& want, Rect r);
+std::string FirstDifference(const Bitmap& got, const Bitmap& want);
+
+// picWatch's rhythm: the wait in ms before the tick that runs `phase`, on
+// the first build-up or on one after a game over, as the worked example
+// gives it (not read from the phases that set the intervals).
+std::int64_t WatchWait(int phase, bool afterGameOver);
 
 }  // namespace coderain::test

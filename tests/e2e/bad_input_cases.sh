@@ -1,9 +1,9 @@
 # The bad inputs a user can put beside the program, and the faults it can
 # meet while running, as cases for bad_inputs.sh (all of them, by hand) and
-# bad_inputs_test.sh (the CI-sized run). Source after lib.sh.
+# bad_inputs_test.sh (the CI-sized run). Source after harness.sh.
 #
 # Each case stages a copy of the program, spoils it, starts it under the X
-# server of lib.sh and watches it for RUN_SECONDS. It prints one line: what
+# server of the harness and watches it for RUN_SECONDS. It prints one line: what
 # happened (ran N s with peak RSS M, or exited with status S and message T)
 # and whether that is what should happen.
 #
@@ -40,8 +40,7 @@ peak_rss_kb() { awk '/^VmHWM:/{print $2}' "/proc/$1/status" 2>/dev/null || echo 
 # is its peak RSS) or "exited" (EXIT_STATUS, MESSAGE is its stderr). A
 # running program is then ended with SIGTERM.
 watch_program() {
-  "$@" 2>"$WORK/stderr" &
-  APP_PID=$!
+  start_app "$@"
   OUTCOME="" PEAK_KB=0 MESSAGE="" MAPPED=no
   wait_for_window 5 && MAPPED=yes
   if [ -n "${DURING:-}" ]; then
@@ -72,8 +71,7 @@ end_by_force() {
 watch_signal() {
   local signal=$1
   shift
-  "$@" 2>"$WORK/stderr" &
-  APP_PID=$!
+  start_app "$@"
   OUTCOME="" PEAK_KB=0 MAPPED=no
   wait_for_window 5 && MAPPED=yes
   sleep 0.5
@@ -136,92 +134,65 @@ as_unprivileged() {
 
 # --- The cases ---
 
+# Stages case $1, spoils its copy with the shell command $2, run in the
+# case's directory, and watches the program there, started through the
+# command $3... if given.
+spoilt() {
+  stage_case "$1"
+  (cd "$CASE_DIR" && eval "$2")
+  watch_program "${@:3}" "$CASE_DIR/coderain"
+}
+
 case_clean() {
-  stage_case clean
-  watch_program "$CASE_DIR/coderain"
+  spoilt clean :
   expect_runs "clean files (the yardstick)"
   BASELINE_RSS_KB=$PEAK_KB
 }
 
 case_missing() {
-  stage_case missing
-  rm "$CASE_DIR/codeVB.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt missing 'rm codeVB.txt'
   expect_exit "codeVB.txt missing" 1 "^coderain: cannot open source file .*/codeVB.txt: No such file or directory$"
 }
 
 case_directory() {
-  stage_case directory
-  rm "$CASE_DIR/codeC.txt"
-  mkdir "$CASE_DIR/codeC.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt directory 'rm codeC.txt && mkdir codeC.txt'
   expect_exit "a directory named codeC.txt" 1 "codeC.txt: is a directory$"
 }
 
 case_unreadable() {
-  stage_case unreadable
-  chmod 000 "$CASE_DIR/codeASM.txt"
-  watch_program as_unprivileged "$CASE_DIR/coderain"
+  spoilt unreadable 'chmod 000 codeASM.txt' as_unprivileged
   expect_exit "codeASM.txt unreadable to the user ($( [ "$(id -u)" = 0 ] && echo nobody || id -un))" 1 \
     "coderain: cannot open source file .*/codeASM.txt: Permission denied"
 }
 
-case_empty() {
-  stage_case empty
-  : >"$CASE_DIR/codeC.txt"
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "codeC.txt empty"
-}
+case_empty() { spoilt empty ': >codeC.txt'; expect_runs "codeC.txt empty"; }
 
 case_line_ends() {
-  stage_case line_ends
-  head -c 20000 /dev/zero | tr '\0' '\n' | sed 's/$/\r/' >"$CASE_DIR/codeASM.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt line_ends "head -c 20000 /dev/zero | tr '\0' '\n' | sed 's/\$/\r/' >codeASM.txt"
   expect_runs "codeASM.txt only line ends"
 }
 
 case_sparse() {
-  stage_case sparse
-  rm "$CASE_DIR/codeVB.txt"
-  truncate -s 1G "$CASE_DIR/codeVB.txt"
-  local used_kb
-  used_kb=$(du -k "$CASE_DIR/codeVB.txt" | cut -f1)
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "codeVB.txt a 1 GiB sparse file (one line of NULs, $used_kb KiB on disk)"
+  spoilt sparse 'rm codeVB.txt && truncate -s 1G codeVB.txt'
+  expect_runs "codeVB.txt a 1 GiB sparse file (one line of NULs, $(du -k "$CASE_DIR/codeVB.txt" | cut -f1) KiB on disk)"
 }
 
-case_dev_zero() {
-  stage_case dev_zero
-  ln -sf /dev/zero "$CASE_DIR/codeASM.txt"
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "codeASM.txt a link to /dev/zero"
-}
+case_dev_zero() { spoilt dev_zero 'ln -sf /dev/zero codeASM.txt'; expect_runs "codeASM.txt a link to /dev/zero"; }
 
-case_binary() {
-  stage_case binary
-  cp "$CODERAIN_BIN" "$CASE_DIR/codeC.txt"
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "codeC.txt a binary (the program itself)"
-}
+case_binary() { spoilt binary 'cp coderain codeC.txt'; expect_runs "codeC.txt a binary (the program itself)"; }
 
 case_invalid_utf8() {
-  stage_case invalid_utf8
-  printf 'caf\xc3\xa9 \xff\xfe bad \xc3\x28 cut \xe2\x82\r\nover-long \xc0\xaf \xe0\x80\xaf surrogate \xed\xa0\x80\r\n\xf4\x90\x80\x80 past Unicode\r\n\tend\xc3' \
-    >"$CASE_DIR/codeVB.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt invalid_utf8 "printf 'caf\xc3\xa9 \xff\xfe bad \xc3\x28 cut \xe2\x82\r\nover-long \xc0\xaf \xe0\x80\xaf surrogate \xed\xa0\x80\r\n\xf4\x90\x80\x80 past Unicode\r\n\tend\xc3' >codeVB.txt"
   expect_runs "codeVB.txt invalid UTF-8"
 }
 
 case_truncated() {
-  stage_case truncated
-  DURING=": >\"$CASE_DIR/codeASM.txt\"; truncate -s 333 \"$CASE_DIR/codeVB.txt\"" watch_program "$CASE_DIR/coderain"
+  DURING=': >"$CASE_DIR/codeASM.txt"; truncate -s 333 "$CASE_DIR/codeVB.txt"' spoilt truncated :
   expect_runs "codeASM.txt emptied and codeVB.txt cut mid-line while running"
 }
 
 case_deleted() {
-  stage_case deleted
-  DURING="rm \"$CASE_DIR/codeC.txt\"; rm \"$CASE_DIR/codeVB.txt\"; mkdir \"$CASE_DIR/codeVB.txt\"" \
-    watch_program "$CASE_DIR/coderain"
+  DURING='rm "$CASE_DIR/codeC.txt" "$CASE_DIR/codeVB.txt"; mkdir "$CASE_DIR/codeVB.txt"' spoilt deleted :
   expect_runs "codeC.txt deleted and codeVB.txt replaced by a directory while running"
 }
 
@@ -235,11 +206,7 @@ case_symlink() {
   expect_runs "started through a symlink from another directory"
 }
 
-case_odd_directory() {
-  stage_case "my programs/cødé rain ✓"
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "program directory \"my programs/cødé rain ✓\""
-}
+case_odd_directory() { spoilt "my programs/cødé rain ✓" :; expect_runs "program directory \"my programs/cødé rain ✓\""; }
 
 case_sigterm() {
   stage_case sigterm
@@ -247,79 +214,55 @@ case_sigterm() {
   expect_exit "SIGTERM (within 2 s)" 0 "^$"
 }
 
-# Ends the X server of lib.sh; run it last or start another one after it.
+# Ends the X server; run it last or start another one after it.
 case_x_killed() {
-  stage_case x_killed
-  # Reaped at once, so that the shell does not report the kill.
-  DURING="kill -9 $XVFB_PID; wait $XVFB_PID 2>/dev/null || true" watch_program "$CASE_DIR/coderain"
-  XVFB_PID=""
+  DURING='stop_process "$X_PID" KILL' spoilt x_killed :
   expect_exit "the X server killed under it" 1 "^coderain: lost the connection to the display$"
 }
 
 # --- More cases, for the full run by hand ---
 
 case_fifo() {
-  stage_case fifo
-  rm "$CASE_DIR/codeC.txt"
-  mkfifo "$CASE_DIR/codeC.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt fifo 'rm codeC.txt && mkfifo codeC.txt'
   expect_exit "codeC.txt a named pipe" 1 "codeC.txt: is not a regular file$"
 }
 
 case_link_loop() {
-  stage_case link_loop
-  rm "$CASE_DIR/codeASM.txt"
-  ln -s codeASM.txt "$CASE_DIR/codeASM.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt link_loop 'rm codeASM.txt && ln -s codeASM.txt codeASM.txt'
   expect_exit "codeASM.txt a link to itself" 1 "codeASM.txt: Too many levels of symbolic links$"
 }
 
 case_dangling_link() {
-  stage_case dangling_link
-  ln -sf "$WORK/nowhere/codeVB.txt" "$CASE_DIR/codeVB.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt dangling_link 'ln -sf "$WORK/nowhere/codeVB.txt" codeVB.txt'
   expect_exit "codeVB.txt a link to nothing" 1 "codeVB.txt: No such file or directory$"
 }
 
-case_dev_urandom() {
-  stage_case dev_urandom
-  ln -sf /dev/urandom "$CASE_DIR/codeVB.txt"
-  watch_program "$CASE_DIR/coderain"
-  expect_runs "codeVB.txt a link to /dev/urandom"
-}
+case_dev_urandom() { spoilt dev_urandom 'ln -sf /dev/urandom codeVB.txt'; expect_runs "codeVB.txt a link to /dev/urandom"; }
 
 case_random_bytes() {
-  stage_case random_bytes
-  head -c 4M /dev/urandom >"$CASE_DIR/codeASM.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt random_bytes 'head -c 4M /dev/urandom >codeASM.txt'
   expect_runs "codeASM.txt 4 MiB of random bytes"
 }
 
 case_long_line() {
-  stage_case long_line
-  head -c 12M /dev/urandom | base64 -w0 >"$CASE_DIR/codeC.txt"
-  watch_program "$CASE_DIR/coderain"
+  spoilt long_line 'head -c 12M /dev/urandom | base64 -w0 >codeC.txt'
   expect_runs "codeC.txt one 16 MiB line of text"
 }
 
 case_growing() {
-  stage_case growing
   head -c 8M /dev/urandom | base64 -w 100 >"$WORK/more.txt"
-  DURING="for i in 1 2 3 4 5 6; do cat \"$WORK/more.txt\" >>\"$CASE_DIR/codeASM.txt\"; done" \
-    watch_program "$CASE_DIR/coderain"
+  DURING='for i in 1 2 3 4 5 6; do cat "$WORK/more.txt" >>"$CASE_DIR/codeASM.txt"; done' spoilt growing :
   expect_runs "codeASM.txt growing by 64 MiB while running"
 }
 
 case_replaced() {
-  stage_case replaced
-  DURING="mv \"$CASE_DIR/codeVB.txt\" \"$CASE_DIR/old.txt\"; printf 'new\r\n' >\"$CASE_DIR/codeVB.txt\"; : >\"$CASE_DIR/old.txt\"" \
-    watch_program "$CASE_DIR/coderain"
+  DURING='mv "$CASE_DIR/codeVB.txt" "$CASE_DIR/old.txt"; printf "new\r\n" >"$CASE_DIR/codeVB.txt"; : >"$CASE_DIR/old.txt"' \
+    spoilt replaced :
   expect_runs "codeVB.txt renamed away, replaced and the old one emptied while running"
 }
 
 case_bytes_in_directory_name() {
-  stage_case "$(printf 'bytes \xff\xfe not UTF-8')"
-  watch_program "$CASE_DIR/coderain"
+  spoilt "$(printf 'bytes \xff\xfe not UTF-8')" :
   expect_runs "program directory with bytes that are not UTF-8"
 }
 

@@ -1,25 +1,13 @@
 #!/usr/bin/env bash
 # Bad inputs and faults, the CI-sized run of bad_inputs.sh: every case of
 # the issue, each watched for 2 s.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/bad_input_cases.sh"
 RUN_SECONDS=2
 
 start_xvfb 1920x1080
-case_clean
-case_missing
-case_directory
-case_unreadable
-case_empty
-case_line_ends
-case_sparse
-case_dev_zero
-case_binary
-case_invalid_utf8
-case_truncated
-case_deleted
-case_symlink
-case_odd_directory
-case_sigterm
-case_x_killed
+for c in clean missing directory unreadable empty line_ends sparse dev_zero binary invalid_utf8 truncated deleted \
+  symlink odd_directory sigterm x_killed; do
+  "case_$c"
+done
 finish

@@ -2,8 +2,8 @@
 # The window or the screen changes size, or the window is hidden and shown
 # again: the program keeps running, says nothing of X errors, and the scene
 # is laid out for the size it now has.
-source "$(dirname "$0")/lib.sh"
-stage_program "$WORK/app"
+source "$(dirname "$0")/harness.sh"
+stage_program
 
 # Checks, after $1 (what changed), that the program runs on, with nothing
 # of an X error said, laid out for width $2.
@@ -15,7 +15,7 @@ expect_layout() {
 
 # Without a window manager, another client resizes the window.
 start_xvfb 1600x1200
-check "window mapped" run_app "$WORK/app/coderain"
+check "window mapped" run_app "$APP"
 sleep 2
 xdotool windowsize "$WID" 800 600 2>/dev/null || true
 expect_layout "window shrunk to 800x600" 800
@@ -24,7 +24,7 @@ expect_layout "window grown back to 1600x1200" 1600
 
 # Fifty size changes in a row (smaller, larger, the same), ending at
 # 1024x768.
-check "window mapped for 50 size changes" run_app "$WORK/app/coderain"
+check "window mapped for 50 size changes" run_app "$APP"
 sleep 1
 changes=()
 for ((i = 0; i < 49; i++)); do
@@ -35,24 +35,24 @@ for ((i = 0; i < 49; i++)); do
 done
 xdotool "${changes[@]}" windowsize "$WID" 1024 768 2>/dev/null || true
 expect_layout "50 size changes ending at 1024x768" 1024
-check "50 size changes: the window keeps the last size" test "$(window_size "$WID")" = 1024x768
+check "50 size changes: the window keeps the last size" test "$(window_geometry "$WID")" = 1024x768+0+0
 end_app
 stop_servers
 
 # Without a window manager, the screen changes size: the window follows it.
 start_xephyr 1280x1024
-check "window mapped in a resizable screen" run_app "$WORK/app/coderain"
+check "window mapped in a resizable screen" run_app "$APP"
 sleep 2
 for size in 1600x1200 800x600; do
   xrandr -s "$size"
-  check "screen now $size: the window follows" poll 5 eval '[ "$(window_size "$WID")" = '"$size"' ]'
+  check "screen now $size: the window follows" poll 5 eval '[ "$(window_geometry "$WID")" = '"$size+0+0"' ]'
   expect_layout "screen now $size" "${size%x*}"
 done
 
 # Under a window manager, the screen changes size.
 xrandr -s 1280x1024
 start_openbox
-check "window mapped under a window manager" run_app "$WORK/app/coderain"
+check "window mapped under a window manager" run_app "$APP"
 sleep 2
 for ((i = 0; i < 4; i++)); do
   xrandr -s 800x600
@@ -67,15 +67,14 @@ expect_layout "screen grown to 1600x1200" 1600
 # Hidden (another desktop, minimised) and shown again: the picture comes
 # back at once, as it was.
 xrandr -s 1280x1024
-check "window mapped for hiding" run_app "$WORK/app/coderain"
+check "window mapped for hiding" run_app "$APP"
 check "laid out before hiding" laid_out_for 1280
 sleep 1
-before=$(xprobe nonblack-fraction)
+before=$(on_screen lit_share)
 # As before: picWatch's frame is there, and at least four fifths of what
 # was lit.
 as_before() {
-  xprobe column-green 1085 20 380 2>/dev/null &&
-    awk -v now="$(xprobe nonblack-fraction)" -v before="$before" 'BEGIN { exit !(now >= 0.8 * before) }'
+  frame_line 1280 && awk -v now="$(on_screen lit_share)" -v before="$before" 'BEGIN { exit !(now >= 0.8 * before) }'
 }
 xdotool set_desktop 1
 sleep 1

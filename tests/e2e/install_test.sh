@@ -5,7 +5,7 @@
 # started through xscreensaver's link, a valid description for the daemon,
 # man pages that render cleanly, a desktop entry for MATE, the copyright
 # file and the changelog; lintian's verdict on the package.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/harness.sh"
 
 BUILD=$(cd "$(dirname "$CODERAIN_BIN")" && pwd)
 STAGE=$WORK/stage

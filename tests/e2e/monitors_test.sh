@@ -4,28 +4,14 @@
 # and still so while monitors move, change size, go and come back. The
 # X.Org server's dummy driver places monitors side by side (Xvfb cannot);
 # it needs root, so without root the test is skipped (status 77).
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/screen_lib.sh"
+source "$(dirname "$0")/harness.sh"
 
 if [ "$(id -u)" != 0 ] || ! command -v Xorg >/dev/null || ! command -v openbox >/dev/null; then
   echo "skipped: needs root, Xorg with the dummy driver and openbox"
   exit 77
 fi
-XORG_PID=""
-WM_PID=""
-stop_wm() {
-  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
-  WM_PID=""
-}
-trap 'stop_wm; [ -n "$XORG_PID" ] && kill "$XORG_PID" 2>/dev/null; cleanup' EXIT
-
-mkdir "$WORK/xorg"
-start_xorg_dummy "$WORK/xorg" || {
-  echo "Xorg did not start"
-  tail -20 "$WORK/xorg/xorg.log"
-  exit 1
-}
-stage_program "$WORK/app"
+start_xorg_dummy
+stage_program
 MAGENTA="255 0 255"
 
 # The scene stands on the primary monitor $1 (WxH+X+Y), laid out for its
@@ -34,7 +20,8 @@ MAGENTA="255 0 255"
 covered() {
   local w h x y ow oh ox oy
   IFS='x+' read -r w h x y <<<"$1"
-  shows_scene "$x" "$y" "$w" || { echo "  no scene at $1"; return 1; }
+  laid_out_for "$w" "$x" "$y" || { echo "  no scene at $1"; return 1; }
+  picture "$WORK/shot.ppm"
   without_colour "$WORK/shot.ppm" "$x" "$y" "$w" "$h" "$MAGENTA" || { echo "  the root shows on $1"; return 1; }
   [ -n "${2:-}" ] || return 0
   IFS='x+' read -r ow oh ox oy <<<"$2"
@@ -48,8 +35,8 @@ for wm in without with; do
     what="$wm a window manager, primary $primary, other $other"
     set_monitors "$primary" "$other"
     xsetroot -solid '#ff00ff'
-    [ "$wm" = with ] && { start_wm "$WORK" || echo "openbox did not start"; }
-    start_app "$WORK/app/coderain"
+    [ "$wm" != with ] || start_openbox
+    start_app "$APP"
     check "$what: window mapped" wait_for_window 10
     check "$what: every monitor covered" covered "$primary" "$other"
     # A window over the black one and gone again: the server repaints it.
@@ -62,8 +49,8 @@ for wm in without with; do
     check "$what: black again after an exposure" covered "$primary" "$other"
     xdotool key q
     check "$what: a key press ends it" wait_for_exit 1
-    check "$what: with status 0" test "${EXIT_STATUS:-x}" = 0
-    stop_wm
+    check "$what: with status 0" ended_with 0
+    [ "$wm" != with ] || stop_process "$WM_PID"
   done
 done
 
@@ -71,21 +58,21 @@ done
 # whatever else there is, and keeps running.
 for wm in without with; do
   set_monitors 1920x1080+0+0 1280x1024+1920+0
-  [ "$wm" = with ] && { start_wm "$WORK" || echo "openbox did not start"; }
-  start_app "$WORK/app/coderain"
+  [ "$wm" != with ] || start_openbox
+  start_app "$APP"
   check "$wm a window manager: window mapped" wait_for_window 10
   for layout in "1920x1080+1280+0 1280x1024+0+0" "1280x1024+1280+0 1280x1024+0+0" "1280x1024+0+0" \
     "1920x1080+0+0 1280x1024+1920+0"; do
     read -r primary other <<<"$layout"
     set_monitors $layout
-    check "$wm a window manager, changed to $layout: still running" kill -0 "$APP_PID"
+    check "$wm a window manager, changed to $layout: still running" alive
     check "$wm a window manager, changed to $layout: every monitor covered" covered "$primary" "${other:-}"
   done
   # A click on the black monitor is a click on the bare screen.
   xdotool mousemove 2500 500 click 1
   check "$wm a window manager: a click on the black monitor ends it" wait_for_exit 1
-  check "$wm a window manager: with status 0" test "${EXIT_STATUS:-x}" = 0
+  check "$wm a window manager: with status 0" ended_with 0
   check "$wm a window manager: nothing said" test ! -s "$WORK/stderr"
-  stop_wm
+  [ "$wm" != with ] || stop_process "$WM_PID"
 done
 finish

@@ -4,13 +4,12 @@
 # at 1920x1080, twice as far out; the desktop's Xft.dpi decides where it is
 # set; --scale wins over both; screens up to 2560x1440, and any smaller
 # than 1024x768, show it as it is. Bad --scale values end it at once.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/screen_lib.sh"
-stage_program "$WORK/app"
+source "$(dirname "$0")/harness.sh"
+stage_program
 
 for bad in 0 9 x; do
   status=0
-  "$WORK/app/coderain" --scale "$bad" 2>"$WORK/stderr" || status=$?
+  "$APP" --scale "$bad" 2>"$WORK/stderr" || status=$?
   check "--scale $bad: status 2" test "$status" = 2
   check "--scale $bad: one line" test "$(wc -l <"$WORK/stderr")" = 1
 done
@@ -20,53 +19,45 @@ done
 run_on() {
   local size=$1 resources=$2
   shift 2
-  if [ -n "$APP_PID" ]; then
-    kill "$APP_PID"
-    wait_for_exit 2 || true
-  fi
-  if [ -n "$XVFB_PID" ]; then
-    kill "$XVFB_PID"
-    wait "$XVFB_PID" 2>/dev/null || true
-  fi
-  rm -f "$WORK/displayfd"
+  end_app
+  stop_servers
   start_xvfb "$size"
   [ -z "$resources" ] || echo "$resources" | xrdb -merge
-  start_app "$WORK/app/coderain" "$@"
-  wait_for_window 10
+  run_app "$APP" "$@"
 }
 
 for resources in "Xft.dpi: 192" ""; do
   what="3840x2160${resources:+ with $resources}"
   check "$what: window mapped" run_on 3840x2160 "$resources"
-  check "$what: panels at twice their 1920x1080 places" shows_scene 0 0 1920 2
-  check "$what: every 2x2 block one colour" in_blocks "$WORK/shot.ppm" 2
+  check "$what: panels at twice their 1920x1080 places" laid_out_for 1920 0 0 2
+  check "$what: every 2x2 block one colour" on_screen in_blocks 2
   # A click at the screen's (3700, 900) is on picCommand of the scaled
   # scene (a click there does nothing), and on the bare window of an
   # unscaled one.
   xdotool mousemove 3700 900 click 1
   sleep 0.3
-  check "$what: clicks land where the scene is shown" kill -0 "$APP_PID"
+  check "$what: clicks land where the scene is shown" alive
   xdotool mousemove 3700 1500 click 1
   check "$what: a click on the bare screen ends it" wait_for_exit 1
 done
 
 check "3840x2160 with Xft.dpi: 96: window mapped" run_on 3840x2160 "Xft.dpi: 96"
-check "3840x2160 with Xft.dpi: 96: the desktop's density wins" shows_scene 0 0 3840 1
-check "3840x2160 with Xft.dpi: 96: not in blocks" eval '! in_blocks "$WORK/shot.ppm" 2'
+check "3840x2160 with Xft.dpi: 96: the desktop's density wins" laid_out_for 3840
+check "3840x2160 with Xft.dpi: 96: not in blocks" eval '! on_screen in_blocks 2'
 
 check "2560x1440: window mapped" run_on 2560x1440 ""
-check "2560x1440: scale 1" shows_scene 0 0 2560 1
+check "2560x1440: scale 1" laid_out_for 2560
 
 check "2560x1440 --scale 2: window mapped" run_on 2560x1440 "" --scale 2
-check "2560x1440 --scale 2: --scale wins" shows_scene 0 0 1280 2
+check "2560x1440 --scale 2: --scale wins" laid_out_for 1280 0 0 2
 
 # 1025 is odd: the last column stays black past the scaled scene.
 check "1025x768 --scale 2: window mapped" run_on 1025x768 "" --scale 2
-check "1025x768 --scale 2: the last column black" eval 'shows_scene 0 0 512 2 && all_black "$WORK/shot.ppm" 1024 0 1 768'
+check "1025x768 --scale 2: the last column black" eval 'laid_out_for 512 0 0 2 && on_screen all_black 1024 0 1 768'
 
 check "800x600 with Xft.dpi: 192: window mapped" run_on 800x600 "Xft.dpi: 192"
-check "800x600 with Xft.dpi: 192: scale 1 below 1024x768" shows_scene 0 0 800 1
+check "800x600 with Xft.dpi: 192: scale 1 below 1024x768" laid_out_for 800
 xdotool key q
 check "a key press ends it" wait_for_exit 1
-check "with status 0" test "${EXIT_STATUS:-x}" = 0
+check "with status 0" ended_with 0
 finish

@@ -4,7 +4,7 @@
 # scene shows there and no window of the program's own does, and the daemon
 # counts every end it gives the program (a new cycle, a key press) as
 # normal.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/harness.sh"
 command -v xscreensaver >/dev/null || {
   echo "FAILED: xscreensaver is not installed (scripts/install-deps.sh installs it)"
   exit 1
@@ -15,7 +15,7 @@ command -v xscreensaver >/dev/null || {
 as_user=()
 [ "$(id -u)" = 0 ] && as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
 chmod 755 "$WORK"
-stage_program "$WORK/app"
+stage_program
 chmod -R a+rX "$WORK/app"
 home=$WORK/home
 mkdir "$home"
@@ -29,14 +29,13 @@ unfade:		False
 dpmsEnabled:	False
 mode:		one
 selected:	0
-programs:	"coderain" $WORK/app/coderain --root \\n
+programs:	"coderain" $APP --root \\n
 CONFIG
 [ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$home"
 log=$home/log
 
 start_xvfb 1280x1024
-"${as_user[@]}" env HOME="$home" xscreensaver -no-splash -verbose -log "$log" >"$WORK/xscreensaver.out" 2>&1 &
-SERVER_PIDS+=($!)
+start_server_process "${as_user[@]}" env HOME="$home" xscreensaver -no-splash -verbose -log "$log"
 check "the daemon runs" poll 10 eval 'xscreensaver-command -time >/dev/null 2>&1'
 xscreensaver-command -activate >/dev/null 2>&1
 
@@ -49,7 +48,7 @@ read -r pid window <<<"$(started 1)"
 check "on the window in XSCREENSAVER_WINDOW" \
   eval 'tr "\0" "\n" <"/proc/$pid/environ" | grep -qx "XSCREENSAVER_WINDOW=$window"'
 check "the screen shows the scene, laid out for it" laid_out_for 1280
-check "nothing lit but green and grey" eval 'xprobe census | awk "{ exit !(\$3 > 0 && \$4 == 0) }"'
+check "nothing lit but green and grey" on_screen green_and_grey
 check "no Form1 window" eval '! xprobe windows | grep -q " Form1$"'
 check "only the daemon's windows are mapped" eval '! xprobe windows | grep " viewable " | grep -v " XScreenSaver$"'
 

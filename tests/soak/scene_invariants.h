@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "test_support.h"
 
 namespace coderain::test {
 
@@ -31,23 +32,16 @@ inline std::string SceneInvariantBroken(Form1& f) {
 
   if (timers.TicksRun(1) > 0 && s.BurstDone != kTrue) return "BurstDone not set after the first burst";
 
-  // The block panel waits the interval that the last phase to set one set;
-  // phases of a new build-up that none has set yet still wait the game's.
+  // The block panel waits before each phase as the worked example says,
+  // on a first build-up or on one after a game over; its first tick runs
+  // phase 0 and no later one does.
   const int phase = s.WatchPhase;
   const TimerHandle& watch = f.Blocks.timer;
-  bool intervalFits = false;
-  if (timers.TicksRun(watch.Id()) == 0) {
-    intervalFits = phase == 0 && watch.Interval() == kTimerStartIntervals[watch.Id() - 1];
-  } else if (phase < 1) {
-    why << "WatchPhase " << phase << " after a tick";
+  if (timers.TicksRun(watch.Id()) > 0 ? phase < 1 : phase != 0) {
+    why << "WatchPhase " << phase << " after " << timers.TicksRun(watch.Id()) << " ticks";
     return why.str();
-  } else {
-    int setter = phase - 1;
-    while (setter > 0 && WatchIntervalSet(setter) == 0) --setter;
-    intervalFits = watch.Interval() == WatchIntervalSet(setter) ||
-                   (setter == 0 && watch.Interval() == WatchIntervalSet(kFirstGamePhase));
   }
-  if (!intervalFits) {
+  if (watch.Interval() != WatchWait(phase, false) && watch.Interval() != WatchWait(phase, true)) {
     why << "Timer" << watch.Id() << " interval " << watch.Interval() << " at WatchPhase " << phase;
     return why.str();
   }

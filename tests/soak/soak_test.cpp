@@ -95,9 +95,11 @@ TEST(SoakTest, BrokenRulesAreReported) {
             "");
   EXPECT_NE(brokenBy([](SceneState& s) { s.MessagePos = 344 + 200; }), "");
   EXPECT_NE(brokenBy([](SceneState& s) { s.AsmPanelPaused = s.AsmPanelPaused ? kFalse : kTrue; }), "");
-  f.Timers.SetInterval(15, 41);
-  EXPECT_NE(test::SceneInvariantBroken(f), "");
-  f.Timers.SetInterval(15, 40);
+  for (const auto& [id, interval] : {std::pair{15, 40}, std::pair{f.Blocks.timer.Id(), 10}}) {
+    f.Timers.SetInterval(id, interval + 1);
+    EXPECT_NE(test::SceneInvariantBroken(f), "") << "Timer" << id;
+    f.Timers.SetInterval(id, interval);
+  }
   ASSERT_GE(f.State.WatchPhase, kFirstGamePhase);
   ASSERT_EQ(test::SceneInvariantBroken(f), "");
   f.picWatch.FillRect({0, 0}, {193, 385}, Rgb(255, 255, 255));

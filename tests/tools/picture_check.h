@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/bitmap.h"
+#include "test_support.h"
 
 namespace coderain::test {
 
@@ -90,15 +91,9 @@ inline Bitmap ReadPng(const std::string& path) {
 
 // Equal sizes and pixels; otherwise the first pixel that differs.
 inline ::testing::AssertionResult SamePixels(const Bitmap& a, const Bitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height())
-    return ::testing::AssertionFailure() << "sizes " << a.Width() << "x" << a.Height() << " and " << b.Width() << "x"
-                                         << b.Height();
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Pixel(x, y) != b.Pixel(x, y))
-        return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << "): " << std::hex
-                                             << a.Pixel(x, y) << " and " << b.Pixel(x, y);
-  return ::testing::AssertionSuccess();
+  const std::string difference = FirstDifference(a, b);
+  if (difference.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "first difference at " << difference;
 }
 
 }  // namespace coderain::test

@@ -163,13 +163,10 @@ TEST(RenderCliTest, AScaledPictureIsTheSmallerSceneInBlocks) {
   ASSERT_EQ(picture.Height(), 301);
   RegularFontScene scene(200, 150, 3);
   scene.form->RunUntil(1500);
-  int wrong = 0;
-  for (int y = 0; y < 301; ++y)
-    for (int x = 0; x < 401; ++x) {
-      const Color want = x < 400 && y < 300 ? scene.framebuffer.Pixel(x / 2, y / 2) : kBlack;
-      if (picture.Pixel(x, y) != want && wrong++ == 0) ADD_FAILURE() << "first difference at " << x << "," << y;
-    }
-  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(test::FirstDifference(
+                picture, picture.Bounds(),
+                [&](int x, int y) { return x < 400 && y < 300 ? scene.framebuffer.Pixel(x / 2, y / 2) : kBlack; }),
+            "");
 }
 
 TEST(RenderCliTest, GifSpanEndsOnTheSceneAtItsLastTime) {

@@ -11,12 +11,14 @@
 namespace coderain::blocks_test {
 namespace {
 
-// A scene whose random source hands out the given values first.
+// A scene whose random source hands out the given values first, its grid
+// reset.
 struct GameScene {
   explicit GameScene(std::deque<double> values) {
     auto source = std::make_unique<ScriptedRandom>(std::move(values));
     random = source.get();
     scene = std::make_unique<test::Scene>(kScreenW, kScreenH, std::move(source), files.Path());
+    if (scene->started) ResetGame(f().Blocks.game);
   }
   Form1& f() { return **scene; }
   SceneState& s() { return scene->form->State; }
@@ -56,7 +58,6 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
   Form1& f = g.f();
   SceneState& s = g.s();
   const Color green = Rgb(0, 96, 0);
-  ResetGame(f.Blocks.game);
 
   // Step 1: the spawn draws the block in row 0 at once.
   g.Step();
@@ -127,7 +128,6 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
   ASSERT_TRUE(g.scene->started) << g.scene->error;
   Form1& f = g.f();
   SceneState& s = g.s();
-  ResetGame(f.Blocks.game);
 
   EXPECT_EQ(g.StepToLanding(), 24);  // on the floor, colour 1
   EXPECT_TRUE(BoxIs(f, 49, 369, 63, 383, f.GreenPalette[1]));
@@ -176,7 +176,6 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
     GameScene g({ColumnDraw(c), ColorDraw(2)});
     ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 1, 0, 2);
     g.Step();
     EXPECT_EQ(s.GameOver, -1);
@@ -194,7 +193,6 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
     GameScene g({ColumnDraw(c), ColorDraw(3)});
     ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 1, 0, 2);
     g.Step();
     EXPECT_EQ(s.GameOver, -1);
@@ -209,7 +207,6 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
     GameScene g({ColumnDraw(c), ColorDraw(3), ColumnDraw(c), ColorDraw(1)});
     ASSERT_TRUE(g.scene->started) << g.scene->error;
     SceneState& s = g.s();
-    ResetGame(g.f().Blocks.game);
     FillColumn(s, c, 2, 0, 0);
     EXPECT_EQ(g.StepToLanding(), 2);
     EXPECT_EQ(s.BlockRow, 1);
@@ -249,7 +246,6 @@ TEST(BlockGame, DrawsAtTheEndsOfTheirRangesGiveColumns0And11AndColours0To3) {
   GameScene g({0.0, 0.0, justBelowOne, justBelowOne, 0.5, 0.2506, 0.5, 0.75, 0.5, 0.2507});
   ASSERT_TRUE(g.scene->started) << g.scene->error;
   SceneState& s = g.s();
-  ResetGame(g.f().Blocks.game);
   const int expected[5][2] = {{0, 0}, {11, 3}, {6, 0}, {6, 2}, {6, 1}};
   for (const auto& e : expected) {
     s.BlockFalling = kFalse;

@@ -249,17 +249,6 @@ std::vector<Wait> RecordWaits(Form1& f, int ticks) {
   return waits;
 }
 
-// The panel's rhythm as the wait before each phase, written out on its own
-// rather than from the phases that set the intervals.
-std::int64_t ExpectedWait(int phase, bool afterGameOver) {
-  if (phase < 1) return 1000;
-  if (phase <= 5) return afterGameOver ? 10 : 125;
-  if (phase <= 9) return 100;
-  if (phase <= 202) return 10;
-  if (phase <= 218) return 50;
-  return 10;
-}
-
 TEST(BuildUp, TheIntervalScheduleOnTheFirstRunAndAfterAGameOver) {
   {
     WatchScene w;
@@ -267,7 +256,7 @@ TEST(BuildUp, TheIntervalScheduleOnTheFirstRunAndAfterAGameOver) {
     const std::vector<Wait> waits = RecordWaits(w.f, 231);
     for (int i = 0; i < 231; ++i) {
       ASSERT_EQ(waits[i].phase, i);
-      ASSERT_EQ(waits[i].ms, ExpectedWait(i, false)) << "phase " << i;
+      ASSERT_EQ(waits[i].ms, test::WatchWait(i, false)) << "phase " << i;
     }
   }
   {
@@ -285,7 +274,7 @@ TEST(BuildUp, TheIntervalScheduleOnTheFirstRunAndAfterAGameOver) {
     EXPECT_EQ(waits[0].ms, 1000);
     for (int i = 1; i < 232; ++i) {
       ASSERT_EQ(waits[i].phase, i);
-      ASSERT_EQ(waits[i].ms, ExpectedWait(i, true)) << "phase " << i;
+      ASSERT_EQ(waits[i].ms, test::WatchWait(i, true)) << "phase " << i;
     }
   }
 }

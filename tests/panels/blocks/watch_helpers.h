@@ -19,11 +19,9 @@ inline constexpr int kScreenH = 720;
 // A directory with the three source files a scene opens at start-up; the
 // block panel does not read them.
 struct SourceDir {
-  SourceDir() {
-    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "line\n");
-  }
-  std::string Path() const { return dir.Path().string(); }
+  std::string Path() const { return path; }
   test::TempDir dir;
+  std::string path = test::WriteSourceFiles(dir, "line\n");
 };
 
 inline Point WatchOrigin(Form1& f) {

@@ -20,15 +20,23 @@ namespace fs = std::filesystem;
 
 constexpr Color kText = Rgb(0, 192, 0);
 
+// A page of the 224 x 179 code panels in the pinned font, whose rows are
+// 12 pixels high, bold ones too: the heading's top at y = 5, the page's
+// rows from y = 22, 12 rows to a page; full once the text position is past
+// y = 143, three rows above the bottom.
+constexpr int kHeadingTop = 5;
+constexpr int kFirstRowTop = 22;
+constexpr int kRowPitch = 12;
+constexpr int kRowsPerPage = 12;
+constexpr double kFullPast = 143;
+
 // A scene whose source files live in a directory of the test's own.
 std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr<RandomSource> random = nullptr,
                                        const std::string& asmText = "mov ax, bx\r\n",
                                        const std::string& cText = "int main() {\r\n",
                                        const std::string& vbText = "Dim x As Integer\r\n") {
-  dir.Write("codeASM.txt", asmText);
-  dir.Write("codeC.txt", cText);
-  dir.Write("codeVB.txt", vbText);
-  auto scene = std::make_unique<test::Scene>(640, 600, std::move(random), dir.Path().string());
+  auto scene =
+      std::make_unique<test::Scene>(640, 600, std::move(random), test::WriteSourceFiles(dir, asmText, cText, vbText));
   EXPECT_TRUE(scene->started) << scene->error;
   return scene;
 }
@@ -61,18 +69,20 @@ struct Rig {
   std::int16_t paused = 0;
 };
 
-// Draws on a blank panel what a page of `lines` under `heading` must look
-// like: the frame on the edge of the drawing area, the bold heading one
-// blank in at y = 5, and the lines from 5 pixels below it, one a row.
-void DrawPage(Panel& p, std::string_view heading, const std::vector<std::string>& lines) {
+// Paints on a blank panel what a page of `lines` under `heading` must look
+// like: the frame on the edge of the drawing area, the bold heading and the
+// lines each one blank in, at the places of the pinned font's page.
+void PaintPage(Panel& p, std::string_view heading, const std::vector<std::string>& lines) {
   p.DrawRect({0, 0}, {static_cast<int>(p.Width()) - 3, static_cast<int>(p.Height()) - 3}, kFrameGreen);
-  p.CurrentX = 0;
-  p.CurrentY = 5;
-  p.FontBold = true;
-  p.Print(" " + std::string(heading), true);
-  p.FontBold = false;
-  p.CurrentY += 5;
-  for (const std::string& line : lines) p.Print(" " + line, true);
+  const auto printAt = [&p](int y, bool bold, std::string_view text) {
+    p.CurrentX = 0;
+    p.CurrentY = y;
+    p.FontBold = bold;
+    p.Print(" " + std::string(text), false);
+  };
+  printAt(kHeadingTop, true, heading);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    printAt(kFirstRowTop + kRowPitch * static_cast<int>(i), false, lines[i]);
 }
 
 // Compares `region` of `got` with the same region of a fresh scene on whose
@@ -86,14 +96,10 @@ void DrawPage(Panel& p, std::string_view heading, const std::vector<std::string>
   for (const auto& candidate : (*expected)->WindowSurface.Panels())
     if (candidate->Name() == panel.Name()) p = candidate.get();
   p->Move(panel.Left(), panel.Top(), panel.Width(), panel.Height());
-  DrawPage(*p, heading, lines);
-  const Bitmap& want = expected->framebuffer;
-  for (int y = region.y; y < region.Bottom(); ++y)
-    for (int x = region.x; x < region.Right(); ++x)
-      if (got.Pixel(x, y) != want.Pixel(x, y))
-        return ::testing::AssertionFailure() << panel.Name() << ": first difference at (" << x << ", " << y << "): 0x"
-                                             << std::hex << got.Pixel(x, y) << " instead of 0x" << want.Pixel(x, y);
-  return ::testing::AssertionSuccess();
+  PaintPage(*p, heading, lines);
+  const std::string difference = test::FirstDifference(got, expected->framebuffer, region);
+  if (difference.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << panel.Name() << ": first difference at " << difference;
 }
 
 // For a rig nothing else draws, so the whole screen must match.
@@ -109,24 +115,6 @@ std::string NumberedLines(int n) {
 }
 
 std::vector<std::string> Repeat(const std::string& line, int n) { return std::vector<std::string>(n, line); }
-
-int BoldRowHeight(Panel& p) {
-  p.FontBold = true;
-  int h = p.TextHeight("a");
-  p.FontBold = false;
-  return h;
-}
-
-// How many rows a page of `p` holds: rows stand at 10 + bold + (k - 1) x row
-// up to the first one past Height - 3 x TextHeight("a").
-int RowsPerPage(Panel& p) {
-  const int bold = BoldRowHeight(p);
-  const int row = p.TextHeight("a");
-  const float limit = static_cast<float>(p.Height() - 3 * row);
-  int k = 1;
-  while (static_cast<double>(10 + bold + (k - 1) * row) <= static_cast<double>(limit)) ++k;
-  return k;
-}
 
 // Resident memory of this process in KiB.
 long ResidentKiB() {
@@ -173,13 +161,11 @@ TEST(CodePanelPage, FirstTickDrawsFrameHeadingAndFirstLine) {
   // The frame lies on the outermost pixels of the drawing area.
   const Rect area = rig.panel().DrawArea();
   EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrameGreen), 2 * (area.w + area.h) - 4);
-  // Rows: heading 5 pixels down, first line 5 pixels under the heading.
-  const int bold = BoldRowHeight(rig.panel());
-  const int row = rig.panel().TextHeight("a");
+  // The text position ends each row at the start of the next.
   EXPECT_EQ(rig.panel().CurrentX, 0);
-  EXPECT_EQ(rig.panel().CurrentY, 10 + bold + row);
+  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + kRowPitch);
   rig.Tick();
-  EXPECT_EQ(rig.panel().CurrentY, 10 + bold + 2 * row);
+  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + 2 * kRowPitch);
   EXPECT_TRUE(ShowsPage(rig, {"first", "second"}));
 }
 
@@ -212,7 +198,7 @@ TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
     return v;
   };
   Rig rig(NumberedLines(40));
-  const int k = RowsPerPage(rig.panel());
+  const int k = kRowsPerPage;
   for (int i = 1; i < k; ++i) {
     rig.Tick();
     ASSERT_EQ(rig.paused, 0) << "tick " << i;
@@ -233,13 +219,11 @@ TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
 TEST(CodePanelPage, FullOnlyWhenPastThreeRowsAboveTheBottom) {
   Rig rig("x\r\n");
   rig.Tick();
-  const int row = rig.panel().TextHeight("a");
-  const double limit = rig.panel().Height() - 3 * row;
   // Equality is not full; any amount past it is.
-  rig.panel().CurrentY = limit;
+  rig.panel().CurrentY = kFullPast;
   rig.Tick();
   EXPECT_EQ(rig.paused, 0);
-  rig.panel().CurrentY = limit + 1e-6;
+  rig.panel().CurrentY = kFullPast + 1e-6;
   rig.Tick();
   EXPECT_EQ(rig.paused, kTrue);
   // The limit is taken in single precision: a height a hair under 179
@@ -247,7 +231,7 @@ TEST(CodePanelPage, FullOnlyWhenPastThreeRowsAboveTheBottom) {
   Rig hair("x\r\n");
   hair.panel().Move(0, 198, 224, 179 - 1e-7);
   hair.Tick();
-  hair.panel().CurrentY = limit;
+  hair.panel().CurrentY = kFullPast;
   hair.Tick();
   EXPECT_EQ(hair.paused, 0);
 }
@@ -369,7 +353,7 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
   for (std::size_t i = 0; i < panels.size(); ++i) {
     const CodePanel& p = panels[i];
     SCOPED_TRACE(p.heading);
-    const int k = RowsPerPage(p.panel);
+    const int k = kRowsPerPage;
     ASSERT_GE(changes[i].size(), 4u);
     // The first page runs at the timer's start interval; the pause begins
     // with its k-th row and lasts pauseBase to 3 x pauseBase.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,8 +22,7 @@ constexpr int kLen = 344;
 // can be tested whatever the code panels are fed with.
 struct MessageScene {
   explicit MessageScene(int width = 1024, int height = 768) {
-    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "MOV AX, BX\r\n");
-    scene = std::make_unique<test::Scene>(width, height, nullptr, dir.Path().string());
+    scene = std::make_unique<test::Scene>(width, height, nullptr, test::WriteSourceFiles(dir, "MOV AX, BX\r\n"));
   }
   Form1& form() { return **scene; }
   Panel& panel() { return scene->form->picCommand; }
@@ -43,20 +43,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
   }
 }
 
-int CountInPanel(const MessageScene& m, const Panel& p, int x0, int y0, int x1, int y1, Color color) {
-  return test::CountInPanel(m.pixels(), p, x0, y0, x1, y1, color);
-}
-
-// The first pixel of the drawing area that differs from expect(x, y), as
-// "(x, y)" in the panel's own pixels, or "" when there is none.
-template <typename Expect>
-std::string FirstMismatch(const MessageScene& m, const Panel& p, Expect expect) {
-  Rect area = p.DrawArea();
-  for (int y = 0; y < area.h; ++y)
-    for (int x = 0; x < area.w; ++x)
-      if (m.pixels().Pixel(area.x + x, area.y + y) != expect(x, y))
-        return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-  return "";
+// The first pixel of the panel's drawing area that is not expect(x, y), in
+// the panel's own pixels, or "" when there is none.
+std::string FirstMismatch(const MessageScene& m, const Panel& p, const std::function<Color(int, int)>& expect) {
+  return test::FirstDifference(m.pixels(), p.DrawArea(), expect);
 }
 
 TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
@@ -115,8 +105,8 @@ TEST(Typewriter, OneCycleTickByTick) {
   MessagePanelTick(f.Message);
   EXPECT_EQ(s.MessagePos, 3);
   const int cell = p.TextWidth(" ");
-  EXPECT_GT(CountInPanel(m, p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
+  EXPECT_GT(test::CountInPanel(m.pixels(), p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
+  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 1, 192, row - 1, kFrameGreen), 0);
 
   for (int tick = 3; tick <= kLen; ++tick) {
     MessagePanelTick(f.Message);
@@ -221,7 +211,7 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
     EXPECT_EQ(s.MessagePos, 2);
     EXPECT_EQ(s.WipeDone, 0);
     EXPECT_EQ(s.WipeBottom, 1);
-    EXPECT_EQ(CountInPanel(m, p, 0, bottomRow, 193, bottomRow, kFrameGreen), 194);
+    EXPECT_EQ(test::CountInPanel(m.pixels(), p, 0, bottomRow, 193, bottomRow, kFrameGreen), 194);
   }
 }
 
@@ -262,16 +252,16 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   // line does, and nothing stands below them.
   const int row = p.TextHeight("a");
   const std::vector<std::string> lines = SplitLines(f.MessageText);
-  EXPECT_EQ(CountInPanel(m, p, 1, 1, 192, row - 1, kFrameGreen), 0);
+  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 1, 192, row - 1, kFrameGreen), 0);
   for (int r = 2; r <= 17; ++r) {
-    const int green = CountInPanel(m, p, 1, (r - 1) * row, 192, r * row - 1, kFrameGreen);
+    const int green = test::CountInPanel(m.pixels(), p, 1, (r - 1) * row, 192, r * row - 1, kFrameGreen);
     if (lines[static_cast<std::size_t>(r - 2)].empty()) {
       EXPECT_EQ(green, 0) << "row " << r;
     } else {
       EXPECT_GT(green, 0) << "row " << r;
     }
   }
-  EXPECT_EQ(CountInPanel(m, p, 1, 17 * row, 192, 296, kFrameGreen), 0);
+  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 17 * row, 192, 296, kFrameGreen), 0);
 
   f.RunUntil(40 * 428);
   EXPECT_EQ(f.State.MessagePos, 0);
