@@ -4,9 +4,11 @@
 // runs the scene's loop until the loop says how the program ends. With no
 // options it is the full-screen display; the options are those of
 // screen-saver daemons (app/program_options.h).
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <memory>
@@ -48,7 +50,7 @@ int Run(int argc, char** argv) {
   }
   const SteadyClock clock;
   CloseSignals signals;
-  if (!signals.Install()) End(1, "cannot set up the close signals");
+  if (!signals.Install()) End(1, std::string("cannot set up the close signals: ") + std::strerror(errno));
 
   std::string error;
   std::unique_ptr<SceneDisplay> display = OpenDisplay(request, &signals, &error);

@@ -55,7 +55,7 @@ watch_program() {
     kill -TERM "$APP_PID" 2>/dev/null || true
     wait_for_exit 5 || end_by_force
   fi
-  MESSAGE=$(tr '\n' ' ' <"$WORK/stderr" | sed 's/ *$//')
+  MESSAGE=$(tr '\n' ' ' <"$WORK/stderr" | head -c 400 | sed 's/ *$//')
 }
 
 # Ends the program of the case, which would not end when asked, so that it
@@ -82,7 +82,7 @@ watch_signal() {
     OUTCOME=ran PEAK_KB=$(peak_rss_kb "$APP_PID")
     end_by_force
   fi
-  MESSAGE=$(tr '\n' ' ' <"$WORK/stderr" | sed 's/ *$//')
+  MESSAGE=$(tr '\n' ' ' <"$WORK/stderr" | head -c 400 | sed 's/ *$//')
 }
 
 describe() {
@@ -270,4 +270,49 @@ case_sigint() {
   stage_case sigint
   watch_signal INT "$CASE_DIR/coderain"
   expect_exit "SIGINT (within 2 s)" 0 "^$"
+}
+
+# --- Limits, stray signals and the values error lines echo ---
+
+# Runs the command $3... under the limit "ulimit $1 $2".
+limited() {
+  ulimit "$1" "$2"
+  shift 2
+  exec "$@"
+}
+
+case_memory_limit() {
+  spoilt memory_limit : limited -v 30000
+  expect_exit "an address space of 30 MB" 1 "^coderain: not enough memory for a [0-9]+x[0-9]+ image$"
+}
+
+case_descriptor_limit() {
+  spoilt descriptor_limit : limited -n 5
+  expect_exit "five descriptors" 1 "^coderain: cannot [a-z ]+: (.*: )?Too many open files$"
+}
+
+# Signals nobody sends to end it leave it running.
+case_stray_signals() {
+  local signal
+  for signal in ALRM PIPE; do
+    stage_case "stray_$signal"
+    watch_signal "$signal" "$CASE_DIR/coderain"
+    expect_runs "a stray SIG$signal"
+  done
+}
+
+# A value echoed in an error line reaches the terminal as one short line of
+# printable characters, whatever it holds.
+case_echoed_values() {
+  local escape long option value
+  escape=$(printf '\e]0;title\a\e[31m')
+  long=$(head -c 131000 /dev/zero | tr '\0' x)
+  for option in display window-id; do
+    for value in "$escape" "$long"; do
+      stage_case echoed
+      watch_program "$CASE_DIR/coderain" "--$option" "$value"
+      expect_exit "--$option of ${#value} bytes$([ "$value" = "$escape" ] && echo ", escape sequences")" 1 \
+        '^coderain: [ -~]{1,200}$'
+    done
+  done
 }

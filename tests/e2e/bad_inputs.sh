@@ -15,7 +15,7 @@ start_xvfb 1920x1080
 echo "coderain at 1920x1080, $RUN_SECONDS s a case"
 for c in clean missing directory unreadable fifo link_loop dangling_link empty line_ends sparse dev_zero dev_urandom \
   binary random_bytes invalid_utf8 long_line truncated deleted replaced growing symlink odd_directory \
-  bytes_in_directory_name sigterm sigint x_killed; do
+  bytes_in_directory_name sigterm sigint memory_limit descriptor_limit stray_signals echoed_values x_killed; do
   "case_$c"
 done
 

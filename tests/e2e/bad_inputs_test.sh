@@ -7,7 +7,7 @@ RUN_SECONDS=2
 
 start_xvfb 1920x1080
 for c in clean missing directory unreadable empty line_ends sparse dev_zero binary invalid_utf8 truncated deleted \
-  symlink odd_directory sigterm x_killed; do
+  symlink odd_directory sigterm memory_limit descriptor_limit stray_signals echoed_values x_killed; do
   "case_$c"
 done
 finish

@@ -3,8 +3,8 @@
 # is drawn into that window and laid out for its size, in miniature where it
 # is short; no window of the program's own; input changes nothing; SIGTERM
 # ends it by that signal; the window's end ends it quietly; a window that is
-# not there, a garbled XSCREENSAVER_WINDOW, no X display and a lost X server
-# each get one line.
+# not there or past 29 bits, a garbled XSCREENSAVER_WINDOW, no X display and
+# a lost X server each get one line; an alpha channel stays opaque.
 source "$(dirname "$0")/harness.sh"
 stage_program
 
@@ -48,6 +48,24 @@ start_app "$APP" --window-id "$gone"
 check "a window that is gone: ends within 5 s" wait_for_exit 5
 check "a window that is gone: status 1" ended_with 1
 check "a window that is gone: one line naming it" one_line "cannot draw into window $gone: there is no such window"
+
+# An id past X's 29 bits names no window, though its low bits name a live one.
+check "an id past 29 bits: started" \
+  start_daemon 640x480 sh -c 'exec "$0" --window-id "$(printf 0x1%08x "$XSCREENSAVER_WINDOW")"' "$APP"
+check "an id past 29 bits: ends within 5 s with status 1" eval 'wait_for_exit 5 && ended_with 1'
+check "an id past 29 bits: one line naming it" one_line "cannot draw into window 0x1[0-9a-f]*: there is no such window"
+
+# A window with an alpha channel is shown opaque; one grown past what the
+# memory allows keeps the scene at the size it has.
+check "an ARGB window: started" start_daemon --argb 1024x768 "$APP" --root
+check "an ARGB window: laid out for it" laid_out_for 1024
+check "an ARGB window: every pixel opaque" eval '[ "$(tell_daemon see-through)" = "see-through 0" ]'
+check "250 MB of memory: started" start_daemon 1024x768 sh -c 'ulimit -v 250000; exec "$0" --root' "$APP"
+check "250 MB of memory: laid out" laid_out_for 1024
+tell_daemon resize 20000 20000 >/dev/null || true
+sleep 1
+check "grown to 20000x20000: still running at 1024x768" eval 'alive && laid_out_for 1024'
+end_app
 
 # Preview panes: the whole scene in miniature.
 check "565x317: started" start_daemon 565x317 "${WITH_WINDOW_ID[@]}" "$APP"

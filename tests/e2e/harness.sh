@@ -234,11 +234,13 @@ start_app() {
 }
 
 # Waits up to $1 seconds for the window titled Form1 to be mapped; sets WID.
+# A program that has ended maps none.
 wait_for_window() {
   local limit=${1:-10} i
   for ((i = 0; i < limit * 20; i++)); do
     WID=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -1 || true)
     [ -n "$WID" ] && return 0
+    [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null && return 1
     sleep 0.05
   done
   return 1
