@@ -7,8 +7,7 @@
 source "$(dirname "$0")/harness.sh"
 
 if [ "$(id -u)" != 0 ] || ! command -v Xorg >/dev/null || ! command -v openbox >/dev/null; then
-  echo "skipped: needs root, Xorg with the dummy driver and openbox"
-  exit 77
+  skip "root, Xorg with the dummy driver and openbox"
 fi
 start_xorg_dummy
 stage_program

@@ -9,8 +9,7 @@ source "$(dirname "$0")/harness.sh"
 
 for tool in sway swaymsg grim jq; do
   if ! command -v "$tool" >/dev/null; then
-    echo "skipped: needs $tool"
-    exit 77
+    skip "$tool"
   fi
 done
 stage_program
@@ -30,9 +29,8 @@ grim_picture() {
 PICTURE=grim_picture
 
 if ! start_sway 1280x800; then
-  echo "skipped: sway does not start here"
   tail -5 "$WORK/servers.log" | sed 's/^/  | /'
-  exit 77
+  skip "a sway that starts"
 fi
 start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$APP"
 check "no DISPLAY: it starts full screen" poll 10 full_screen

@@ -6,8 +6,7 @@
 source "$(dirname "$0")/harness.sh"
 
 if ! command -v openbox >/dev/null; then
-  echo "skipped: needs openbox"
-  exit 77
+  skip openbox
 fi
 
 start_xvfb 1280x1024
