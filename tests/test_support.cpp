@@ -8,8 +8,13 @@
 namespace coderain::test {
 
 FontFaces PinnedFontFiles() {
+#ifdef _WIN32
+  // GDI names families, not files; the bold is the family's own.
+  return {"DejaVu Sans Mono", ""};
+#else
   return {"/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
           "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"};
+#endif
 }
 
 SceneFonts PinnedFonts() {

@@ -93,9 +93,14 @@ bool Form1::LoadScene(std::string* error) {
     const char* name;
   };
   for (Source s : {Source{&AsmFile, "codeASM.txt"}, Source{&CFile, "codeC.txt"}, Source{&VbFile, "codeVB.txt"}}) {
-    // The name is appended to the directory as it is, so a program at the
-    // root finds "//codeASM.txt", which names the same file.
+    // The name is appended to the directory as it is, after the system's
+    // separator, so a program at the root finds "//codeASM.txt" (or
+    // "C:\\codeASM.txt"), which names the same file.
+#ifdef _WIN32
+    std::string path = programDir_ + "\\" + s.name;
+#else
     std::string path = programDir_ + "/" + s.name;
+#endif
     std::string reason;
     if (!s.file->Open(path, &reason)) {
       if (error) *error = "cannot open source file " + path + ": " + reason;

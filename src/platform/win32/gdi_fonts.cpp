@@ -92,8 +92,9 @@ void RowMetrics(HDC dc, int pixelSize, int* ascender, int* descender) {
 
 bool RasterizeFace(const std::string& face, int pixelSize, bool embolden, GlyphTable* table, std::string* error) {
   const FontDc f(Widen(face), pixelSize, embolden);
-  if (!f.Ok()) {
-    if (error) *error = "cannot open font " + face + " at " + std::to_string(pixelSize) + " px";
+  // GDI gives some face for any name: only the one asked for will do.
+  if (!f.Ok() || lstrcmpiW(f.Face().c_str(), Widen(face).c_str()) != 0) {
+    if (error) *error = "cannot open font " + face + " at " + std::to_string(pixelSize) + " px: it is not installed";
     return false;
   }
   int ascender = 0, descender = 0;

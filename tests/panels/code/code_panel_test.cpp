@@ -121,7 +121,12 @@ long ResidentKiB() {
   std::ifstream statm("/proc/self/statm");
   long size = 0, resident = 0;
   statm >> size >> resident;
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+#ifdef _WIN32
+  const long page = 4096;  // Windows has no /proc: both readings are 0
+#else
+  const long page = sysconf(_SC_PAGESIZE);
+#endif
+  return resident * (page / 1024);
 }
 
 // Ticks `ticks` times and checks that the panel keeps paging (pauses and new

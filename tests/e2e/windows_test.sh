@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# coderain.scr under wine in an Xvfb, as Windows runs a screen saver: /s
+# covers the screen with the scene laid out for it, in its exact greens, in
+# 2x2 blocks where the desktop says 192 dpi, and ends on a key or a click
+# but not on a moving mouse; /p fills a settings dialog's little monitor
+# (preview_host) and ends with it, closed or killed; /c, nothing and
+# /c:HWND show the box Return closes; anything else is status 2; a missing
+# file is one line in a box in full screen and silent in the preview.
+#
+#   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe
+CODERAIN_BIN=${1:?usage: $0 coderain.scr win32_display_test.exe preview_host.exe}
+DISPLAY_TEST=${2:?}
+PREVIEW_HOST=${3:?}
+source "$(dirname "$0")/harness.sh"
+command -v wine >/dev/null || skip wine
+[ -f "${WINEPREFIX:-}/system.reg" ] || skip "a wine prefix in WINEPREFIX (tests/win32/wine_prefix.sh)"
+command -v xwd >/dev/null || skip xwd
+export WINEDEBUG=-all
+trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
+
+# Pictures come from the X server's own dump.
+PICTURE=xwd_picture
+xwd_picture() {
+  local file=$1
+  shift
+  if [ $# -eq 4 ]; then
+    xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left "$1" -top "$2" -width "$3" -height "$4" >"$file"
+  else
+    xwd -root -silent | xwdtopnm 2>/dev/null >"$file"
+  fi
+}
+
+# A fresh Xvfb of size $1 and a wineserver that lasts until the next.
+start_wine_x() {
+  end_app
+  wineserver -k 2>/dev/null || true
+  stop_servers
+  start_xvfb "$1"
+  wineserver -p
+}
+
+# The program ended within $1 hundredths of a second.
+ended_within() {
+  local i
+  for ((i = 0; i < $1; i++)); do
+    alive || {
+      wait_for_exit 1
+      return 0
+    }
+    sleep 0.01
+  done
+  return 1
+}
+
+# A window titled $1 is shown.
+shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+
+# The three text files beside the .scr, in a folder named in more than ASCII.
+stage_program "$WORK/Jürgen Ωmega"
+mv "$APP" "$APP.scr"
+SCR=$APP.scr
+
+start_wine_x 1920x1080
+check "/s: window mapped" run_app wine "$SCR" /s
+check "/s: covers the screen" test "$(window_geometry "$WID")" = 1920x1080+0+0
+check "/s: laid out for 1920x1080" laid_out_for 1920
+check "/s: exact greens" on_screen green_and_grey
+xdotool mousemove 300 300 sleep 0.1 mousemove 1500 800
+sleep 0.5
+check "/s: moving the mouse does not end it" alive
+xdotool key q
+check "/s: a key ends it within half a second" ended_within 50
+check "/s: status 0" ended_with 0
+check "/s again: window mapped" run_app wine "$SCR" /s
+xdotool mousemove 960 600 click 1
+check "/s: a click on the bare screen ends it within half a second" ended_within 50
+
+check "the preview, read back in-process" wine "$DISPLAY_TEST" --gtest_brief=1
+
+# A settings dialog's little monitor lent to /p; HOST is its window.
+start_host() {
+  wine "$PREVIEW_HOST" "$@" >"$WORK/host.out" 2>/dev/null &
+  HOST_PID=$!
+  SERVER_PIDS+=("$HOST_PID")
+  poll 10 grep -q '^window ' "$WORK/host.out" && HOST=$(awk '$1 == "window" { print $2 }' "$WORK/host.out")
+}
+for how in closes killed; do
+  start_host $([ $how = closes ] && echo 1500)
+  start_app wine "$SCR" /p "$HOST"
+  check "/p: a child of exactly the host's client size" poll 10 grep -q '^child 152 112$' "$WORK/host.out"
+  [ $how = killed ] && stop_process "$HOST_PID" KILL
+  check "/p: ends when the host $how, status 0" eval 'wait_for_exit 5 && ended_with 0'
+  stop_process "$HOST_PID"
+done
+
+for args in /c "" /c:1234567; do
+  start_app wine "$SCR" $args
+  check "${args:-no argument}: the box shows" poll 10 shown coderain
+  xdotool key Return
+  check "${args:-no argument}: Return closes it, status 0" eval 'wait_for_exit 5 && ended_with 0'
+done
+for args in /x /p "/p garbage" "/s extra"; do
+  status=0
+  wine "$SCR" $args 2>"$WORK/stderr" || status=$?
+  check "$args: status 2, no window" eval 'test $status = 2 && ! shown coderain && ! shown Form1'
+done
+check "/a: status 0" wine "$SCR" /a
+
+rm "$(dirname "$SCR")/codeVB.txt"
+start_app wine "$SCR" /s
+check "/s without codeVB.txt: the box shows" poll 10 shown coderain
+check "/s without codeVB.txt: one line naming it" \
+  eval 'one_line "cannot open source file .*Jürgen Ωmega.codeVB.txt: No such file or directory"'
+xdotool key Return
+check "/s without codeVB.txt: status 1" eval 'wait_for_exit 5 && ended_with 1'
+start_app wine "$SCR" /p 123456
+check "/p into no window: status 1, and no box" eval 'wait_for_exit 5 && ended_with 1 && ! shown coderain'
+
+start_wine_x 3840x2160
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+cp "$DATA_DIR/codeVB.txt" "$(dirname "$SCR")/"
+check "/s at 192 dpi: window mapped" run_app wine "$SCR" /s
+check "/s at 192 dpi: panels at twice their 1920x1080 places" laid_out_for 1920 0 0 2
+check "/s at 192 dpi: every 2x2 block one colour" on_screen in_blocks 2
+end_app
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+
+finish

@@ -1,0 +1,127 @@
+// The preview as the settings dialog shows it, read back in-process (wine
+// does not show one process's drawing in another's child window): a parent
+// window 152 x 112 inside, the Win32 display's preview run in it until the
+// parent goes.
+#include "platform/win32/win32_display.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/scene_loop.h"
+#include "app/stage.h"
+#include "platform/font.h"
+#include "platform/random_source.h"
+
+namespace coderain {
+namespace {
+
+constexpr int kWidth = 152, kHeight = 112;
+
+HWND MakeParent() {
+  WNDCLASSW c{};
+  c.lpfnWndProc = DefWindowProcW;
+  c.hInstance = GetModuleHandleW(nullptr);
+  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  c.lpszClassName = L"preview parent";
+  RegisterClassW(&c);
+  RECT r{0, 0, kWidth, kHeight};
+  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  return CreateWindowW(c.lpszClassName, L"preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, r.right - r.left,
+                       r.bottom - r.top, nullptr, nullptr, c.hInstance, nullptr);
+}
+
+// What the parent's timer saw, each time it read the child's pixels back.
+struct Watch {
+  HWND parent = nullptr;
+  HWND child = nullptr;
+  int reads = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, row by row
+} g_watch;
+
+bool Green(std::uint32_t p) { return (p & 0xFF00FFu) == 0 && (p & 0xFF00u) != 0; }
+
+// picWatch's left frame line, scene column 1064 - 195 of a 1064-pixel
+// scene shown 7 times as small, green from scene row 20 to 380.
+bool FrameLineShows(const std::vector<std::uint32_t>& px) {
+  for (int y = (20 + 6) / 7; y <= 380 / 7; ++y)
+    if (!Green(px[static_cast<std::size_t>(y * kWidth + (kWidth * 7 - 195) / 7)])) return false;
+  return true;
+}
+
+std::vector<std::uint32_t> ReadBack(HWND w) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HDC screen = GetDC(w), memory = CreateCompatibleDC(screen);
+  const HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> px(p, p + kWidth * kHeight);
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(w, screen);
+  for (std::uint32_t& v : px) v &= 0xFFFFFFu;
+  return px;
+}
+
+TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
+  g_watch.parent = MakeParent();
+  ASSERT_TRUE(g_watch.parent);
+  LaunchRequest request;
+  request.mode = LaunchRequest::Mode::Preview;
+  request.window = reinterpret_cast<std::uintptr_t>(g_watch.parent);
+  std::string error;
+  std::unique_ptr<Win32Display> display = Win32Display::Open(request, &error);
+  ASSERT_TRUE(display) << error;
+  g_watch.child = display->Window();
+  EXPECT_EQ(GetParent(g_watch.child), g_watch.parent);
+  RECT r{};
+  GetClientRect(g_watch.child, &r);
+  EXPECT_EQ(r.right, kWidth);
+  EXPECT_EQ(r.bottom, kHeight);
+  EXPECT_EQ(display->Fit().sceneWidth, kWidth * 7);
+
+  FontFaces fonts;
+  ASSERT_TRUE(FindSceneFonts(&fonts, &error)) << error;
+  SeededRandom random(7);
+  Stage stage(fonts, &random, CODERAIN_TEST_DATA);
+  // Every quarter second the pixels come back, until the frame line shows
+  // or 8 s have passed; then the parent goes, and the preview with it.
+  SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR id, DWORD) {
+    g_watch.pixels = ReadBack(g_watch.child);
+    if (FrameLineShows(g_watch.pixels) || ++g_watch.reads >= 32) {
+      KillTimer(nullptr, id);
+      DestroyWindow(g_watch.parent);
+    }
+  });
+  const SteadyClock clock;
+  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode).Run();
+  EXPECT_EQ(end.status, 0) << end.message;
+  EXPECT_FALSE(IsWindow(g_watch.parent));
+  ASSERT_EQ(g_watch.pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
+  EXPECT_TRUE(FrameLineShows(g_watch.pixels));
+  int green = 0, other = 0;
+  for (std::uint32_t p : g_watch.pixels) {
+    green += Green(p);
+    other += (p >> 16) != (p & 0xFFu);  // neither green nor grey
+  }
+  EXPECT_GT(green, kWidth * kHeight / 20);
+  EXPECT_EQ(other, 0);
+}
+
+TEST(Win32Preview, ANameThatIsNoWindowIsOneLine) {
+  LaunchRequest request;
+  request.mode = LaunchRequest::Mode::Preview;
+  request.window = 0x7FFF0001;
+  std::string error;
+  EXPECT_FALSE(Win32Display::Open(request, &error));
+  EXPECT_EQ(error, "cannot draw into window 2147418113: there is no such window");
+}
+
+}  // namespace
+}  // namespace coderain
