@@ -5,12 +5,16 @@
 # but not on a moving mouse; /p fills a settings dialog's little monitor
 # (preview_host) and ends with it, closed or killed; /c, nothing and
 # /c:HWND show the box Return closes; anything else is status 2; a missing
-# file is one line in a box in full screen and silent in the preview.
+# file is one line in a box in full screen and silent in the preview. The
+# installer, silent, puts the files in Program Files and makes ours the
+# screen saver, which then runs; its uninstaller takes it all away and
+# gives the one before back.
 #
-#   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe
-CODERAIN_BIN=${1:?usage: $0 coderain.scr win32_display_test.exe preview_host.exe}
+#   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe setup.exe
+CODERAIN_BIN=${1:?usage: $0 coderain.scr win32_display_test.exe preview_host.exe setup.exe}
 DISPLAY_TEST=${2:?}
 PREVIEW_HOST=${3:?}
+INSTALLER=${4:?}
 source "$(dirname "$0")/harness.sh"
 command -v wine >/dev/null || skip wine
 [ -f "${WINEPREFIX:-}/system.reg" ] || skip "a wine prefix in WINEPREFIX (tests/win32/wine_prefix.sh)"
@@ -124,5 +128,26 @@ check "/s at 192 dpi: panels at twice their 1920x1080 places" laid_out_for 1920 
 check "/s at 192 dpi: every 2x2 block one colour" on_screen in_blocks 2
 end_app
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+
+# The installer and its uninstaller, silent. Each returns before it has
+# finished: wineserver -w waits for the last process of the prefix.
+start_wine_x 1920x1080
+wineserver -k
+DESKTOP='HKCU\Control Panel\Desktop'
+saver() { wine reg query "$DESKTOP" /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' | awk '$1 == "SCRNSAVE.EXE" { print $3 }'; }
+wine reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\before.scr' /f >/dev/null 2>&1
+INSTALLED="$WINEPREFIX/drive_c/Program Files/coderain"
+check "installer: status 0" eval 'wine "$INSTALLER" /S && wineserver -w'
+check "installer: the files" eval 'for f in coderain.scr codeASM.txt codeC.txt codeVB.txt LICENSE.txt uninstall.exe; do
+  test -f "$INSTALLED/$f" || exit 1; done'
+check "installer: the screen saver is ours, by a path without spaces" \
+  eval 'test "$(realpath "$(winepath -u "$(saver)")")" = "$(realpath "$INSTALLED/coderain.scr")" && ! saver | grep -q " "'
+check "installer: the installed screen saver runs" run_app wine "$(saver)" /s
+xdotool key q
+check "installer: and ends on a key" wait_for_exit 5
+check "uninstaller: status 0" eval 'wine "$INSTALLED/uninstall.exe" /S && wineserver -w'
+check "uninstaller: the files are gone" test ! -e "$INSTALLED"
+check "uninstaller: the screen saver before is back" test "$(saver)" = 'C:\windows\before.scr'
+check "uninstaller: gone from Apps & Features" eval '! wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain" >/dev/null 2>&1'
 
 finish

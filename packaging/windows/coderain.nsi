@@ -1,0 +1,92 @@
+; coderain's installer for Windows, built by makensis from CMake
+; (packaging/windows/CMakeLists.txt), which defines VERSION, STAGE (the
+; folder with coderain.scr, the three text files and LICENSE.txt) and
+; OUTFILE.
+;
+; It puts the screen saver and its text files in Program Files\coderain,
+; makes it the current user's screen saver (by its short path: Windows
+; takes no spaces in SCRNSAVE.EXE) and registers an uninstaller in Apps &
+; Features, which removes everything and gives back the screen saver chosen
+; before, where the setting still names ours.
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+!include "LogicLib.nsh"
+
+Name "coderain"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\coderain"
+RequestExecutionLevel admin
+LicenseData "${STAGE}\LICENSE.txt"
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey "ProductName" "coderain"
+VIAddVersionKey "FileDescription" "coderain installer"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "MIT License"
+
+!define DESKTOP "Control Panel\Desktop"
+!define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain"
+!define OWN "Software\coderain"
+
+Page license
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Section
+  SetRegView 64
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\coderain.scr"
+  File "${STAGE}\codeASM.txt"
+  File "${STAGE}\codeC.txt"
+  File "${STAGE}\codeVB.txt"
+  File "${STAGE}\LICENSE.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; The screen saver chosen before, for the uninstaller to give back; not
+  ; overwritten by a second install over the first.
+  GetFullPathName /SHORT $1 "$INSTDIR\coderain.scr"
+  ReadRegStr $0 HKCU "${DESKTOP}" "SCRNSAVE.EXE"
+  ${If} $0 != $1
+    WriteRegStr HKCU "${OWN}" "PreviousScreenSaver" $0
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP}" "SCRNSAVE.EXE" $1
+  WriteRegStr HKCU "${DESKTOP}" "ScreenSaveActive" "1"
+
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayName" "coderain"
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL}" "Publisher" "the coderain authors"
+  WriteRegStr HKLM "${UNINSTALL}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL}" "DisplayIcon" "$INSTDIR\coderain.scr"
+  WriteRegStr HKLM "${UNINSTALL}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  SetRegView 64
+  ; Where the setting still names ours, the one before comes back (or none).
+  GetFullPathName /SHORT $1 "$INSTDIR\coderain.scr"
+  ReadRegStr $0 HKCU "${DESKTOP}" "SCRNSAVE.EXE"
+  ${If} $0 == $1
+  ${OrIf} $0 == "$INSTDIR\coderain.scr"
+    ReadRegStr $2 HKCU "${OWN}" "PreviousScreenSaver"
+    ${If} $2 == ""
+      DeleteRegValue HKCU "${DESKTOP}" "SCRNSAVE.EXE"
+    ${Else}
+      WriteRegStr HKCU "${DESKTOP}" "SCRNSAVE.EXE" $2
+    ${EndIf}
+  ${EndIf}
+  DeleteRegKey HKCU "${OWN}"
+  DeleteRegKey HKLM "${UNINSTALL}"
+  Delete "$INSTDIR\coderain.scr"
+  Delete "$INSTDIR\codeASM.txt"
+  Delete "$INSTDIR\codeC.txt"
+  Delete "$INSTDIR\codeVB.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd
