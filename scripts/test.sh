@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds coderain with warnings as errors and runs
-# every test: the unit and scene tests and the end-to-end tests under Xvfb.
+# every test: the unit and scene tests and the end-to-end tests under Xvfb,
+# and the Windows build's tests under wine.
 # Then builds the core and its tests again with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted):
 # any report from either fails the run. First of all, every C++ file must be
@@ -15,6 +16,12 @@ export CODERAIN_E2E_ALL=1
 cmake --preset ci >/dev/null
 cmake --build --preset ci
 ctest --preset ci
+
+# The Windows build, cross-built with mingw-w64: the core's tests and the
+# screen saver's, run under wine.
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows
 
 cmake --preset asan >/dev/null
 # The tests and the renderer they run; the program is covered by the

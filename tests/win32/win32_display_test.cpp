@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/scene_loop.h"
@@ -121,6 +124,31 @@ TEST(Win32Preview, ANameThatIsNoWindowIsOneLine) {
   std::string error;
   EXPECT_FALSE(Win32Display::Open(request, &error));
   EXPECT_EQ(error, "cannot draw into window 2147418113: there is no such window");
+}
+
+// The .scr that CODERAIN_SCR names: its name for the Screen Saver Settings
+// list, its version and its DPI awareness.
+TEST(Win32Resources, NameVersionAndManifest) {
+  const wchar_t* scr = _wgetenv(L"CODERAIN_SCR");
+  if (!scr) GTEST_SKIP() << "CODERAIN_SCR names no screen saver";
+  const HMODULE m = LoadLibraryExW(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_TRUE(m);
+  wchar_t name[64] = {};
+  ASSERT_GT(LoadStringW(m, 1, name, 64), 0);
+  EXPECT_STREQ(name, L"coderain");
+  const auto resource = [&](LPCWSTR type) -> std::string {
+    const HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), type);
+    if (!r) return {};
+    return {static_cast<const char*>(LockResource(LoadResource(m, r))), SizeofResource(m, r)};
+  };
+  const std::string version = resource(RT_VERSION);
+  const std::size_t at = version.find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO's signature
+  ASSERT_NE(at, std::string::npos);
+  VS_FIXEDFILEINFO info;
+  std::memcpy(&info, version.data() + at, sizeof info);
+  EXPECT_EQ(std::to_string(HIWORD(info.dwFileVersionMS)) + "." + std::to_string(LOWORD(info.dwFileVersionMS)),
+            CODERAIN_VERSION);
+  EXPECT_NE(resource(RT_MANIFEST).find("PerMonitorV2"), std::string::npos);
 }
 
 }  // namespace

@@ -258,6 +258,7 @@ LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
       if (w == window_) gone_ = true;
       return 0;
     case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
       monitorsChanged_ = true;
       return 0;
     case WM_MOUSEACTIVATE:
