@@ -15,6 +15,8 @@
 #                      the exit latency is after SIGTERM (there is no
 #                      keyboard to press)
 #   hack               see below
+#   windows            coderain.scr under wine, beside a do-nothing Win32
+#                      program (bench/windows.sh)
 #
 # For each run: starts the server at the chosen size, starts coderain, waits 2 s,
 # then measures for the given span (default 3 runs of 30 s) the CPU time of
@@ -35,6 +37,7 @@ size_name=${1:-1080p}
 runs=${2:-3}
 span=${3:-30}
 here="$(cd "$(dirname "$0")/.." && pwd)"
+[ "$size_name" = windows ] && exec bash "$here/bench/windows.sh" "$runs" "$span"
 bin=${4:-}
 if [ -z "$bin" ]; then
   bin="$here/build-stats/coderain"
@@ -59,7 +62,7 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|hack] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
