@@ -148,6 +148,10 @@ if [ "$(id -u)" = 0 ]; then
   check "two monitors: the other one black" on_screen all_black 1920 0 1280 1024
   xdotool mousemove 2500 500 click 1
   check "two monitors: a click on the black one ends it" ended_within 50
+  check "one monitor again: window mapped" run_app wine "$SCR" /s
+  set_monitors 1280x1024+0+0
+  check "one monitor again: a new scene for the new size" \
+    eval 'poll 5 eval "[ \"\$(window_geometry $WID)\" = 1280x1024+0+0 ]" && laid_out_for 1280'
 else
   echo "note: two monitors need root (X.Org's dummy driver); not tested"
 fi
@@ -171,6 +175,9 @@ check "installer: and ends on a key" wait_for_exit 5
 check "uninstaller: status 0" eval 'wine "$INSTALLED/uninstall.exe" /S && wineserver -w'
 check "uninstaller: the files are gone" test ! -e "$INSTALLED"
 check "uninstaller: the screen saver before is back" test "$(saver)" = 'C:\windows\before.scr'
+check "zip: the screen saver, its text files and the licence" \
+  test "$(unzip -Z1 "${INSTALLER%-setup.exe}-windows.zip" | sort | tr '\n' ' ')" = \
+  "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.scr "
 check "uninstaller: gone from Apps & Features" eval '! wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain" >/dev/null 2>&1'
 
 finish

@@ -51,6 +51,12 @@ std::vector<RECT> MonitorRects() {
   return rects;
 }
 
+bool SameRects(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const RECT& x, const RECT& y) {
+    return x.left == y.left && x.top == y.top && x.right == y.right && x.bottom == y.bottom;
+  });
+}
+
 // The window's density: per monitor where the system says (Windows 10),
 // else the desktop's.
 double DpiOf(HWND w) {
@@ -147,6 +153,7 @@ bool Win32Display::CreatePreview(std::string* error) {
 
 SIZE Win32Display::CoverMonitors() {
   const std::vector<RECT> monitors = MonitorRects();
+  monitors_ = monitors;
   const RECT& b = monitors.front();
   SetWindowPos(window_, HWND_TOPMOST, b.left, b.top, b.right - b.left, b.bottom - b.top, SWP_NOACTIVATE);
   const bool shown = IsWindowVisible(window_);
@@ -333,6 +340,7 @@ void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
   std::move(pending_.begin(), pending_.end(), std::back_inserter(*events));
   pending_.clear();
   int width = view_.width, height = view_.height;
+  bool renew = false;
   if (preview_) {
     // The parent is watched from here, not from the child, which may be
     // gone with it: a dialog whose process was killed takes its children
@@ -344,7 +352,13 @@ void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
       width = r.right;
       height = r.bottom;
     }
-  } else if (monitorsChanged_) {
+  } else if (const std::uint64_t now = GetTickCount64(); now - monitorsCheckedMs_ >= 1000) {
+    // Not every system tells every window of a change of monitors (wine
+    // does not), so they are looked at again once a second as well.
+    monitorsCheckedMs_ = now;
+    if (!SameRects(MonitorRects(), monitors_)) monitorsChanged_ = true;
+  }
+  if (!preview_ && monitorsChanged_) {
     monitorsChanged_ = false;
     const SIZE size = CoverMonitors();
     width = size.cx;
@@ -352,14 +366,13 @@ void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
     // The density may have changed with the monitor.
     spec_.dpi = DpiOf(window_);
     spec_.refreshHz = RefreshHz();
-    if (width == view_.width && height == view_.height) width = -1;  // a new scene all the same
+    renew = true;  // a new scene, even at the same size
   }
   if (gone_) {
     events->push_back({DisplayEvent::Kind::WindowGone});
     return;
   }
-  if (width != view_.width || height != view_.height) {
-    if (width < 0) width = view_.width;
+  if (renew || width != view_.width || height != view_.height) {
     std::string error;
     DisplayEvent e{DisplayEvent::Kind::Resized};
     if (!FitTo(width, height, &error)) {

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,8 @@ class Win32Display : public SceneDisplay {
   std::vector<DisplayEvent> pending_;
   bool gone_ = false;
   bool monitorsChanged_ = false;
+  std::vector<RECT> monitors_;  // as the covers were last placed
+  std::uint64_t monitorsCheckedMs_ = 0;
 };
 
 }  // namespace coderain
