@@ -25,13 +25,9 @@ trap 'wineserver -k 2>/dev/null || true; cleanup' EXIT
 # Pictures come from the X server's own dump.
 PICTURE=xwd_picture
 xwd_picture() {
-  local file=$1
-  shift
-  if [ $# -eq 4 ]; then
-    xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left "$1" -top "$2" -width "$3" -height "$4" >"$file"
-  else
-    xwd -root -silent | xwdtopnm 2>/dev/null >"$file"
-  fi
+  local file=$1 cut=(cat)
+  [ $# -eq 5 ] && cut=(pamcut -left "$2" -top "$3" -width "$4" -height "$5")
+  xwd -root -silent | xwdtopnm 2>/dev/null | "${cut[@]}" >"$file"
 }
 
 # A fresh Xvfb of size $1 and a wineserver that lasts until the next.
@@ -73,8 +69,7 @@ xdotool mousemove 300 300 sleep 0.1 mousemove 1500 800
 sleep 0.5
 check "/s: moving the mouse does not end it" alive
 xdotool key q
-check "/s: a key ends it within half a second" ended_within 50
-check "/s: status 0" ended_with 0
+check "/s: a key ends it within half a second, status 0" eval 'ended_within 50 && ended_with 0'
 xdotool keydown a
 check "/s with a key held: window mapped" run_app wine "$SCR" /s
 xdotool keyup a

@@ -117,15 +117,6 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
   EXPECT_EQ(other, 0);
 }
 
-TEST(Win32Preview, ANameThatIsNoWindowIsOneLine) {
-  LaunchRequest request;
-  request.mode = LaunchRequest::Mode::Preview;
-  request.window = 0x7FFF0001;
-  std::string error;
-  EXPECT_FALSE(Win32Display::Open(request, &error));
-  EXPECT_EQ(error, "cannot draw into window 2147418113: there is no such window");
-}
-
 // The .scr that CODERAIN_SCR names: its name for the Screen Saver Settings
 // list, its version and its DPI awareness.
 TEST(Win32Resources, NameVersionAndManifest) {
