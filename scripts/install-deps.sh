@@ -25,3 +25,7 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo apt-get update -q
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Rebuild the font cache: a cache written while the fonts' packages were
+# being unpacked can say that a folder of faces holds none, and fontconfig
+# would then trust it until the folder changes.
+$sudo fc-cache -f
