@@ -1,0 +1,48 @@
+// Buffers of ours in shared memory (a memfd), in the frame's own layout
+// (XRGB8888, which every compositor takes), that the compositor reads.
+#pragma once
+
+#include <wayland-client.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/frame_copy.h"
+#include "platform/geometry.h"
+
+namespace coderain {
+
+class ShmBuffer {
+ public:
+  ~ShmBuffer();
+  ShmBuffer(const ShmBuffer&) = delete;
+  ShmBuffer& operator=(const ShmBuffer&) = delete;
+
+  // A black buffer of width x height pixels. Returns null and sets *error
+  // when the memory cannot be had: it is reserved here, so that a full
+  // memory never shows later as a fault on a write.
+  static std::unique_ptr<ShmBuffer> Create(wl_shm* shm, int width, int height, std::string* error);
+
+  wl_buffer* Buffer() const { return buffer_; }
+  ImageView View() const { return view_; }
+  // Whether the compositor holds it: from an attach until it says it has
+  // let it go. A buffer it holds is never written.
+  bool Busy() const { return busy_; }
+  void Attached() { busy_ = true; }
+
+  // The frame's rectangles drawn since this buffer last had the frame.
+  std::vector<Rect> stale;
+
+ private:
+  ShmBuffer() = default;
+
+  wl_buffer* buffer_ = nullptr;
+  void* memory_ = nullptr;
+  std::size_t size_ = 0;
+  ImageView view_;
+  bool busy_ = false;
+};
+
+}  // namespace coderain
