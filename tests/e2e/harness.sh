@@ -202,7 +202,8 @@ start_sway() {
   local as=() i
   chmod 711 "$WORK"
   mkdir -p -m 755 "$WORK/sway"
-  printf 'xwayland disable\noutput HEADLESS-1 resolution %s\n' "$1" >"$WORK/sway/config"
+  # A background of the test's own, so that any pixel not ours shows.
+  printf 'xwayland disable\noutput * bg #ff00ff solid_color\noutput HEADLESS-1 resolution %s\n' "$1" >"$WORK/sway/config"
   chmod 644 "$WORK/sway/config"
   RUN="$WORK/sway/run"
   rm -rf "$RUN"
@@ -221,6 +222,19 @@ start_sway() {
     sleep 0.1
   done
   return 1
+}
+
+# Runs a Wayland client (command and arguments) on the sway of
+# start_sway.
+in_sway() { XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$@"; }
+
+# A picture of what sway shows (PICTURE=sway_picture): the whole layout, or
+# only output $SHOT_OUTPUT where set, in the outputs' own pixels.
+sway_picture() {
+  local file=$1
+  shift
+  in_sway grim -t ppm ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} - 2>/dev/null >"$file.all" || return 1
+  if [ "$#" -eq 4 ]; then pamcut -left "$1" -top "$2" -width "$3" -height "$4" "$file.all" >"$file"; else mv "$file.all" "$file"; fi
 }
 
 # --- The program ---
