@@ -48,11 +48,15 @@ struct WaylandDisplay::Events {
               d.Cover(w);
             } else {
               // A new size is fitted after the events; the same one is
-              // taken at once.
+              // taken at once, whole: a compositor may have shown only
+              // part of it where the window was placed.
               int width = 0, height = 0, scale = 1;
               d.SceneSize(&width, &height, &scale);
-              if (width == d.fittedWidth_ && height == d.fittedHeight_ && scale == d.bufferScale_)
+              if (width == d.fittedWidth_ && height == d.fittedHeight_ && scale == d.bufferScale_) {
+                wl_surface_damage_buffer(w.surface, 0, 0, std::numeric_limits<std::int32_t>::max(),
+                                         std::numeric_limits<std::int32_t>::max());
                 wl_surface_commit(w.surface);
+              }
             }
           },
   };
@@ -329,6 +333,9 @@ void WaylandDisplay::Show() {
   for (const auto& w : covers_)
     if (w->configured) Cover(*w);
   PresentAll();
+  // Asked again once shown: a compositor may place a window mapped full
+  // screen on an output it does not focus as if it were tiled.
+  if (const WaylandOutput* o = c_->FindOutput(scene_->output)) xdg_toplevel_set_fullscreen(scene_->toplevel, o->output);
 }
 
 ShmBuffer* WaylandDisplay::FreeBuffer() {
