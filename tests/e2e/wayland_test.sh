@@ -44,6 +44,18 @@ check "a key held at the start: its release ends nothing" alive
 in_sway wtype -s 300 b
 check "a key held at the start: the next key ends it" ended 2 0
 
+# Out of full screen, into a tiny floating window and back: the scene at
+# what it is given.
+check "tiny: full screen" started
+swaymsg -s "$IPC" '[app_id="coderain"] fullscreen disable, floating enable, resize set 40 30' >/dev/null
+sleep 0.5
+swaymsg -s "$IPC" '[app_id="coderain"] resize set 1 1' >/dev/null
+sleep 0.5
+check "tiny: it runs on" alive
+swaymsg -s "$IPC" '[app_id="coderain"] fullscreen enable' >/dev/null
+check "tiny and back: laid out for 1920" laid_out_for 1920
+end_app
+
 check "swaymsg kill: full screen" started
 swaymsg -s "$IPC" '[app_id="coderain"] kill' >/dev/null
 check "swaymsg kill: it closes with status 0" ended 2 0
