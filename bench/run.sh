@@ -58,7 +58,7 @@ case "$size_name" in
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
   wayland) server=sway size=1920x1080 modes=(wayland x11) ;;
   wayland-4k) server=sway size=3840x2160 modes=(wayland x11) sway_setup=(output HEADLESS-1 scale 2) ;;
-  wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=(create_output) ;;
+  wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024') ;;
   hack)
     size=1920x1080
     modes=(own root preview)

@@ -21,8 +21,11 @@ constexpr int kStartTimeoutMs = 3000;
 // (its output off, or hidden): the wait then lasts until the compositor
 // says something, so a scene nobody sees costs nothing.
 constexpr auto kUnseenAfter = std::chrono::milliseconds(250);
-// Past this many rectangles a buffer's missed ones fold into their bounds.
-constexpr std::size_t kMaxStale = 64;
+// Past this many rectangles a buffer's missed ones fold into their bounds:
+// a few presents' worth, as a buffer the compositor holds for long misses
+// many. Folding sooner would copy most of the frame where two presents of
+// scattered rectangles were due.
+constexpr std::size_t kMaxStale = 4 * DamageList::kMaxRects;
 
 void Fold(std::vector<Rect>* rects) {
   if (rects->size() <= kMaxStale) return;
