@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "app/launch_request.h"
-#include "viewporter-client.h"
 #include "xdg-output-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 
@@ -135,8 +134,6 @@ void WaylandConnection::Global(void* data, wl_registry* registry, std::uint32_t 
     static const xdg_wm_base_listener ping = {
         .ping = [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); }};
     xdg_wm_base_add_listener(c->wmBase, &ping, nullptr);
-  } else if (i == wp_viewporter_interface.name) {
-    c->viewporter = Bind<wp_viewporter>(registry, id, &wp_viewporter_interface, version, 1);
   } else if (i == wl_seat_interface.name && !c->seat) {
     c->seat = Bind<wl_seat>(registry, id, &wl_seat_interface, version, 5);
   } else if (i == wl_output_interface.name) {

@@ -12,7 +12,6 @@
 #include <vector>
 
 struct xdg_wm_base;
-struct wp_viewporter;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 
@@ -68,7 +67,6 @@ class WaylandConnection {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   xdg_wm_base* wmBase = nullptr;
-  wp_viewporter* viewporter = nullptr;  // null where the compositor offers none
   wl_seat* seat = nullptr;
 
  private:

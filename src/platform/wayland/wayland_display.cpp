@@ -8,7 +8,6 @@
 #include <span>
 #include <utility>
 
-#include "viewporter-client.h"
 #include "xdg-shell-client.h"
 
 namespace coderain {
@@ -154,7 +153,6 @@ struct WaylandDisplay::Events {
 };
 
 WaylandDisplay::Window::~Window() {
-  if (viewport) wp_viewport_destroy(viewport);
   if (toplevel) xdg_toplevel_destroy(toplevel);
   if (xdg) xdg_surface_destroy(xdg);
   if (surface) wl_surface_destroy(surface);
@@ -202,10 +200,6 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
   std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), signals, request));
   WaylandConnection& w = *d->c_;
   if (w.seat) wl_seat_add_listener(w.seat, &Events::kSeat, d.get());
-  if (w.viewporter) {
-    d->blackPixel_ = ShmBuffer::Create(w.shm, 1, 1, error);
-    if (!d->blackPixel_) return nullptr;
-  }
   d->scene_ = d->OpenWindow(d->SceneOutput(), "Form1");
   // The first configure says the window's size; nothing may be shown
   // before it.
@@ -234,7 +228,6 @@ std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t
   xdg_toplevel_set_app_id(w->toplevel, "coderain");
   const WaylandOutput* o = c_->FindOutput(output);
   xdg_toplevel_set_fullscreen(w->toplevel, o ? o->output : nullptr);
-  if (blackPixel_ && scene_) w->viewport = wp_viewporter_get_viewport(c_->viewporter, w->surface);
   wl_surface_commit(w->surface);
   return w;
 }
@@ -274,18 +267,16 @@ void WaylandDisplay::Cover(Window& w) {
   const WaylandOutput* o = c_->FindOutput(w.output);
   const int width = std::max(1, w.width > 0 ? w.width : o ? o->LogicalWidth() : 1);
   const int height = std::max(1, w.height > 0 ? w.height : o ? o->LogicalHeight() : 1);
-  if (w.viewport) {
-    wl_surface_attach(w.surface, blackPixel_->Buffer(), 0, 0);
-    wp_viewport_set_destination(w.viewport, width, height);
-  } else {
-    if (!w.black || w.black->View().width != width || w.black->View().height != height) {
-      std::string error;
-      w.black = ShmBuffer::Create(c_->shm, width, height, &error);
-      // Without the memory the output shows what it would without us.
-      if (!w.black) return;
-    }
-    wl_surface_attach(w.surface, w.black->Buffer(), 0, 0);
+  // At the output's own pixels, so that the compositor has nothing to scale.
+  const int scale = o ? o->scale : 1;
+  if (!w.black || w.black->Width() != width * scale || w.black->Height() != height * scale) {
+    std::string error;
+    w.black = ShmBuffer::Create(c_->shm, width * scale, height * scale, &error, ShmBuffer::Use::Unmapped);
+    // Without the memory the output shows what it would without us.
+    if (!w.black) return;
   }
+  wl_surface_set_buffer_scale(w.surface, scale);
+  wl_surface_attach(w.surface, w.black->Buffer(), 0, 0);
   wl_surface_damage_buffer(w.surface, 0, 0, std::numeric_limits<std::int32_t>::max(),
                            std::numeric_limits<std::int32_t>::max());
   wl_surface_commit(w.surface);

@@ -3,8 +3,10 @@
 // The scene is a full-screen xdg_toplevel (app_id "coderain", title
 // "Form1") on one output: the first the compositor announced, or the one
 // --output names. Every other output gets a black full-screen surface of
-// ours: with the viewporter, a single black pixel scaled to the output, so
-// a black output holds no buffer of its size. Outputs that come and go are
+// ours, a buffer of the output's size that we never map: black is what
+// fresh shared memory holds, so a black output adds nothing to our memory.
+// (A single pixel scaled by wp_viewporter would need less memory still,
+// but a compositor may scale it anew on every frame: see decisions.md.) Outputs that come and go are
 // followed; when the scene's output goes, the scene moves to another.
 //
 // The scene draws into a frame of its own; a present copies what changed
@@ -33,7 +35,6 @@
 
 struct xdg_surface;
 struct xdg_toplevel;
-struct wp_viewport;
 
 namespace coderain {
 
@@ -64,11 +65,10 @@ class WaylandDisplay : public SceneDisplay {
     wl_surface* surface = nullptr;
     xdg_surface* xdg = nullptr;
     xdg_toplevel* toplevel = nullptr;
-    wp_viewport* viewport = nullptr;
     int width = 0;  // the size the compositor configured, logical pixels (0: ours to choose)
     int height = 0;
     bool configured = false;
-    std::unique_ptr<ShmBuffer> black;  // a cover's own black buffer, without the viewporter
+    std::unique_ptr<ShmBuffer> black;  // a cover's black buffer, of its size, never mapped by us
   };
 
  private:
@@ -100,7 +100,6 @@ class WaylandDisplay : public SceneDisplay {
   const std::string wantedOutput_;
   std::unique_ptr<Window> scene_;
   std::vector<std::unique_ptr<Window>> covers_;
-  std::unique_ptr<ShmBuffer> blackPixel_;  // with the viewporter, every cover's buffer
   std::unique_ptr<ShmBuffer> buffers_[2];
   int lastCommitted_ = 0;  // the buffer attached last
   int bufferScale_ = 1;

@@ -17,7 +17,7 @@ ShmBuffer::~ShmBuffer() {
   if (memory_) munmap(memory_, size_);
 }
 
-std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height, std::string* error) {
+std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height, std::string* error, Use use) {
   const auto fail = [&](const std::string& why) {
     *error = "not enough memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image (" + why + ")";
     return nullptr;
@@ -34,15 +34,19 @@ std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height,
     close(fd);
     return fail(std::strerror(err));
   }
-  void* memory = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  if (memory == MAP_FAILED) {
-    close(fd);
-    return fail(std::strerror(errno));
-  }
   std::unique_ptr<ShmBuffer> b(new ShmBuffer);
-  b->memory_ = memory;
-  b->size_ = static_cast<std::size_t>(size);
-  b->view_ = {static_cast<std::uint8_t*>(memory), width, height, static_cast<int>(pitch)};
+  b->width_ = width;
+  b->height_ = height;
+  if (use == Use::Drawn) {
+    void* memory = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (memory == MAP_FAILED) {
+      close(fd);
+      return fail(std::strerror(errno));
+    }
+    b->memory_ = memory;
+    b->size_ = static_cast<std::size_t>(size);
+    b->view_ = {static_cast<std::uint8_t*>(memory), width, height, static_cast<int>(pitch)};
+  }
   wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(size));
   b->buffer_ =
       wl_shm_pool_create_buffer(pool, 0, width, height, static_cast<std::int32_t>(pitch), WL_SHM_FORMAT_XRGB8888);
