@@ -33,6 +33,16 @@ void Fold(std::vector<Rect>* rects) {
   *rects = {all};
 }
 
+// Lets a seat's device go: released where the seat is new enough to say
+// so, else only forgotten.
+template <typename Device>
+void Release(Device* device, void (*release)(Device*), void (*destroy)(Device*)) {
+  if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(device)) >= 3)
+    release(device);
+  else
+    destroy(device);
+}
+
 }  // namespace
 
 struct WaylandDisplay::Events {
@@ -137,14 +147,14 @@ struct WaylandDisplay::Events {
               d.keyboard_ = wl_seat_get_keyboard(seat);
               wl_keyboard_add_listener(d.keyboard_, &kKeyboard, &d);
             } else if (!keyboard && d.keyboard_) {
-              wl_keyboard_release(d.keyboard_);
+              Release(d.keyboard_, wl_keyboard_release, wl_keyboard_destroy);
               d.keyboard_ = nullptr;
             }
             if (pointer && !d.pointer_) {
               d.pointer_ = wl_seat_get_pointer(seat);
               wl_pointer_add_listener(d.pointer_, &kPointer, &d);
             } else if (!pointer && d.pointer_) {
-              wl_pointer_release(d.pointer_);
+              Release(d.pointer_, wl_pointer_release, wl_pointer_destroy);
               d.pointer_ = nullptr;
             }
           },
@@ -167,8 +177,8 @@ WaylandDisplay::WaylandDisplay(std::unique_ptr<WaylandConnection> c, const Close
 
 WaylandDisplay::~WaylandDisplay() {
   if (frameCallback_) wl_callback_destroy(frameCallback_);
-  if (keyboard_) wl_keyboard_release(keyboard_);
-  if (pointer_) wl_pointer_release(pointer_);
+  if (keyboard_) Release(keyboard_, wl_keyboard_release, wl_keyboard_destroy);
+  if (pointer_) Release(pointer_, wl_pointer_release, wl_pointer_destroy);
 }
 
 std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& request, const CloseSignals* signals,
