@@ -2,9 +2,10 @@
 # Native Wayland on several outputs, under a headless sway of the test's
 # own whose background is magenta: the scene on the first output (or the
 # one --output names) and every other one black, with no background pixel
-# anywhere, as outputs come and go; an output switched off under the scene
-# leaves it asleep until it is back. Without sway and its tools the test is
-# skipped (status 77).
+# anywhere, as outputs come and go (taken away from a sway nested in the
+# first, whose outputs are its windows); with every output gone it sleeps
+# until one is back. Without sway and its tools the test is skipped
+# (status 77).
 source "$(dirname "$0")/harness.sh"
 
 for tool in sway swaymsg grim jq; do
