@@ -11,9 +11,13 @@
 #   two-monitors       the same with a 1280x1024 monitor beside it, which
 #                      the program covers black (root)
 #   wayland            a headless sway at 1920x1080 without XWayland, the
-#                      program on native Wayland; "X server" is sway, and
-#                      the exit latency is after SIGTERM (there is no
-#                      keyboard to press)
+#                      program on native Wayland, then in the same run the
+#                      program on an Xvfb of that size beside it; on Wayland
+#                      "X server" is sway, and the exit latency is after
+#                      SIGTERM
+#   wayland-4k         the same at 3840x2160 with the output at scale 2
+#   wayland-two        the same at 1920x1080 with a 1280x1024 output beside
+#                      it, which the program covers black
 #   hack               see below
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
@@ -47,6 +51,7 @@ modes=(own)
 server=xvfb
 args=()
 monitors=()
+sway_setup=()
 case "$size_name" in
   1080p) size=1920x1080 ;;
   4k) size=3840x2160 ;;
@@ -54,7 +59,9 @@ case "$size_name" in
   8k) size=7680x4320 ;;
   1080p-xorg) server=xorg size=1920x1080 monitors=(1920x1080+0+0) ;;
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
-  wayland) server=sway size=1920x1080 ;;
+  wayland) server=sway size=1920x1080 modes=(wayland x11) ;;
+  wayland-4k) server=sway size=3840x2160 modes=(wayland x11) sway_setup=(output HEADLESS-1 scale 2) ;;
+  wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024') ;;
   hack)
     size=1920x1080
     modes=(own root preview)
@@ -62,7 +69,7 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|wayland-4k|wayland-two|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
@@ -78,7 +85,7 @@ now_ns() { date +%s%N; }
 # window lent by the emulated daemon. Sets app_pid, the program's.
 start_program() {
   case $1 in
-    own)
+    own | wayland | x11)
       start_app "$APP" "${args[@]}"
       app_pid=$APP_PID
       return
@@ -91,21 +98,30 @@ start_program() {
 
 for mode in "${modes[@]}"; do : >"$work/results.$mode"; done
 for ((run = 1; run <= runs; run++)); do
-  if [ "$server" = xorg ]; then
-    start_xorg_dummy
-    server_pid=$X_PID
-    set_monitors "${monitors[@]}"
-  elif [ "$server" = sway ]; then
-    start_sway "$size"
-    server_pid=$SWAY_PID
-    unset DISPLAY
-    export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
-  else
-    start_xvfb "$size"
-    server_pid=$X_PID
-  fi
+  start_server() {
+    if [ "$server" = xorg ]; then
+      start_xorg_dummy
+      server_pid=$X_PID
+      set_monitors "${monitors[@]}"
+    elif [ "$1" = wayland ]; then
+      start_sway "$size"
+      server_pid=$SWAY_PID
+      unset DISPLAY
+      export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
+      args=()
+      [ "${#sway_setup[@]}" = 0 ] || swaymsg -s "$IPC" "${sway_setup[@]}" >/dev/null
+    else
+      unset WAYLAND_DISPLAY
+      # The X11 figure beside the Wayland one: the same pixels a second.
+      if [ "$server" = sway ] && [ "$size" = 3840x2160 ]; then args=(--scale 2); fi
+      start_xvfb "$size"
+      server_pid=$X_PID
+    fi
+  }
+  [ "$server" = sway ] || start_server "$server"
 
   for mode in "${modes[@]}"; do
+    [ "$server" = sway ] && start_server "$mode"
     stats="$work/stats.$mode.$run"
     start_ns=$(now_ns)
     start_program "$mode"
@@ -121,7 +137,7 @@ for ((run = 1; run <= runs; run++)); do
     # goes on to release the key and exit after the press, which is no part
     # of the program's latency. A lent window's program ends on SIGTERM.
     xdo_pid=""
-    if [ "$mode" = own ] && [ "$server" != sway ]; then
+    if [ "$mode" = own ] || [ "$mode" = x11 ]; then
       xdotool key q &
       xdo_pid=$!
     else
@@ -144,6 +160,7 @@ for ((run = 1; run <= runs; run++)); do
     [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
     echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 ))" >>"$work/results.$mode"
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
+    if [ "$server" = sway ]; then stop_servers; fi
   done
 
   stop_servers
@@ -190,7 +207,10 @@ if [ "$size_name" = hack ]; then
       m = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
       printf "--root minus full screen, run by run (points of one core): median %.2f, range [%.2f .. %.2f]\n", m, d[1], d[n] }'
 elif [ "$server" = sway ]; then
-  summary "coderain on native Wayland, a headless sway at $size" "SIGTERM" "$work/results.own"
+  summary "coderain on native Wayland, a headless sway at $size (${sway_setup[*]:-one output})" "SIGTERM" \
+    "$work/results.wayland"
+  echo
+  summary "coderain on X11 beside it, Xvfb at $size ${args[*]}" "key press" "$work/results.x11"
 else
   summary "coderain, $size_name ($size)" "key press" "$work/results.own"
 fi

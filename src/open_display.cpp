@@ -1,13 +1,16 @@
 #include "open_display.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <string>
 
 #include "app/display_choice.h"
 #if CODERAIN_X11
 #include "platform/x11/x11_display.h"
 #endif
 #if CODERAIN_WAYLAND
-#include "platform/sdl/sdl_display.h"
+#include "platform/wayland/wayland_display.h"
 #endif
 
 namespace coderain {
@@ -22,17 +25,8 @@ std::unique_ptr<SceneDisplay> Open(DisplayKind kind, const LaunchRequest& reques
       return X11Display::Open(request, signals, error);
 #endif
 #if CODERAIN_WAYLAND
-    case DisplayKind::Wayland: {
-      std::unique_ptr<SceneDisplay> d = SdlDisplay::Open(request, signals, error);
-      if (!d && error->rfind("cannot create", 0) != 0) {
-        const char* x = std::getenv("DISPLAY");
-        const char* w = std::getenv("WAYLAND_DISPLAY");
-        *error = !(x && *x) && !(w && *w)
-                     ? "cannot open the display: DISPLAY is not set, and no Wayland compositor answers (" + *error + ")"
-                     : "cannot open the display: " + *error;
-      }
-      return d;
-    }
+    case DisplayKind::Wayland:
+      return WaylandDisplay::Open(request, signals, error);
 #endif
     default:
       *error = "cannot open the display: this build has no display of that kind";
@@ -40,17 +34,27 @@ std::unique_ptr<SceneDisplay> Open(DisplayKind kind, const LaunchRequest& reques
   }
 }
 
+// Whether the runtime directory holds the usual compositor's socket.
+bool UsualWaylandSocket() {
+  const char* dir = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st {};
+  return dir && *dir && ::stat((std::string(dir) + "/wayland-0").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
 }  // namespace
 
 std::unique_ptr<SceneDisplay> OpenDisplay(const LaunchRequest& request, const CloseSignals* signals,
                                           std::string* error) {
   std::unique_ptr<SceneDisplay> d;
-  for (DisplayKind kind : DisplaysToTry(request, std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
+  const char* x = std::getenv("DISPLAY");
+  for (DisplayKind kind : DisplaysToTry(request, x, std::getenv("WAYLAND_DISPLAY"), UsualWaylandSocket())) {
     d = Open(kind, request, signals, error);
     // The next display is tried only where this one does not answer at
     // all; one that answers and cannot show the scene has said why.
     if (d || error->rfind("cannot open the display", 0) != 0) break;
   }
+  if (!d && !(x && *x) && error->rfind("cannot open the display: ", 0) == 0)
+    *error = "cannot open the display: DISPLAY is not set, and " + error->substr(25);
   return d;
 }
 

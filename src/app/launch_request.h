@@ -24,6 +24,7 @@ struct LaunchRequest {
   bool daemonWindow = false;
   std::string display;  // the display to use; empty: the environment's
   int scale = 0;        // 1 to 8; 0: the display's rule
+  std::string output;   // Wayland: the output to show the scene on, by name; empty: the first
 
   // Whether the program draws into a window it did not make.
   bool Lent() const { return mode == Mode::LentWindow || mode == Mode::Preview; }

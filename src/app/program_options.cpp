@@ -1,5 +1,6 @@
 #include "app/program_options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -12,7 +13,8 @@ namespace coderain {
 
 namespace {
 
-constexpr const char* kUsage = "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N]";
+constexpr const char* kUsage =
+    "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N] [--output NAME]";
 
 // Options that screen-saver daemons pass to every program they run, and
 // that have nothing to change here; those marked take a value.
@@ -89,6 +91,7 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
           << "  --display D     the X display to use\n"
           << "  --scale N       draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
           << "                  display's density\n"
+          << "  --output NAME   on Wayland, the output to show the scene on (by default the first)\n"
           << "  --version       print the version and exit\n"
           << "A key press or a click ends it in its own window; in a window given to it, a\n"
           << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
@@ -99,9 +102,9 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       return 0;
     }
     if (name == "window") {
-      if (!byId) *o = {LaunchRequest::Mode::OwnWindow, 0, false, o->display, o->scale};
+      if (!byId) *o = {LaunchRequest::Mode::OwnWindow, 0, false, o->display, o->scale, o->output};
     } else if (name == "root") {
-      if (!byId) *o = {LaunchRequest::Mode::LentWindow, 0, true, o->display, o->scale};
+      if (!byId) *o = {LaunchRequest::Mode::LentWindow, 0, true, o->display, o->scale, o->output};
     } else if (name == "window-id") {
       if (!takeValue()) return missing();
       std::uint64_t id = 0;
@@ -109,11 +112,21 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
         err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
         return 1;
       }
-      *o = {LaunchRequest::Mode::LentWindow, id, false, o->display, o->scale};
+      *o = {LaunchRequest::Mode::LentWindow, id, false, o->display, o->scale, o->output};
       byId = true;
     } else if (name == "display") {
       if (!takeValue()) return missing();
       o->display = value;
+    } else if (name == "output") {
+      if (!takeValue()) return missing();
+      // Outputs are named in visible ASCII (DP-1, HEADLESS-2).
+      if (value.empty() || value.size() > 64 || !std::all_of(value.begin(), value.end(), [](char ch) {
+            return std::isgraph(static_cast<unsigned char>(ch));
+          })) {
+        err << "coderain: --output " << Printable(value) << ": not an output's name; " << kUsage << "\n";
+        return 2;
+      }
+      o->output = value;
     } else if (name == "scale") {
       if (!takeValue()) return missing();
       char* end = nullptr;

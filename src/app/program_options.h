@@ -1,6 +1,7 @@
 // The program's command line, in the form screen-saver daemons use:
 //
 //   coderain [--window | --root | --window-id ID] [--display D] [--scale N]
+//            [--output NAME]
 //
 // Options take one dash or two (-root and --root are the same), and a value
 // follows as the next argument or after '='. With no options the program is

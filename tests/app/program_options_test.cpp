@@ -21,6 +21,7 @@ struct Row {
   int scale = 0;
   const char* display = "";
   const char* err = "";  // the start of what goes to stderr
+  const char* output = "";
 };
 
 TEST(ProgramOptions, EveryFormAndEveryMistake) {
@@ -56,6 +57,11 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       {{"--scale", "2x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--scale="}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--display"}, 2, T::OwnWindow, 0, 0, "", "coderain: --display needs a value"},
+      {{"--output=DP-2", "--root"}, -1, T::Root, 0, 0, "", "", "DP-2"},
+      {{"--output", ""}, 2, T::OwnWindow, 0, 0, "", "coderain: --output : not an output's name; usage"},
+      {{"--output", "a b"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output a b: not"},
+      {{"--output", "\x1b[2J"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output ?[2J: not"},
+      {{"--output"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output needs a value"},
       {{"-help", "--root"}, 0},
   };
   for (const Row& row : rows) {
@@ -80,6 +86,7 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
     EXPECT_EQ(o.window, row.id);
     EXPECT_EQ(o.scale, row.scale);
     EXPECT_EQ(o.display, row.display);
+    EXPECT_EQ(o.output, row.output);
   }
 }
 

@@ -282,8 +282,8 @@ limited() {
 }
 
 case_memory_limit() {
-  spoilt memory_limit : limited -v 30000
-  expect_exit "an address space of 30 MB" 1 "^coderain: not enough memory for a [0-9]+x[0-9]+ image$"
+  spoilt memory_limit : limited -v 16000
+  expect_exit "an address space of 16 MB" 1 "^coderain: not enough memory for a [0-9]+x[0-9]+ image$"
 }
 
 case_descriptor_limit() {

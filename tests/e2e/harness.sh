@@ -197,30 +197,66 @@ XML
 # its files in $WORK/sway (sway refuses root, so root runs it as nobody,
 # and every directory above its files must be open to others). Sets
 # SWAY_PID, RUN (its XDG_RUNTIME_DIR), SOCKET (its WAYLAND_DISPLAY) and IPC
-# (its control socket) once it takes clients.
+# (its control socket) once it takes clients. Every output's background is
+# magenta, so that any pixel not ours shows.
 start_sway() {
-  local as=() i
   chmod 711 "$WORK"
   mkdir -p -m 755 "$WORK/sway"
-  printf 'xwayland disable\noutput HEADLESS-1 resolution %s\n' "$1" >"$WORK/sway/config"
-  chmod 644 "$WORK/sway/config"
   RUN="$WORK/sway/run"
   rm -rf "$RUN"
   mkdir -m 700 "$RUN"
-  if [ "$(id -u)" = 0 ]; then
-    chown nobody:nogroup "$RUN"
-    as=(setpriv --reuid nobody --regid nogroup --clear-groups)
-  fi
-  start_server_process env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-    WLR_RENDERER=pixman "${as[@]}" sway -c "$WORK/sway/config"
+  [ "$(id -u)" != 0 ] || chown nobody:nogroup "$RUN"
+  SOCKET="" IPC=""
+  _sway headless "output HEADLESS-1 resolution $1"
+}
+
+# Starts a sway inside the sway of start_sway whose $1 outputs (WL-1, ...)
+# are windows of the outer one: closing one (close_nested_output NAME)
+# takes that output away as unplugging a monitor does. SOCKET and IPC are
+# then the nested sway's; OUTER_IPC, the outer one's.
+start_nested_sway() {
+  OUTER_IPC=$IPC
+  WLR_WL_OUTPUTS=$1 _sway wayland ""
+}
+close_nested_output() { swaymsg -s "$OUTER_IPC" "[title=\"wlroots - $1\"] kill" >/dev/null; }
+
+_sway_sockets() { (cd "$RUN" && shopt -s nullglob && echo wayland-? sway-ipc.*.sock); }
+
+# Starts sway on backend $1 with the configuration lines $2, inside the
+# sway at SOCKET if there is one; sets SWAY_PID, SOCKET and IPC.
+_sway() {
+  local as=() i f config="$WORK/sway/$1.config" old
+  old=" $(_sway_sockets) "
+  printf 'xwayland disable\noutput * bg #ff00ff solid_color\n%s\n' "$2" >"$config"
+  chmod 644 "$config"
+  [ "$(id -u)" != 0 ] || as=(setpriv --reuid nobody --regid nogroup --clear-groups)
+  start_server_process env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" ${SOCKET:+WAYLAND_DISPLAY="$SOCKET"} \
+    ${WLR_WL_OUTPUTS:+WLR_WL_OUTPUTS="$WLR_WL_OUTPUTS"} WLR_BACKENDS="$1" WLR_LIBINPUT_NO_DEVICES=1 \
+    WLR_RENDERER=pixman "${as[@]}" sway -c "$config"
   SWAY_PID=$LAST_PID
+  SOCKET="" IPC=""
   for ((i = 0; i < 100; i++)); do
-    SOCKET=$(cd "$RUN" && ls wayland-? 2>/dev/null | head -1 || true)
-    IPC=$(ls "$RUN"/sway-ipc.*.sock 2>/dev/null | head -1 || true)
+    for f in $(_sway_sockets); do
+      [[ "$old" == *" $f "* ]] && continue
+      [[ "$f" == wayland-? ]] && SOCKET=$f || IPC=$RUN/$f
+    done
     [ -n "$SOCKET" ] && [ -n "$IPC" ] && return 0
     sleep 0.1
   done
   return 1
+}
+
+# Runs a Wayland client (command and arguments) on the sway of
+# start_sway.
+in_sway() { XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$@"; }
+
+# A picture of what sway shows (PICTURE=sway_picture): the whole layout, or
+# only output $SHOT_OUTPUT where set, in the outputs' own pixels.
+sway_picture() {
+  local file=$1
+  shift
+  in_sway grim -t ppm ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} - 2>/dev/null >"$file.all" || return 1
+  if [ "$#" -eq 4 ]; then pamcut -left "$1" -top "$2" -width "$3" -height "$4" "$file.all" >"$file"; else mv "$file.all" "$file"; fi
 }
 
 # --- The program ---

@@ -96,7 +96,7 @@ done <<'END'
 END
 depends=$(dpkg-deb -f "$deb" Depends)
 check "it depends on the fonts ($depends)" grep -q 'fonts-dejavu-core' <<<"$depends"
-check "and on the libraries the program links" grep -q 'libsdl2-2.0-0.*libx11-6' <<<"$depends"
+check "and on the libraries the program links" eval 'grep -q "libwayland-client0.*libx11-6" <<<"$depends" && ! grep -q sdl <<<"$depends"'
 check "it suggests xscreensaver" test "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver
 check "its section is x11" test "$(dpkg-deb -f "$deb" Section)" = x11
 

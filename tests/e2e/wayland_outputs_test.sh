@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Native Wayland on several outputs, under a headless sway of the test's
+# own whose background is magenta: the scene on the first output (or the
+# one --output names) and every other one black, with no background pixel
+# anywhere, as outputs come and go (taken away from a sway nested in the
+# first, whose outputs are its windows); with every output gone it sleeps
+# until one is back. Without sway and its tools the test is skipped
+# (status 77).
+source "$(dirname "$0")/harness.sh"
+
+for tool in sway swaymsg grim jq; do
+  command -v "$tool" >/dev/null || skip "$tool"
+done
+stage_program
+unset DISPLAY WAYLAND_DISPLAY
+PICTURE=sway_picture
+
+sway() { swaymsg -s "$IPC" "$@" >/dev/null; }
+outputs() { swaymsg -s "$IPC" -t get_outputs | jq -r '[.[] | select(.active) | .name] | join(" ")'; }
+# The output that shows the scene's window.
+scene_output() {
+  swaymsg -s "$IPC" -t get_tree |
+    jq -r '.nodes[] | select([.. | objects | select(.name? == "Form1" and .fullscreen_mode == 1)] | length > 0) | .name'
+}
+on() { [ "$(scene_output)" = "$1" ]; }
+# Output $1 is black, every pixel.
+black() { SHOT_OUTPUT=$1 on_screen all_black; }
+scene_on() { on "$1" && SHOT_OUTPUT=$1 laid_out_for "$2"; }
+no_background() { picture "$WORK/shot.ppm" && ! colours "$WORK/shot.ppm" | grep -q "^255 0 255 "; }
+run() { start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$APP" "$@"; }
+
+# Two outputs side by side, and a third added while it runs.
+start_sway 1920x1080 || skip "a sway that starts"
+sway create_output
+sway output HEADLESS-2 resolution 1280x720 position 1920 0
+poll 5 eval '[ "$(outputs)" = "HEADLESS-1 HEADLESS-2" ]'
+run
+check "two outputs: the scene on the first" poll 10 scene_on HEADLESS-1 1920
+check "two outputs: the other black" poll 2 black HEADLESS-2
+check "two outputs: no background pixel anywhere" no_background
+sway create_output
+check "an output added: black within a second" poll 1 black HEADLESS-3
+check "an output added: no background pixel anywhere" poll 1 no_background
+end_app
+run --output HEADLESS-2
+check "--output HEADLESS-2: the scene there" poll 10 scene_on HEADLESS-2 1280
+check "--output HEADLESS-2: the others black" poll 2 eval 'black HEADLESS-1 && black HEADLESS-3 && no_background'
+
+end_app
+run --output HEADLESS-9
+check "--output naming no output: status 1" eval 'wait_for_exit 5 && ended_with 1'
+check "--output naming no output: one line" one_line "--output HEADLESS-9: no such output"
+run --output "$(printf 'bad\tname')"
+check "--output malformed: status 2" eval 'wait_for_exit 5 && ended_with 2'
+
+# Outputs taken away: those of a sway nested in this one, whose outputs
+# are its windows here.
+start_nested_sway 2 || skip "a nested sway that starts"
+run
+check "nested, two outputs: the scene on the first" poll 10 scene_on WL-1 956
+close_nested_output WL-2
+check "an output removed: it runs on" poll 2 eval '[ "$(outputs)" = WL-1 ] && alive'
+check "an output removed: the scene takes the room it leaves" poll 3 scene_on WL-1 1916
+sway create_output
+check "an output added: black" poll 2 black WL-3
+close_nested_output WL-1
+check "the scene's output removed: the scene moves" poll 3 scene_on WL-3 1916
+check "the scene's output removed: no background pixel anywhere" no_background
+close_nested_output WL-3
+# With nothing to show on it sleeps in a wait without a timeout.
+asleep() { read -r call _ _ timeout _ <"/proc/$APP_PID/syscall" && [ "$call" = 7 ] && [[ "$timeout" == 0xffffffff || "$timeout" == 0xffffffffffffffff ]]; }
+check "every output gone: it sleeps until one is back" poll 3 asleep
+sway create_output
+check "an output back: the scene on it" poll 3 scene_on WL-4 1916
+finish
