@@ -5,25 +5,20 @@
 // options it is the full-screen display; the options are those of
 // screen-saver daemons (app/program_options.h).
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <iostream>
 #include <memory>
 #include <new>
 #include <string>
 
 #include "app/program_options.h"
-#include "app/run_stats.h"
+#include "app/run_scene.h"
 #include "app/scene_loop.h"
-#include "app/stage.h"
 #include "open_display.h"
-#include "platform/font.h"
 #include "platform/posix/close_signals.h"
 #include "platform/posix/process.h"
-#include "platform/random_source.h"
 
 namespace {
 
@@ -48,29 +43,18 @@ int Run(int argc, char** argv) {
     request.window = DaemonWindow(std::getenv("XSCREENSAVER_WINDOW"), &note);
     if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
   }
-  const SteadyClock clock;
   CloseSignals signals;
   if (!signals.Install()) End(1, std::string("cannot set up the close signals: ") + std::strerror(errno));
 
   std::string error;
   std::unique_ptr<SceneDisplay> display = OpenDisplay(request, &signals, &error);
   if (!display) End(1, error);
-  FontFaces fonts;
-  if (!FindSceneFonts(&fonts, &error)) End(1, error);
-  const std::string dir = ProgramDirectory();
-  if (dir.empty()) End(1, "cannot find the program's directory");
-
-  // One seed for the whole run, from the clock.
-  SeededRandom random(static_cast<std::uint64_t>(std::time(nullptr)) ^
-                      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  Stage stage(fonts, &random, dir);
 #ifdef CODERAIN_STATS
-  RunStats stats;
-  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode, &stats).Run();
-  if (stage.HasScene()) stats.Print(stderr, stage.Form().Timers, clock.Now());
+  constexpr bool kStats = true;
 #else
-  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode).Run();
+  constexpr bool kStats = false;
 #endif
+  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
   if (end.signal != 0) {
     std::fflush(nullptr);
     CloseSignals::DieBySignal(end.signal);

@@ -7,21 +7,15 @@
 // a box would stand over the settings dialog; either ends with status 1.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "app/run_stats.h"
+#include "app/run_scene.h"
 #include "app/saver_options.h"
-#include "app/scene_loop.h"
-#include "app/stage.h"
-#include "platform/font.h"
-#include "platform/random_source.h"
 #include "platform/win32/win32_display.h"
 #include "platform/win32/win32_text.h"
 
@@ -55,25 +49,15 @@ int Run(int argc, wchar_t** argv) {
     return 0;
   }
   g_preview = request.mode == LaunchRequest::Mode::Preview;
-  const SteadyClock clock;
   std::string error;
   std::unique_ptr<SceneDisplay> display = Win32Display::Open(request, &error);
   if (!display) End(1, error);
-  FontFaces fonts;
-  if (!FindSceneFonts(&fonts, &error)) End(1, error);
-  const std::string dir = ProgramDirectory();
-  if (dir.empty()) End(1, "cannot find the program's directory");
-
-  SeededRandom random(static_cast<std::uint64_t>(std::time(nullptr)) ^
-                      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  Stage stage(fonts, &random, dir);
 #ifdef CODERAIN_STATS
-  RunStats stats;
-  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode, &stats).Run();
-  if (stage.HasScene()) stats.Print(stderr, stage.Form().Timers, clock.Now());
+  constexpr bool kStats = true;
 #else
-  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode).Run();
+  constexpr bool kStats = false;
 #endif
+  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
   End(end.status, end.message);
 }
 
