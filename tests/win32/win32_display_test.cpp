@@ -117,6 +117,32 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
   EXPECT_EQ(other, 0);
 }
 
+// What the system sends to end a full-screen scene (a close from the task
+// list, the end of the session) reaches the loop as a close request; a
+// session that goes on after all closes nothing.
+TEST(Win32Display, TheSystemsCloseRequestsAreEvents) {
+  LaunchRequest request;
+  std::string error;
+  std::unique_ptr<Win32Display> display = Win32Display::Open(request, &error);
+  ASSERT_TRUE(display) << error;
+  display->Show();
+  const struct {
+    UINT message;
+    WPARAM ending;
+    int closes;
+  } cases[] = {{WM_CLOSE, 0, 1}, {WM_ENDSESSION, TRUE, 1}, {WM_ENDSESSION, FALSE, 0}};
+  for (const auto& c : cases) {
+    std::vector<DisplayEvent> events;
+    display->Wait(0, &events);  // what showing it brought
+    events.clear();
+    SendMessageW(display->Window(), c.message, c.ending, 0);
+    display->Wait(0, &events);
+    int closes = 0;
+    for (const DisplayEvent& e : events) closes += e.kind == DisplayEvent::Kind::CloseRequested;
+    EXPECT_EQ(closes, c.closes) << "message " << c.message << ", " << c.ending;
+  }
+}
+
 // The .scr that CODERAIN_SCR names: its name for the Screen Saver Settings
 // list, its version and its DPI awareness.
 TEST(Win32Resources, NameVersionAndManifest) {
