@@ -11,7 +11,7 @@ packages=(
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
-  g++-mingw-w64-x86-64 wine64 wine nsis zip
+  g++-mingw-w64-x86-64 wine64 wine nsis zip unzip
 )
 
 missing=()
