@@ -81,17 +81,26 @@ check "/s: a click on the bare screen ends it within half a second" ended_within
 check "the preview read back in-process; the resources" \
   env CODERAIN_SCR="$(winepath -w "$SCR")" wine "$DISPLAY_TEST" --gtest_brief=1
 
-# A settings dialog's little monitor lent to /p; HOST is its window.
+# A settings dialog's little monitor lent to /p; HOST is its window, or
+# empty when none appeared. What the host and the program said goes with a
+# failure.
 start_host() {
+  HOST=""
   wine "$PREVIEW_HOST" "$@" >"$WORK/host.out" 2>/dev/null &
   HOST_PID=$!
   SERVER_PIDS+=("$HOST_PID")
-  poll 10 grep -q '^window ' "$WORK/host.out" && HOST=$(awk '$1 == "window" { print $2 }' "$WORK/host.out")
+  poll 20 grep -q '^window ' "$WORK/host.out" && HOST=$(awk '$1 == "window" { print $2 }' "$WORK/host.out")
+}
+child_shown() {
+  poll 20 grep -q '^child 152 112$' "$WORK/host.out" && return 0
+  echo "  (host window '$HOST'; it said: $(tr '\n' ' ' <"$WORK/host.out"); the program: $(head -c 300 "$WORK/stderr"))"
+  return 1
 }
 for how in closes killed; do
   start_host $([ $how = closes ] && echo 1500)
+  check "/p: the host's window appeared" test -n "$HOST"
   start_app wine "$SCR" /p "$HOST"
-  check "/p: a child of exactly the host's client size" poll 10 grep -q '^child 152 112$' "$WORK/host.out"
+  check "/p: a child of exactly the host's client size" child_shown
   [ $how = killed ] && stop_process "$HOST_PID" KILL
   check "/p: ends when the host $how, status 0" eval 'wait_for_exit 5 && ended_with 0'
   stop_process "$HOST_PID"
