@@ -12,7 +12,7 @@ constexpr int kMinSceneHeight = 768;
 constexpr int kRowsPerScale = 1080;
 constexpr double kBaseDpi = 96;
 
-int ScaleFor(const OutputSpec& o) {
+int ScaleFor(const OutputFacts& o) {
   if (o.width <= 0 || o.height <= 0) return 1;
   int s = o.requestedScale;
   if (s <= 0) {
@@ -31,7 +31,7 @@ int ReductionFor(int width, int height) {
 
 }  // namespace
 
-OutputFit FitOutput(const OutputSpec& o) {
+OutputFit FitOutput(const OutputFacts& o) {
   OutputFit fit;
   const int refresh = o.refreshHz > 0 ? o.refreshHz : kDefaultRefreshHz;
   fit.hz = refresh;

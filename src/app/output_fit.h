@@ -33,7 +33,7 @@ inline constexpr int kDefaultRefreshHz = 60;
 inline constexpr int kMaxScale = 8;
 
 // What a display knows of the window the scene is shown in.
-struct OutputSpec {
+struct OutputFacts {
   int width = 0;  // the window's size in its own pixels
   int height = 0;
   double dpi = 0;          // the desktop's density; 0 where it says none
@@ -54,8 +54,8 @@ struct OutputFit {
   Point ToScene(Point p) const { return {p.x / scaling.up * scaling.down, p.y / scaling.up * scaling.down}; }
 };
 
-// The fit for `spec`. No scale leaves a scene smaller than one pixel, and a
+// The fit for `facts`. No scale leaves a scene smaller than one pixel, and a
 // window of no size gets scale 1 and a scene of no size.
-OutputFit FitOutput(const OutputSpec& spec);
+OutputFit FitOutput(const OutputFacts& facts);
 
 }  // namespace coderain

@@ -303,13 +303,13 @@ void WaylandDisplay::SceneSize(int* width, int* height, int* scale) const {
 
 bool WaylandDisplay::FitTo(int width, int height, int scale, std::string* error) {
   const WaylandOutput* o = c_->FindOutput(scene_->output);
-  OutputSpec spec;
-  spec.width = width * scale;
-  spec.height = height * scale;
-  spec.dpi = 96.0 * scale;
-  spec.requestedScale = requestedScale_;
-  spec.refreshHz = o ? o->refreshHz : 0;
-  const OutputFit fit = FitOutput(spec);
+  OutputFacts facts;
+  facts.width = width * scale;
+  facts.height = height * scale;
+  facts.dpi = 96.0 * scale;
+  facts.requestedScale = requestedScale_;
+  facts.refreshHz = o ? o->refreshHz : 0;
+  const OutputFit fit = FitOutput(facts);
   Bitmap frame;
   if (!Bitmap::Allocate(std::max(1, fit.sceneWidth), std::max(1, fit.sceneHeight), &frame)) {
     *error =
@@ -318,7 +318,7 @@ bool WaylandDisplay::FitTo(int width, int height, int scale, std::string* error)
   }
   std::unique_ptr<ShmBuffer> buffers[2];
   for (auto& b : buffers)
-    if (!(b = ShmBuffer::Create(c_->shm, spec.width, spec.height, error))) return false;
+    if (!(b = ShmBuffer::Create(c_->shm, facts.width, facts.height, error))) return false;
   for (int i = 0; i < 2; ++i) buffers_[i] = std::move(buffers[i]);
   frame_ = std::move(frame);
   fit_ = fit;

@@ -83,9 +83,9 @@ int RefreshHz() {
 }  // namespace
 
 Win32Display::Win32Display(const LaunchRequest& request) : preview_(request.mode == LaunchRequest::Mode::Preview) {
-  spec_.requestedScale = request.scale;
-  spec_.lent = preview_;
-  spec_.refreshHz = RefreshHz();
+  facts_.requestedScale = request.scale;
+  facts_.lent = preview_;
+  facts_.refreshHz = RefreshHz();
   parent_ = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.window));
 }
 
@@ -128,7 +128,7 @@ bool Win32Display::CreateOwnWindow(std::string* error) {
     return false;
   }
   windowDc_ = GetDC(window_);
-  spec_.dpi = DpiOf(window_);
+  facts_.dpi = DpiOf(window_);
   const SIZE size = CoverMonitors();
   return FitTo(size.cx, size.cy, error);
 }
@@ -177,10 +177,10 @@ SIZE Win32Display::CoverMonitors() {
 }
 
 bool Win32Display::FitTo(int width, int height, std::string* error) {
-  OutputSpec spec = spec_;
-  spec.width = width;
-  spec.height = height;
-  const OutputFit fit = FitOutput(spec);
+  OutputFacts facts = facts_;
+  facts.width = width;
+  facts.height = height;
+  const OutputFit fit = FitOutput(facts);
   const bool direct = fit.scaling.up == 1 && fit.scaling.down == 1;
   const auto noMemory = [&](int w, int h) {
     *error = "not enough memory for a " + std::to_string(w) + "x" + std::to_string(h) + " image";
@@ -364,8 +364,8 @@ void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
     width = size.cx;
     height = size.cy;
     // The density may have changed with the monitor.
-    spec_.dpi = DpiOf(window_);
-    spec_.refreshHz = RefreshHz();
+    facts_.dpi = DpiOf(window_);
+    facts_.refreshHz = RefreshHz();
     renew = true;  // a new scene, even at the same size
   }
   if (gone_) {

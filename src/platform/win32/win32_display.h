@@ -58,7 +58,7 @@ class Win32Display : public SceneDisplay {
   void Blit(const Rect& r);
   void PushInput(HWND w, UINT message, WPARAM wp, LPARAM lp);
 
-  OutputSpec spec_;  // all but the window's size
+  OutputFacts facts_;  // all but the window's size
   const bool preview_;
   HWND parent_ = nullptr;
   HWND window_ = nullptr;

@@ -18,10 +18,10 @@ constexpr std::uint64_t kMaxXid = 0x1FFFFFFF;
 
 X11Display::X11Display(std::unique_ptr<X11Connection> c, const CloseSignals* signals, const LaunchRequest& request)
     : c_(std::move(c)), signals_(*signals), lent_(request.Lent()), covers_(*c_) {
-  spec_.dpi = c_->dpi;
-  spec_.requestedScale = request.scale;
-  spec_.lent = lent_;
-  spec_.refreshHz = c_->refreshHz;
+  facts_.dpi = c_->dpi;
+  facts_.requestedScale = request.scale;
+  facts_.lent = lent_;
+  facts_.refreshHz = c_->refreshHz;
 }
 
 std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, const CloseSignals* signals,
@@ -90,10 +90,10 @@ bool X11Display::TakeWindow(::Window w, Visual* visual, int depth, std::string* 
 }
 
 bool X11Display::FitTo(int width, int height, std::string* error) {
-  OutputSpec spec = spec_;
-  spec.width = width;
-  spec.height = height;
-  const OutputFit fit = FitOutput(spec);
+  OutputFacts facts = facts_;
+  facts.width = width;
+  facts.height = height;
+  const OutputFit fit = FitOutput(facts);
   // Drawn straight into, the image is what the scene shows with no copy
   // at all: the common case, a 24-bit screen at one pixel per pixel.
   const bool direct = image_->Copier().Native() && fit.scaling.up == 1 && fit.scaling.down == 1;

@@ -62,7 +62,7 @@ class X11Display : public SceneDisplay {
 
   std::unique_ptr<X11Connection> c_;
   const CloseSignals& signals_;
-  OutputSpec spec_;  // all but the window's size
+  OutputFacts facts_;  // all but the window's size
   const bool lent_;
   ::Window window_ = None;
   std::unique_ptr<X11Image> image_;
