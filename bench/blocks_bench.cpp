@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "app/form1.h"
-#include "panels/blocks/block_game.h"
-#include "panels/blocks/build_up.h"
+#include "core/app/form1.h"
+#include "core/panels/blocks/block_game.h"
+#include "core/panels/blocks/build_up.h"
 #include "test_support.h"
 
 namespace coderain {

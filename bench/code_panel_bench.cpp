@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/form1.h"
-#include "panels/code/code_panel.h"
+#include "core/app/form1.h"
+#include "core/panels/code/code_panel.h"
 #include "test_support.h"
 
 namespace coderain {

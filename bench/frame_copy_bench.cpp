@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/frame_copy.h"
+#include "core/gfx/frame_copy.h"
 #include "test_support.h"
 
 namespace coderain {

@@ -7,9 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "rain/falling_streams.h"
-#include "rain/glyph_strip.h"
-#include "rain/number_burst.h"
+#include "core/rain/falling_streams.h"
+#include "core/rain/glyph_strip.h"
+#include "core/rain/number_burst.h"
 #include "test_support.h"
 
 // Counts heap allocations so the burst can report how many it makes. This

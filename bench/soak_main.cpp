@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/random_source.h"
+#include "core/base/random_source.h"
 #include "soak/scene_invariants.h"
 #include "test_support.h"
 

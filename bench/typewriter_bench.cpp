@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "panels/message/typewriter.h"
+#include "core/panels/message/typewriter.h"
 #include "test_support.h"
 
 namespace coderain {

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/source_file.h"
+#include "core/base/source_file.h"
 
 namespace {
 

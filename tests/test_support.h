@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "platform/bitmap.h"
-#include "platform/random_source.h"
+#include "core/app/form1.h"
+#include "core/base/random_source.h"
+#include "core/gfx/bitmap.h"
 
 namespace coderain::test {
 

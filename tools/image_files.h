@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap.h"
+#include "core/gfx/bitmap.h"
 
 struct GifFileType;
 

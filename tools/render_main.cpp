@@ -16,13 +16,13 @@
 #include <optional>
 #include <string>
 
-#include "app/form1.h"
-#include "app/output_fit.h"
+#include "core/app/form1.h"
+#include "core/base/random_source.h"
+#include "core/gfx/bitmap.h"
+#include "core/gfx/font.h"
+#include "core/gfx/frame_copy.h"
+#include "core/run/output_fit.h"
 #include "image_files.h"
-#include "platform/bitmap.h"
-#include "platform/font.h"
-#include "platform/frame_copy.h"
-#include "platform/random_source.h"
 #include "render_options.h"
 #include "state_json.h"
 

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/form1.h"
+#include "core/app/form1.h"
 
 namespace coderain {
 

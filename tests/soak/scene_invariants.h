@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/form1.h"
+#include "core/app/form1.h"
 #include "test_support.h"
 
 namespace coderain::test {

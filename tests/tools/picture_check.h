@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap.h"
+#include "core/gfx/bitmap.h"
 #include "test_support.h"
 
 namespace coderain::test {

@@ -2,7 +2,7 @@
 // does not show one process's drawing in another's child window): a parent
 // window 152 x 112 inside, the Win32 display's preview run in it until the
 // parent goes.
-#include "platform/win32/win32_display.h"
+#include "displays/win32/win32_display.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/scene_loop.h"
-#include "app/stage.h"
-#include "platform/font.h"
-#include "platform/random_source.h"
+#include "core/app/stage.h"
+#include "core/base/random_source.h"
+#include "core/gfx/font.h"
+#include "core/run/scene_loop.h"
 
 namespace coderain {
 namespace {

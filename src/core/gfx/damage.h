@@ -1,0 +1,30 @@
+// The rectangles of the framebuffer drawn since the last present.
+#pragma once
+
+#include <vector>
+
+#include "core/gfx/geometry.h"
+
+namespace coderain {
+
+class DamageList {
+ public:
+  // Past this many rectangles the list folds into their bounding box, so a
+  // burst of thousands of copies becomes one present of the area it touched.
+  static constexpr int kMaxRects = 128;
+
+  DamageList() { rects_.reserve(kMaxRects); }
+
+  // Records r (screen pixels, already clipped to the screen).
+  void Add(const Rect& r);
+  bool Empty() const { return rects_.empty(); }
+  const std::vector<Rect>& Rects() const { return rects_; }
+  Rect Bounds() const;
+  long long Pixels() const;  // sum of the areas (overlaps counted twice)
+  void Clear() { rects_.clear(); }
+
+ private:
+  std::vector<Rect> rects_;
+};
+
+}  // namespace coderain

@@ -1,0 +1,37 @@
+#include "core/gfx/font.h"
+
+#include <cmath>
+
+namespace coderain {
+
+int PointsToPixels(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+
+std::unique_ptr<Font> Font::Open(const std::string& face, int pixelSize, bool embolden, std::string* error) {
+  GlyphTable table;
+  if (!RasterizeFace(face, pixelSize, embolden, &table, error)) return nullptr;
+  bool anyGlyph = false;
+  for (const Glyph& g : table.glyphs) anyGlyph = anyGlyph || g.width > 0;
+  if (!anyGlyph) {
+    if (error) *error = "font " + face + " has no usable characters";
+    return nullptr;
+  }
+  return std::unique_ptr<Font>(new Font(std::move(table)));
+}
+
+int Font::TextWidth(std::string_view text) const {
+  int w = 0;
+  for (unsigned char c : text) w += glyphs_[c].advance;
+  return w;
+}
+
+bool SceneFonts::Load(const FontFaces& faces, std::string* error) {
+  const bool embolden = faces.bold.empty();
+  window = Font::Open(faces.regular, PointsToPixels(6), false, error);
+  if (!window) return false;
+  panel = Font::Open(faces.regular, PointsToPixels(6.75), false, error);
+  if (!panel) return false;
+  panelBold = Font::Open(embolden ? faces.regular : faces.bold, PointsToPixels(6.75), embolden, error);
+  return panelBold != nullptr;
+}
+
+}  // namespace coderain

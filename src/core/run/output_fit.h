@@ -1,0 +1,61 @@
+// How the scene fits the window it is shown in: the one rule every display
+// applies, whatever the platform.
+//
+// - A window tall enough for the layout shows the scene at a whole-number
+//   scale s, every scene pixel an s x s block, so that the scene keeps its
+//   size in millimetres on dense screens: `--scale` where given, else
+//   round(dpi / 96) where the desktop says its density, else one for every
+//   1080 rows; either held to what leaves a scene of at least 1024 x 768.
+//   The scene is floor(width / s) x floor(height / s); the rows and columns
+//   left past that stay black.
+// - A window lent to the scene that is too short for the layout (a
+//   settings dialog's preview pane) shows it in miniature: the scene runs
+//   at k times the window's size and every k x k block of it becomes one
+//   window pixel, k = ceil(713 / height), never so large that the scene is
+//   wider than 8192 pixels. It is presented at 1/k of the refresh rate: it
+//   moves 1/k as far on the screen as the full scene, so it still moves the
+//   same distance a frame, at a fraction of the cost.
+#pragma once
+
+#include "core/gfx/frame_copy.h"
+#include "core/gfx/geometry.h"
+
+namespace coderain {
+
+// The height the layout needs: its block-game panel starts 594 px down and
+// is a sixth of the height tall, so it fits from 713 px on.
+inline constexpr int kLayoutHeight = 713;
+// The widest scene a reduction may make, so that a window a line high but
+// thousands of pixels wide does not ask for a scene of millions.
+inline constexpr int kMaxReducedWidth = 8192;
+// The refresh rate taken where the display does not say one.
+inline constexpr int kDefaultRefreshHz = 60;
+inline constexpr int kMaxScale = 8;
+
+// What a display knows of the window the scene is shown in.
+struct OutputFacts {
+  int width = 0;  // the window's size in its own pixels
+  int height = 0;
+  double dpi = 0;          // the desktop's density; 0 where it says none
+  int requestedScale = 0;  // the command line's (1 to kMaxScale); 0: the rule's
+  bool lent = false;       // a window lent to the scene: a short one shows a miniature
+  int refreshHz = 0;       // the display's; 0 when unknown
+};
+
+struct OutputFit {
+  int sceneWidth = 0;  // the scene's size in its own pixels
+  int sceneHeight = 0;
+  Scaling scaling;             // scene pixels to window pixels
+  int hz = kDefaultRefreshHz;  // presents a second worth making
+
+  // The time between presents, in whole ms (17 at 60 Hz).
+  int FrameMs() const { return (1000 + hz - 1) / hz; }
+  // The scene pixel under window pixel p.
+  Point ToScene(Point p) const { return {p.x / scaling.up * scaling.down, p.y / scaling.up * scaling.down}; }
+};
+
+// The fit for `facts`. No scale leaves a scene smaller than one pixel, and a
+// window of no size gets scale 1 and a scene of no size.
+OutputFit FitOutput(const OutputFacts& facts);
+
+}  // namespace coderain

@@ -1,0 +1,147 @@
+#include "core/run/program_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "core/run/output_fit.h"
+
+namespace coderain {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N] [--output NAME]";
+
+// Options that screen-saver daemons pass to every program they run, and
+// that have nothing to change here; those marked take a value.
+struct Ignored {
+  std::string_view name;
+  bool value;
+};
+constexpr Ignored kIgnored[] = {{"install", false}, {"noinstall", false}, {"visual", true},
+                                {"mono", false},    {"fps", false},       {"no-fps", false}};
+
+}  // namespace
+
+std::string Printable(std::string_view text) {
+  constexpr std::size_t kShown = 32;
+  std::string shown;
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i)
+    shown += std::isprint(static_cast<unsigned char>(text[i])) ? text[i] : '?';
+  if (text.size() > kShown) shown += "...";
+  return shown;
+}
+
+bool ParseWindowId(const std::string& text, std::uint64_t* id) {
+  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])))) return false;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = text.c_str() + (hex ? 2 : 0);
+  if (!std::isxdigit(static_cast<unsigned char>(*digits))) return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(digits, &end, hex ? 16 : 10);
+  if (errno != 0 || *end != '\0' || v == 0) return false;
+  *id = v;
+  return true;
+}
+
+std::uint64_t DaemonWindow(const char* daemonWindow, std::string* note) {
+  std::uint64_t id = 0;
+  if (!daemonWindow || !*daemonWindow || ParseWindowId(daemonWindow, &id)) return id;
+  *note =
+      "coderain: XSCREENSAVER_WINDOW=" + Printable(daemonWindow) + " is not a window id; drawing on the root window";
+  return 0;
+}
+
+int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std::ostream& out, std::ostream& err) {
+  bool byId = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg.size() < 2 || arg[0] != '-') continue;
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
+    std::string_view name = arg;
+    std::string value;
+    bool inline_value = false;
+    if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      value = std::string(arg.substr(eq + 1));
+      inline_value = true;
+    }
+    // The value of an option that takes one: after '=', else the next
+    // argument.
+    const auto takeValue = [&]() -> bool {
+      if (inline_value) return true;
+      if (i + 1 >= argc) return false;
+      value = argv[++i];
+      return true;
+    };
+    const auto missing = [&] {
+      err << "coderain: --" << Printable(name) << " needs a value; " << kUsage << "\n";
+      return 2;
+    };
+    if (name == "help" || name == "h") {
+      out << kUsage << "\n"
+          << "  --window        full screen in a window of its own (the default)\n"
+          << "  --root          draw into the window in $XSCREENSAVER_WINDOW, else the root window\n"
+          << "  --window-id ID  draw into the window ID (hexadecimal 0x... or decimal)\n"
+          << "  --display D     the X display to use\n"
+          << "  --scale N       draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
+          << "                  display's density\n"
+          << "  --output NAME   on Wayland, the output to show the scene on (by default the first)\n"
+          << "  --version       print the version and exit\n"
+          << "A key press or a click ends it in its own window; in a window given to it, a\n"
+          << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
+      return 0;
+    }
+    if (name == "version") {
+      out << "coderain " << CODERAIN_VERSION << "\n";
+      return 0;
+    }
+    if (name == "window") {
+      if (!byId) *o = {LaunchRequest::Mode::OwnWindow, 0, false, o->display, o->scale, o->output};
+    } else if (name == "root") {
+      if (!byId) *o = {LaunchRequest::Mode::LentWindow, 0, true, o->display, o->scale, o->output};
+    } else if (name == "window-id") {
+      if (!takeValue()) return missing();
+      std::uint64_t id = 0;
+      if (!ParseWindowId(value, &id)) {
+        err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
+        return 1;
+      }
+      *o = {LaunchRequest::Mode::LentWindow, id, false, o->display, o->scale, o->output};
+      byId = true;
+    } else if (name == "display") {
+      if (!takeValue()) return missing();
+      o->display = value;
+    } else if (name == "output") {
+      if (!takeValue()) return missing();
+      // Outputs are named in visible ASCII (DP-1, HEADLESS-2).
+      if (value.empty() || value.size() > 64 || !std::all_of(value.begin(), value.end(), [](char ch) {
+            return std::isgraph(static_cast<unsigned char>(ch));
+          })) {
+        err << "coderain: --output " << Printable(value) << ": not an output's name; " << kUsage << "\n";
+        return 2;
+      }
+      o->output = value;
+    } else if (name == "scale") {
+      if (!takeValue()) return missing();
+      char* end = nullptr;
+      const long n = std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || n < 1 || n > kMaxScale) {
+        err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
+        return 2;
+      }
+      o->scale = static_cast<int>(n);
+    } else {
+      for (const Ignored& ignored : kIgnored)
+        if (name == ignored.name && ignored.value && !inline_value && i + 1 < argc) ++i;
+    }
+  }
+  return -1;
+}
+
+}  // namespace coderain

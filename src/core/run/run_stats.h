@@ -1,0 +1,29 @@
+// Statistics of a real run, printed at exit by the statistics build
+// (CODERAIN_STATS): how each timer kept its rhythm and what was presented.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "core/base/timer_scheduler.h"
+#include "core/gfx/damage.h"
+
+namespace coderain {
+
+class RunStats {
+ public:
+  // Called after each present with what it sent; `burstDone` says whether
+  // the start-up burst is in the picture.
+  void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs);
+  // Prints the figures to `out`; `endMs` is the run's length on the steady
+  // clock.
+  void Print(std::FILE* out, const TimerScheduler& timers, std::int64_t endMs) const;
+
+ private:
+  std::int64_t presents_ = 0;
+  long long pixels_ = 0;
+  std::int64_t firstMs_ = -1;    // the first present, on the steady clock
+  long long firstFrameNs_ = -1;  // the first complete frame, wall clock
+};
+
+}  // namespace coderain

@@ -1,0 +1,99 @@
+#include "displays/x11/x11_monitors.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace coderain {
+
+std::vector<Monitor> Monitors(const X11Connection& c) {
+  std::vector<Monitor> monitors;
+  if (c.hasRandr) {
+    int n = 0;
+    if (XRRMonitorInfo* info = XRRGetMonitors(c.dpy, c.root, True, &n)) {
+      for (int i = 0; i < n; ++i)
+        monitors.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
+      XRRFreeMonitors(info);
+    }
+  }
+  if (monitors.empty())
+    monitors.push_back({{0, 0, DisplayWidth(c.dpy, c.screen), DisplayHeight(c.dpy, c.screen)}, true});
+  std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+  return monitors;
+}
+
+::Window OpenWindow(const X11Connection& c, Rect b, const char* title, long eventMask) {
+  ::Display* d = c.dpy;
+  XSetWindowAttributes a{};
+  a.background_pixel = BlackPixel(d, c.screen);
+  a.border_pixel = 0;
+  a.event_mask = eventMask;
+  ::Window w =
+      XCreateWindow(d, c.root, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
+  XStoreName(d, w, title);
+  XChangeProperty(d, w, Intern(d, "_NET_WM_NAME"), Intern(d, "UTF8_STRING"), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
+  XClassHint cls{const_cast<char*>("coderain"), const_cast<char*>("coderain")};
+  XSetClassHint(d, w, &cls);
+  Atom deleteWindow = c.wmDeleteWindow;
+  XSetWMProtocols(d, w, &deleteWindow, 1);
+  XSizeHints size{};
+  size.flags = USPosition | USSize;
+  size.x = b.x;
+  size.y = b.y;
+  size.width = b.w;
+  size.height = b.h;
+  XSetWMNormalHints(d, w, &size);
+  // No frame and no caption: flags, functions, decorations, input mode,
+  // status, with only the decorations given, and none of them.
+  const long noDecorations[5] = {2, 0, 0, 0, 0};
+  const Atom motif = Intern(d, "_MOTIF_WM_HINTS");
+  XChangeProperty(d, w, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(noDecorations), 5);
+  // Under a window manager the window asks to be full screen from the
+  // moment it is mapped, on the monitor it stands on. Without one it
+  // already covers the monitor.
+  if (c.windowManager) {
+    const Atom fullscreen = Intern(d, "_NET_WM_STATE_FULLSCREEN");
+    XChangeProperty(d, w, Intern(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&fullscreen), 1);
+  }
+  return w;
+}
+
+void MonitorCovers::Cover(::Window scene) {
+  const std::vector<Monitor> monitors = Monitors(c_);
+  std::vector<Rect> others;
+  // A monitor that mirrors the primary shows the scene already.
+  for (const Monitor& m : monitors)
+    if (m.bounds != monitors.front().bounds) others.push_back(m.bounds);
+  if (others == covered_ && others.size() == windows_.size()) return;
+  std::vector<::Window> old = std::move(windows_);
+  windows_.clear();
+  for (const Rect& b : others) {
+    windows_.push_back(OpenWindow(c_, b, "coderain", kInputEvents));
+    if (shown_) XMapWindow(c_.dpy, windows_.back());
+  }
+  if (shown_ && !windows_.empty()) XRaiseWindow(c_.dpy, scene);
+  for (::Window w : old) XDestroyWindow(c_.dpy, w);
+  covered_ = std::move(others);
+}
+
+void MonitorCovers::Show() {
+  shown_ = true;
+  for (::Window w : windows_) XMapRaised(c_.dpy, w);
+}
+
+bool MonitorCovers::Covers(::Window w) const {
+  return std::find(windows_.begin(), windows_.end(), w) != windows_.end();
+}
+
+void MonitorCovers::Lost(::Window w, ::Window scene) {
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end());
+  Cover(scene);
+}
+
+}  // namespace coderain

@@ -1,0 +1,75 @@
+// coderain: a full-screen green-code display.
+//
+// Reads the command line into a launch request, opens a display for it and
+// runs the scene's loop until the loop says how the program ends. With no
+// options it is the full-screen display; the options are those of
+// screen-saver daemons (app/program_options.h).
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "core/run/program_options.h"
+#include "core/run/run_scene.h"
+#include "core/run/scene_loop.h"
+#include "host/posix/close_signals.h"
+#include "host/posix/process.h"
+#include "main/linux/open_display.h"
+
+namespace {
+
+// Ends the process at once: the display server removes our windows and
+// images when the connection closes with the process, which spares the
+// user a round trip and, on a large screen, tens of milliseconds of
+// teardown.
+[[noreturn]] void End(int status, const std::string& what = "") {
+  if (!what.empty()) std::fprintf(stderr, "coderain: %s\n", what.c_str());
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+int Run(int argc, char** argv) {
+  using namespace coderain;
+  // Before any library can open a file into a closed standard descriptor.
+  KeepStandardDescriptorsOpen();
+  LaunchRequest request;
+  if (const int status = ParseProgramOptions(argc, argv, &request, std::cout, std::cerr); status >= 0) return status;
+  if (request.daemonWindow) {
+    std::string note;
+    request.window = DaemonWindow(std::getenv("XSCREENSAVER_WINDOW"), &note);
+    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  }
+  CloseSignals signals;
+  if (!signals.Install()) End(1, std::string("cannot set up the close signals: ") + std::strerror(errno));
+
+  std::string error;
+  std::unique_ptr<SceneDisplay> display = OpenDisplay(request, &signals, &error);
+  if (!display) End(1, error);
+#ifdef CODERAIN_STATS
+  constexpr bool kStats = true;
+#else
+  constexpr bool kStats = false;
+#endif
+  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
+  if (end.signal != 0) {
+    std::fflush(nullptr);
+    CloseSignals::DieBySignal(end.signal);
+  }
+  End(end.status, end.message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Every allocation whose size the display decides is checked where it is
+  // made; this is for whatever else a tiny address space refuses.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    End(1, "not enough memory");
+  }
+}

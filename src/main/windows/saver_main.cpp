@@ -1,0 +1,72 @@
+// coderain.scr: the scene as a Windows screen saver.
+//
+// Windows runs it with /s (full screen), /p HWND (the preview in the
+// settings dialog), /c or nothing (the settings) and /a (an old password
+// setting); app/saver_options.h reads them. What fails at start-up is one
+// line in a message box in full screen, and silent in the preview, where
+// a box would stand over the settings dialog; either ends with status 1.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/run/run_scene.h"
+#include "core/run/saver_options.h"
+#include "displays/win32/win32_display.h"
+#include "host/win32/win32_text.h"
+
+namespace {
+
+bool g_preview = false;
+
+// Ends the process at once: Windows takes our windows with it.
+[[noreturn]] void End(int status, const std::string& what = "") {
+  if (!what.empty()) {
+    const std::string line = "coderain: " + what;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    if (!g_preview)
+      MessageBoxW(nullptr, coderain::Widen(line).c_str(), L"coderain", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  }
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+int Run(int argc, wchar_t** argv) {
+  using namespace coderain;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
+  LaunchRequest request;
+  if (const int status = ParseSaverArguments(args, &request); status >= 0) return status;
+  if (request.mode == LaunchRequest::Mode::Settings) {
+    HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.window));
+    if (!IsWindow(owner)) owner = nullptr;
+    MessageBoxW(owner, L"coderain has no settings.\n\nVersion " CODERAIN_VERSION_W, L"coderain",
+                MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  g_preview = request.mode == LaunchRequest::Mode::Preview;
+  std::string error;
+  std::unique_ptr<SceneDisplay> display = Win32Display::Open(request, &error);
+  if (!display) End(1, error);
+#ifdef CODERAIN_STATS
+  constexpr bool kStats = true;
+#else
+  constexpr bool kStats = false;
+#endif
+  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
+  End(end.status, end.message);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    End(1, "not enough memory");
+  }
+}

@@ -1,0 +1,144 @@
+#include "core/gfx/surface.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+constexpr Color kRed = Rgb(255, 0, 0);
+constexpr Color kGreen = Rgb(0, 255, 0);
+
+struct Desk {
+  Bitmap fb{40, 30};
+  Window window{&fb};
+  Panel& a = window.AddPanel("a");
+  Panel& b = window.AddPanel("b");
+  Desk() {
+    window.Move(40, 30);
+    a.Move(5, 5, 10, 8);     // drawing area (6, 6)..(13, 11)
+    b.Move(10, 10, 12, 10);  // on top of a where they overlap
+  }
+};
+
+TEST(Surface, PrimitivesPaintExactPixels) {
+  Desk d;
+  // A line leaves its end point alone, in both directions.
+  d.window.DrawLine({20, 0}, {25, 0}, kRed);
+  EXPECT_EQ(test::CountPixels(d.fb, {20, 0, 6, 1}, kRed), 5);
+  EXPECT_EQ(d.fb.Pixel(25, 0), kBlack);
+  d.window.DrawLine({30, 4}, {30, 1}, kRed);
+  EXPECT_EQ(test::CountPixels(d.fb, {30, 0, 1, 5}, kRed), 3);
+  EXPECT_EQ(d.fb.Pixel(30, 1), kBlack);
+  d.window.DrawLine({35, 3}, {35, 3}, kRed);
+  EXPECT_EQ(d.fb.Pixel(35, 3), kBlack);
+  // Rectangles hold both corners: 3 x 3 filled, 8 outline pixels.
+  d.window.FillRect({25, 20}, {27, 22}, kGreen);
+  EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kGreen), 9);
+  d.window.DrawRect({30, 20}, {32, 22}, kRed);
+  EXPECT_EQ(test::CountPixels(d.fb, {30, 20, 3, 3}, kRed), 8);
+  EXPECT_EQ(d.fb.Pixel(31, 21), kBlack);
+}
+
+TEST(Surface, WindowDrawingLeavesVisiblePanelsAlone) {
+  Desk d;
+  d.window.FillRect({0, 0}, {39, 29}, kRed);
+  // Both panels' outer rectangles, borders included, stay black.
+  EXPECT_EQ(test::CountPixels(d.fb, d.a.OuterRect(), kRed), 0);
+  EXPECT_EQ(test::CountPixels(d.fb, d.b.OuterRect(), kRed), 0);
+  EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kRed), 40 * 30 - 10 * 8 - 12 * 10 + 5 * 3);
+
+  // A hidden panel's area takes window drawing; shown again it is black.
+  d.b.SetVisible(false);
+  EXPECT_EQ(test::CountPixels(d.fb, d.b.OuterRect(), kRed), 0);
+  d.window.FillRect({0, 0}, {39, 29}, kRed);
+  EXPECT_EQ(test::CountPixels(d.fb, {15, 13, 7, 7}, kRed), 49);  // the part of b not over a
+  d.b.SetVisible(true);
+  EXPECT_EQ(test::CountPixels(d.fb, d.b.OuterRect(), kRed), 0);
+}
+
+TEST(Surface, PanelDrawingStaysInsideItsBorderAndUnderPanelsAbove) {
+  Desk d;
+  d.a.FillRect({-5, -5}, {50, 50}, kGreen);
+  // a's drawing area is 8 x 6 from (6, 6); b covers its corner from (10, 10).
+  EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kGreen), 8 * 6 - 4 * 2);
+  EXPECT_EQ(d.fb.Pixel(5, 5), kBlack);    // border
+  EXPECT_EQ(d.fb.Pixel(6, 6), kGreen);    // first drawable pixel
+  EXPECT_EQ(d.fb.Pixel(10, 10), kBlack);  // under b
+  d.b.FillRect({-1, -1}, {0, 0}, kRed);   // b is on top: its origin pixel shows
+  EXPECT_EQ(d.fb.Pixel(11, 11), kRed);
+  d.a.SetVisible(false);
+  d.a.FillRect({0, 0}, {3, 3}, kRed);  // a hidden panel paints nothing
+  EXPECT_EQ(test::CountPixels(d.fb, d.a.OuterRect(), kRed), 1);
+}
+
+TEST(Surface, BlitIsOpaqueAndClipped) {
+  Desk d;
+  Bitmap src(4, 3);
+  src.SetPixel(0, 0, kGreen);
+  d.window.FillRect({30, 20}, {39, 29}, kRed);
+  d.window.Blit({30, 20}, src, {0, 0, 4, 3});
+  EXPECT_EQ(d.fb.Pixel(30, 20), kGreen);
+  EXPECT_EQ(test::CountPixels(d.fb, {30, 20, 4, 3}, kBlack), 11);
+  // Off the top edge: only the rows inside the window are written.
+  d.window.Blit({30, -2}, src, {0, 0, 4, 3});
+  EXPECT_EQ(test::CountPixels(d.fb, {30, 0, 4, 1}, kBlack), 4);
+  // The part of the source rectangle outside the source is not copied.
+  d.window.Blit({36, 26}, src, {2, 1, 4, 4});
+  EXPECT_EQ(test::CountPixels(d.fb, {36, 26, 2, 2}, kBlack), 4);
+  EXPECT_EQ(test::CountPixels(d.fb, {38, 26, 2, 4}, kRed), 8);
+}
+
+TEST(Surface, DrawingIsRecordedAsDamage) {
+  Desk d;
+  d.window.Damage().Clear();
+  d.window.FillRect({0, 0}, {2, 2}, kRed);
+  ASSERT_EQ(d.window.Damage().Rects().size(), 1u);
+  EXPECT_EQ(d.window.Damage().Rects()[0], (Rect{0, 0, 3, 3}));
+  for (int i = 0; i < 300; ++i) d.window.FillRect({i % 40, 25}, {i % 40, 25}, kRed);
+  EXPECT_LE(d.window.Damage().Rects().size(), static_cast<size_t>(DamageList::kMaxRects));
+  EXPECT_EQ(d.window.Damage().Bounds(), (Rect{0, 0, 40, 26}));
+}
+
+TEST(Surface, TextIsTransparentAndMovesThePosition) {
+  SceneFonts fonts = test::PinnedFonts();
+  Desk d;
+  d.a.Move(0, 0, 40, 30);
+  d.b.SetVisible(false);
+  d.a.SetFonts(fonts.panel.get(), fonts.panelBold.get());
+  d.a.ForeColor = kGreen;
+  d.a.FillRect({0, 0}, {37, 27}, kRed);
+  d.a.CurrentX = 1;
+  d.a.CurrentY = 2;
+  d.a.Print("H", false);
+  const int h = fonts.panel->RowHeight();
+  EXPECT_EQ(d.a.CurrentX, 1 + fonts.panel->TextWidth("H"));
+  EXPECT_EQ(d.a.CurrentY, 2);
+  const int lit = test::CountPixels(d.fb, d.fb.Bounds(), kGreen);
+  EXPECT_GT(lit, 5);
+  // Only glyph pixels change: the rest of the red stays.
+  EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kRed), 38 * 28 - lit);
+  d.a.Print("  ", true);  // blanks paint nothing
+  EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kGreen), lit);
+  EXPECT_EQ(d.a.CurrentX, 0);
+  EXPECT_EQ(d.a.CurrentY, 2 + h);
+  d.a.FontBold = true;
+  EXPECT_EQ(d.a.TextHeight("a"), fonts.panelBold->RowHeight());
+}
+
+TEST(Fonts, SizesFollowPointsAt96Dpi) {
+  EXPECT_EQ(PointsToPixels(6), 8);
+  EXPECT_EQ(PointsToPixels(6.75), 9);
+  SceneFonts fonts = test::PinnedFonts();
+  // DejaVu Sans Mono: ascender minus descender at 8 and 9 pixels.
+  EXPECT_EQ(fonts.window->RowHeight(), 10);
+  EXPECT_EQ(fonts.panel->RowHeight(), 12);
+  EXPECT_EQ(fonts.panel->TextWidth("abc"), 3 * fonts.panel->TextWidth("a"));
+  std::string error;
+  EXPECT_EQ(Font::Open("/nonexistent/font.ttf", 9, false, &error), nullptr);
+  EXPECT_NE(error.find("/nonexistent/font.ttf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,398 @@
+#include "core/panels/code/code_panel.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/panels/panel_frame.h"
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Color kText = Rgb(0, 192, 0);
+
+// A page of the 224 x 179 code panels in the pinned font, whose rows are
+// 12 pixels high, bold ones too: the heading's top at y = 5, the page's
+// rows from y = 22, 12 rows to a page; full once the text position is past
+// y = 143, three rows above the bottom.
+constexpr int kHeadingTop = 5;
+constexpr int kFirstRowTop = 22;
+constexpr int kRowPitch = 12;
+constexpr int kRowsPerPage = 12;
+constexpr double kFullPast = 143;
+
+// A scene whose source files live in a directory of the test's own.
+std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr<RandomSource> random = nullptr,
+                                       const std::string& asmText = "mov ax, bx\r\n",
+                                       const std::string& cText = "int main() {\r\n",
+                                       const std::string& vbText = "Dim x As Integer\r\n") {
+  auto scene =
+      std::make_unique<test::Scene>(640, 600, std::move(random), test::WriteSourceFiles(dir, asmText, cText, vbText));
+  EXPECT_TRUE(scene->started) << scene->error;
+  return scene;
+}
+
+// picC of a scene, driven tick by tick with a source file of the test's own.
+struct Rig {
+  explicit Rig(const std::string& contents, std::unique_ptr<RandomSource> random = nullptr)
+      : scene(MakeScene(dir, std::move(random))) {
+    path = dir.Write("source.txt", contents);
+    Open(path);
+  }
+  void Open(const fs::path& p) {
+    std::string error;
+    ASSERT_TRUE(file.Open(p.string(), &error)) << error;
+  }
+  Form1& form() { return **scene; }
+  Panel& panel() { return form().picC; }
+  // picC's own view, with the rig's file and flags in place of the scene's.
+  void Tick() {
+    const CodePanel& c = form().CodePanels[1];
+    CodePanelTick({c.heading, c.panel, file, started, c.timer, paused, c.pauseBase, c.runInterval, c.random});
+  }
+  int Interval() { return form().CodePanels[1].timer.Interval(); }
+
+  test::TempDir dir;
+  std::unique_ptr<test::Scene> scene;
+  fs::path path;
+  SourceFile file;
+  std::int32_t started = 0;
+  std::int16_t paused = 0;
+};
+
+// Paints on a blank panel what a page of `lines` under `heading` must look
+// like: the frame on the edge of the drawing area, the bold heading and the
+// lines each one blank in, at the places of the pinned font's page.
+void PaintPage(Panel& p, std::string_view heading, const std::vector<std::string>& lines) {
+  p.DrawRect({0, 0}, {static_cast<int>(p.Width()) - 3, static_cast<int>(p.Height()) - 3}, kFrameGreen);
+  const auto printAt = [&p](int y, bool bold, std::string_view text) {
+    p.CurrentX = 0;
+    p.CurrentY = y;
+    p.FontBold = bold;
+    p.Print(" " + std::string(text), false);
+  };
+  printAt(kHeadingTop, true, heading);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    printAt(kFirstRowTop + kRowPitch * static_cast<int>(i), false, lines[i]);
+}
+
+// Compares `region` of `got` with the same region of a fresh scene on whose
+// panel of the same name the page is drawn; the message names the first
+// pixel that differs.
+::testing::AssertionResult ShowsPage(const Bitmap& got, const Panel& panel, std::string_view heading,
+                                     const std::vector<std::string>& lines, Rect region) {
+  test::TempDir dir;
+  auto expected = MakeScene(dir);
+  Panel* p = nullptr;
+  for (const auto& candidate : (*expected)->WindowSurface.Panels())
+    if (candidate->Name() == panel.Name()) p = candidate.get();
+  p->Move(panel.Left(), panel.Top(), panel.Width(), panel.Height());
+  PaintPage(*p, heading, lines);
+  const std::string difference = test::FirstDifference(got, expected->framebuffer, region);
+  if (difference.empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << panel.Name() << ": first difference at " << difference;
+}
+
+// For a rig nothing else draws, so the whole screen must match.
+::testing::AssertionResult ShowsPage(Rig& rig, const std::vector<std::string>& lines) {
+  const Bitmap& fb = rig.scene->framebuffer;
+  return ShowsPage(fb, rig.panel(), "C++ WINDOW", lines, fb.Bounds());
+}
+
+std::string NumberedLines(int n) {
+  std::string text;
+  for (int i = 1; i <= n; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+std::vector<std::string> Repeat(const std::string& line, int n) { return std::vector<std::string>(n, line); }
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+#ifdef _WIN32
+  const long page = 4096;  // Windows has no /proc: both readings are 0
+#else
+  const long page = sysconf(_SC_PAGESIZE);
+#endif
+  return resident * (page / 1024);
+}
+
+// Ticks `ticks` times and checks that the panel keeps paging (pauses and new
+// pages keep coming), paints nothing outside its drawing area and holds no
+// more than a few MB of memory on the way.
+void ExpectKeepsPaging(Rig& rig, int ticks) {
+  const long before = ResidentKiB();
+  int pauses = 0, pageStarts = 0;
+  for (int i = 0; i < ticks; ++i) {
+    const std::int16_t was = rig.paused;
+    rig.Tick();
+    pauses += !was && rig.paused;
+    pageStarts += was && !rig.paused;
+  }
+  EXPECT_EQ(rig.started, 1);
+  EXPECT_GE(pauses, 2);
+  EXPECT_GE(pageStarts, 2);
+  EXPECT_LT(ResidentKiB() - before, 4 * 1024);
+  const Bitmap& fb = rig.scene->framebuffer;
+  const Rect area = rig.panel().DrawArea();
+  EXPECT_EQ(test::CountPixels(fb, fb.Bounds(), kBlack) - test::CountPixels(fb, area, kBlack),
+            fb.Bounds().Area() - area.Area());
+}
+
+// Ticks until a page has just begun.
+void TickToPageStart(Rig& rig) {
+  while (!rig.paused) rig.Tick();
+  rig.Tick();
+}
+
+TEST(CodePanelPage, FirstTickDrawsFrameHeadingAndFirstLine) {
+  Rig rig("first\r\nsecond\r\n");
+  rig.Tick();
+  EXPECT_EQ(rig.started, 1);
+  EXPECT_EQ(rig.paused, 0);
+  EXPECT_TRUE(ShowsPage(rig, {"first"}));
+  // The frame lies on the outermost pixels of the drawing area.
+  const Rect area = rig.panel().DrawArea();
+  EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrameGreen), 2 * (area.w + area.h) - 4);
+  // The text position ends each row at the start of the next.
+  EXPECT_EQ(rig.panel().CurrentX, 0);
+  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + kRowPitch);
+  rig.Tick();
+  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + 2 * kRowPitch);
+  EXPECT_TRUE(ShowsPage(rig, {"first", "second"}));
+}
+
+TEST(CodePanelPage, FileEndsRewindWithoutAnEmptyRow) {
+  struct Case {
+    std::string contents;
+    std::vector<std::string> page;
+  };
+  const Case cases[] = {
+      {"one\r\ntwo\r\nthree\r\n", {"one", "two", "three", "one", "two"}},
+      {"one\r\ntwo\r\nthree", {"one", "two", "three", "one", "two"}},
+      {"only\r\n", Repeat("only", 5)},
+      {"only", Repeat("only", 5)},
+      {"a\r\n\r\nb\r\n", {"a", "", "b", "a", ""}},
+      {"\r\n\r\n", Repeat("", 5)},
+      {"", Repeat("", 5)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.contents));
+    Rig rig(c.contents);
+    for (std::size_t i = 0; i < c.page.size(); ++i) rig.Tick();
+    EXPECT_TRUE(ShowsPage(rig, c.page));
+  }
+}
+
+TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
+  const auto lines = [](int from, int to) {
+    std::vector<std::string> v;
+    for (int i = from; i <= to; ++i) v.push_back("line " + std::to_string(i));
+    return v;
+  };
+  Rig rig(NumberedLines(40));
+  const int k = kRowsPerPage;
+  for (int i = 1; i < k; ++i) {
+    rig.Tick();
+    ASSERT_EQ(rig.paused, 0) << "tick " << i;
+  }
+  rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, lines(1, k)));
+  rig.Tick();
+  EXPECT_EQ(rig.paused, 0);
+  EXPECT_EQ(rig.Interval(), 25);
+  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, k + 1)));
+  // Every later page is as long as the first.
+  for (int i = 1; i < k; ++i) rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, 2 * k)));
+}
+
+TEST(CodePanelPage, FullOnlyWhenPastThreeRowsAboveTheBottom) {
+  Rig rig("x\r\n");
+  rig.Tick();
+  // Equality is not full; any amount past it is.
+  rig.panel().CurrentY = kFullPast;
+  rig.Tick();
+  EXPECT_EQ(rig.paused, 0);
+  rig.panel().CurrentY = kFullPast + 1e-6;
+  rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  // The limit is taken in single precision: a height a hair under 179
+  // still gives the limit of 179.
+  Rig hair("x\r\n");
+  hair.panel().Move(0, 198, 224, 179 - 1e-7);
+  hair.Tick();
+  hair.panel().CurrentY = kFullPast;
+  hair.Tick();
+  EXPECT_EQ(hair.paused, 0);
+}
+
+TEST(CodePanelPage, PauseLastsBaseToThreeTimesBaseRoundedHalfToEven) {
+  struct Case {
+    double r;
+    int pause;
+  };
+  const Case cases[] = {{1.0 / 16, 562}, {3.0 / 16, 688}, {0.0, 500}, {0.25, 750}, {std::nextafter(1.0, 0.0), 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.r);
+    Rig rig("x\r\n", std::make_unique<ScriptedRandom>(std::deque<double>{c.r}));
+    rig.Tick();
+    rig.panel().CurrentY = 1000;
+    rig.Tick();
+    EXPECT_EQ(rig.paused, kTrue);
+    EXPECT_EQ(rig.Interval(), c.pause);
+    rig.Tick();
+    EXPECT_EQ(rig.paused, 0);
+    EXPECT_EQ(rig.Interval(), 25);
+  }
+}
+
+TEST(CodePanelPage, PanelTooShortForALineAlternatesPauseAndPageStart) {
+  Rig rig("one\r\ntwo\r\nthree\r\nfour\r\n", std::make_unique<ScriptedRandom>(std::deque<double>{0.25, 0.25, 0.25}));
+  rig.panel().Move(0, 198, 224, 40);
+  const std::int16_t expected[] = {kTrue, 0, kTrue, 0, kTrue};
+  for (std::int16_t e : expected) {
+    rig.Tick();
+    EXPECT_EQ(rig.paused, e);
+    EXPECT_EQ(rig.Interval(), e ? 750 : 25);
+  }
+  // The fourth tick began a page; the fifth added a second row to it.
+  EXPECT_TRUE(ShowsPage(rig, {"four", "one"}));
+}
+
+TEST(CodePanelInput, LongLinesAreCutAtTheRightEdgeAndTabsExpanded) {
+  Rig rig(std::string(5000, 'W') + "\r\n\tX\tY\r\nend");
+  rig.Tick();
+  rig.Tick();
+  rig.Tick();
+  EXPECT_TRUE(ShowsPage(rig, {std::string(100, 'W'), "        X       Y", "end"}));
+  ExpectKeepsPaging(rig, 100);
+}
+
+// Huge lines and endless devices are the line reader's to bound (its own
+// tests, and the program's under bad inputs); the panel prints any byte.
+TEST(CodePanelInput, OddBytesKeepTheDisplayRunning) {
+  constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
+  Rig rig(std::string(kBytes, sizeof kBytes - 1));
+  ExpectKeepsPaging(rig, 100);
+}
+
+TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
+  struct Case {
+    const char* what;
+    void (*change)(const fs::path&);
+    std::vector<std::string> nextPage;  // empty: any text will do
+  };
+  const Case cases[] = {
+      {"truncated", [](const fs::path& p) { fs::resize_file(p, 0); }, {""}},
+      {"rewritten shorter",
+       [](const fs::path& p) { std::ofstream(p, std::ios::binary | std::ios::trunc) << "new\r\n"; },
+       {"new"}},
+      {"deleted", [](const fs::path& p) { fs::remove(p); }, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig(NumberedLines(30));
+    for (int i = 0; i < 5; ++i) rig.Tick();
+    c.change(rig.path);
+    ExpectKeepsPaging(rig, 100);
+    TickToPageStart(rig);
+    if (c.nextPage.empty())
+      EXPECT_GT(test::CountPixels(rig.scene->framebuffer, rig.panel().DrawArea(), kText), 0);
+    else
+      EXPECT_TRUE(ShowsPage(rig, c.nextPage));
+  }
+}
+
+TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
+  test::TempDir dir;
+  const std::string text = NumberedLines(200);
+  auto scene = MakeScene(dir, std::make_unique<SeededRandom>(7), text, text, text);
+  Form1& f = **scene;
+  const auto& panels = f.CodePanels;
+
+  // After 100 ms: ten rows on picASM, two on picC, one on picVB, each under
+  // its own heading.
+  f.RunUntil(100);
+  const std::vector<std::string> all = {"line 1", "line 2", "line 3", "line 4", "line 5",
+                                        "line 6", "line 7", "line 8", "line 9", "line 10"};
+  const std::size_t rows[] = {10, 2, 1};
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    const CodePanel& p = panels[i];
+    EXPECT_EQ(p.started, 1);
+    EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading,
+                          std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(rows[i])),
+                          p.panel.OuterRect()));
+  }
+
+  // The times at which each timer's interval changed, with the new value.
+  struct Change {
+    std::int64_t at;
+    int interval;
+  };
+  std::vector<std::vector<Change>> changes(panels.size());
+  std::vector<int> last;
+  for (const CodePanel& p : panels) last.push_back(p.timer.Interval());
+  for (std::int64_t t = 101; t <= 12000; ++t) {
+    f.RunUntil(t);
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+      const int now = panels[i].timer.Interval();
+      if (now != last[i]) changes[i].push_back({t, now});
+      last[i] = now;
+    }
+  }
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    const CodePanel& p = panels[i];
+    SCOPED_TRACE(p.heading);
+    const int k = kRowsPerPage;
+    ASSERT_GE(changes[i].size(), 4u);
+    // The first page runs at the timer's start interval; the pause begins
+    // with its k-th row and lasts pauseBase to 3 x pauseBase.
+    std::int64_t at = static_cast<std::int64_t>(k) * kTimerStartIntervals[p.timer.Id() - 1];
+    for (std::size_t c = 0; c + 1 < changes[i].size(); c += 2) {
+      const Change pause = changes[i][c];
+      const Change run = changes[i][c + 1];
+      EXPECT_EQ(pause.at, at);
+      EXPECT_GE(pause.interval, p.pauseBase);
+      EXPECT_LE(pause.interval, 3 * p.pauseBase);
+      EXPECT_EQ(run.at, pause.at + pause.interval);
+      EXPECT_EQ(run.interval, p.runInterval);
+      at = run.at + static_cast<std::int64_t>(k - 1) * p.runInterval;
+    }
+    EXPECT_EQ(p.paused, changes[i].size() % 2 == 1 ? kTrue : 0);
+  }
+}
+
+TEST(CodePanelSchedule, EmptySourceFileShowsPagesOfEmptyRows) {
+  test::TempDir dir;
+  auto scene = MakeScene(dir, nullptr, NumberedLines(3), NumberedLines(3), "");
+  Form1& f = **scene;
+  int pageStarts = 0;
+  std::int16_t was = 0;
+  for (std::int64_t t = 100; t <= 12000 && pageStarts < 2; t += 50) {
+    f.RunUntil(t);
+    if (was && !f.State.VbPanelPaused) ++pageStarts;
+    was = f.State.VbPanelPaused;
+  }
+  EXPECT_FALSE(f.Ended());
+  EXPECT_EQ(f.State.VbPanelStarted, 1);
+  EXPECT_EQ(pageStarts, 2);
+  EXPECT_TRUE(ShowsPage(scene->framebuffer, f.picVB, "VISUAL BASIC WINDOW", {""}, f.picVB.OuterRect()));
+}
+
+}  // namespace
+}  // namespace coderain

@@ -1,0 +1,132 @@
+#include "core/run/program_options.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace coderain {
+namespace {
+
+// Where the request draws: its own window, the daemon's, or a window by id.
+enum class Target { OwnWindow, Root, WindowId };
+
+struct Row {
+  std::vector<const char*> args;
+  int status;  // -1: runs
+  Target target = Target::OwnWindow;
+  std::uint64_t id = 0;
+  int scale = 0;
+  const char* display = "";
+  const char* err = "";  // the start of what goes to stderr
+  const char* output = "";
+};
+
+TEST(ProgramOptions, EveryFormAndEveryMistake) {
+  using T = Target;
+  const Row rows[] = {
+      {{}, -1},
+      {{"--window"}, -1},
+      {{"-root"}, -1, T::Root},
+      {{"--root", "--window"}, -1, T::OwnWindow},
+      {{"--window-id", "0x1a00003"}, -1, T::WindowId, 0x1a00003},
+      {{"-window-id=12345"}, -1, T::WindowId, 12345},
+      {{"--window-id", "0X2f", "--root"}, -1, T::WindowId, 0x2f},
+      {{"--root", "-window-id", "7"}, -1, T::WindowId, 7},
+      {{"--display", ":3", "--scale=2"}, -1, T::OwnWindow, 0, 2, ":3"},
+      {{"-scale", "8", "-install", "-visual", "default", "--mono", "--fps", "--no-fps", "--noinstall"},
+       -1,
+       T::OwnWindow,
+       0,
+       8},
+      {{"--whatever", "plain", "-x"}, -1},  // arguments it does not know change nothing
+      {{"--window-id", "xyz"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id xyz: not a window id"},
+      {{"--window-id", "-5"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id -5"},
+      {{"--window-id", "0x"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0x"},
+      {{"--window-id", "12abc"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 12abc"},
+      {{"--window-id", "0"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0"},
+      {{"--window-id", "99999999999999999999999"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 9"},
+      {{"--window-id", "0x100200001"}, -1, T::WindowId, 0x100200001},  // a number, whether or not X has it
+      {{"--window-id", "\x1b]2;x\a"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id ?]2;x?: not"},
+      {{"--window-id"}, 2, T::OwnWindow, 0, 0, "", "coderain: --window-id needs a value; usage: coderain"},
+      {{"--scale", "0"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes a whole number from 1 to 8; usage"},
+      {{"--scale", "9"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "2x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale="}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--display"}, 2, T::OwnWindow, 0, 0, "", "coderain: --display needs a value"},
+      {{"--output=DP-2", "--root"}, -1, T::Root, 0, 0, "", "", "DP-2"},
+      {{"--output", ""}, 2, T::OwnWindow, 0, 0, "", "coderain: --output : not an output's name; usage"},
+      {{"--output", "a b"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output a b: not"},
+      {{"--output", "\x1b[2J"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output ?[2J: not"},
+      {{"--output"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output needs a value"},
+      {{"-help", "--root"}, 0},
+  };
+  for (const Row& row : rows) {
+    std::vector<const char*> argv = {"coderain"};
+    argv.insert(argv.end(), row.args.begin(), row.args.end());
+    std::string line;
+    for (const char* a : argv) line += std::string(a) + " ";
+    SCOPED_TRACE(line);
+    LaunchRequest o;
+    std::ostringstream out, err;
+    EXPECT_EQ(ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), &o, out, err), row.status);
+    const std::string said = err.str();
+    EXPECT_EQ(said.rfind(row.err, 0), 0u) << said;
+    // Whatever goes wrong is said in one line.
+    EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 1);
+    if (row.status == 0) {
+      EXPECT_EQ(out.str().rfind("usage: coderain", 0), 0u);
+    }
+    if (row.status != -1) continue;
+    EXPECT_EQ(o.mode, row.target == T::OwnWindow ? LaunchRequest::Mode::OwnWindow : LaunchRequest::Mode::LentWindow);
+    EXPECT_EQ(o.daemonWindow, row.target == T::Root);
+    EXPECT_EQ(o.window, row.id);
+    EXPECT_EQ(o.scale, row.scale);
+    EXPECT_EQ(o.display, row.display);
+    EXPECT_EQ(o.output, row.output);
+  }
+}
+
+TEST(ProgramOptions, VersionIsOneLineAndStatusZero) {
+  for (const char* flag : {"--version", "-version"}) {
+    const char* argv[] = {"coderain", flag, "--scale", "0"};
+    LaunchRequest o;
+    std::ostringstream out, err;
+    EXPECT_EQ(ParseProgramOptions(4, argv, &o, out, err), 0) << flag;
+    EXPECT_EQ(out.str(), "coderain " CODERAIN_VERSION "\n");
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+TEST(ProgramOptions, TheDaemonsWindowOrTheRoot) {
+  struct Case {
+    const char* value;  // null: not set
+    std::uint64_t id;
+    const char* note;  // the start of the note, "" for none
+  };
+  const Case cases[] = {
+      {nullptr, 0, ""},
+      {"", 0, ""},
+      {"0x1a00003", 0x1a00003, ""},
+      {"4194307", 4194307, ""},
+      {"garbage", 0, "coderain: XSCREENSAVER_WINDOW=garbage is not a window id; drawing on the root window"},
+      {"0x", 0, "coderain: XSCREENSAVER_WINDOW=0x is not"},
+      {"-1", 0, "coderain: XSCREENSAVER_WINDOW=-1 is not"},
+      {"12\n\x1b[2J", 0, "coderain: XSCREENSAVER_WINDOW=12??[2J is not"},
+      {"0123456789012345678901234567890123456789", 0,
+       "coderain: XSCREENSAVER_WINDOW=01234567890123456789012345678901... is not"},
+  };
+  for (const Case& c : cases) {
+    std::string note;
+    EXPECT_EQ(DaemonWindow(c.value, &note), c.id) << (c.value ? c.value : "(unset)");
+    EXPECT_EQ(note.rfind(c.note, 0), 0u) << note;
+    EXPECT_EQ(note.empty(), *c.note == '\0');
+    EXPECT_EQ(note.find('\n'), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace coderain
