@@ -25,6 +25,13 @@ struct Ignored {
 constexpr Ignored kIgnored[] = {{"install", false}, {"noinstall", false}, {"visual", true},
                                 {"mono", false},    {"fps", false},       {"no-fps", false}};
 
+// Where the scene is drawn; the other options stay as they were given.
+void SetMode(LaunchRequest* o, LaunchRequest::Mode mode, std::uint64_t window, bool daemonWindow) {
+  o->mode = mode;
+  o->window = window;
+  o->daemonWindow = daemonWindow;
+}
+
 }  // namespace
 
 std::string Printable(std::string_view text) {
@@ -102,9 +109,9 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       return 0;
     }
     if (name == "window") {
-      if (!byId) *o = {LaunchRequest::Mode::OwnWindow, 0, false, o->display, o->scale, o->output};
+      if (!byId) SetMode(o, LaunchRequest::Mode::OwnWindow, 0, false);
     } else if (name == "root") {
-      if (!byId) *o = {LaunchRequest::Mode::LentWindow, 0, true, o->display, o->scale, o->output};
+      if (!byId) SetMode(o, LaunchRequest::Mode::LentWindow, 0, true);
     } else if (name == "window-id") {
       if (!takeValue()) return missing();
       std::uint64_t id = 0;
@@ -112,7 +119,7 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
         err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
         return 1;
       }
-      *o = {LaunchRequest::Mode::LentWindow, id, false, o->display, o->scale, o->output};
+      SetMode(o, LaunchRequest::Mode::LentWindow, id, false);
       byId = true;
     } else if (name == "display") {
       if (!takeValue()) return missing();
