@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/stage.h"
-#include "core/base/random_source.h"
-#include "core/gfx/font.h"
-#include "core/run/scene_loop.h"
+#include "displays/win32/win32_input.h"
+#include "host/scene_run.h"
+#include "host/win32/message_driver.h"
 
 namespace coderain {
 namespace {
@@ -87,12 +86,8 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
   GetClientRect(g_watch.child, &r);
   EXPECT_EQ(r.right, kWidth);
   EXPECT_EQ(r.bottom, kHeight);
-  EXPECT_EQ(display->Fit().sceneWidth, kWidth * 7);
+  EXPECT_EQ(display->Fit(display->Screens().front()).sceneWidth, kWidth * 7);
 
-  FontFaces fonts;
-  ASSERT_TRUE(FindSceneFonts(&fonts, &error)) << error;
-  SeededRandom random(7);
-  Stage stage(fonts, &random, CODERAIN_TEST_DATA);
   // Every quarter second the pixels come back, until the frame line shows
   // or 8 s have passed; then the parent goes, and the preview with it.
   SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR id, DWORD) {
@@ -102,8 +97,8 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
       DestroyWindow(g_watch.parent);
     }
   });
-  const SteadyClock clock;
-  const LoopEnd end = SceneLoop(display.get(), &stage, &clock, request.mode).Run();
+  SceneRun run(display.get(), request, CODERAIN_TEST_DATA, false, 7);
+  const LoopEnd end = RunMessages(&run, display.get());
   EXPECT_EQ(end.status, 0) << end.message;
   EXPECT_FALSE(IsWindow(g_watch.parent));
   ASSERT_EQ(g_watch.pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
@@ -133,13 +128,71 @@ TEST(Win32Display, TheSystemsCloseRequestsAreEvents) {
   } cases[] = {{WM_CLOSE, 0, 1}, {WM_ENDSESSION, TRUE, 1}, {WM_ENDSESSION, FALSE, 0}};
   for (const auto& c : cases) {
     std::vector<DisplayEvent> events;
-    display->Wait(0, &events);  // what showing it brought
+    display->Dispatch(&events);  // what showing it brought
     events.clear();
     SendMessageW(display->Window(), c.message, c.ending, 0);
-    display->Wait(0, &events);
+    display->Dispatch(&events);
     int closes = 0;
     for (const DisplayEvent& e : events) closes += e.kind == DisplayEvent::Kind::CloseRequested;
     EXPECT_EQ(closes, c.closes) << "message " << c.message << ", " << c.ending;
+  }
+}
+
+// What a key or a button means, on a scene's window or on a black cover.
+TEST(Win32Input, WhatAMessageMeansToTheScene) {
+  using K = DisplayEvent::Kind;
+  const OutputFit one = FitOutput({1920, 1080}), two = FitOutput({3840, 2160, 192});
+  const OutputFit miniature = FitOutput({152, 112, 0, 0, true});
+  struct Row {
+    const char* what;
+    UINT message;
+    WPARAM wp;
+    LPARAM lp;
+    Win32Target target;
+    bool input;
+    K kind;
+    int key;
+    Point at;
+  };
+  const Row rows[] = {
+      {"a key", WM_KEYDOWN, 'Q', 0, {0, &one}, true, K::KeyDown, 'Q', {}},
+      {"a system key (Alt)", WM_SYSKEYDOWN, VK_MENU, 0, {0, &one}, true, K::KeyDown, VK_MENU, {}},
+      {"a key up", WM_KEYUP, 'Q', 0, {0, &one}, true, K::KeyUp, 'Q', {}},
+      {"a button, in scene pixels",
+       WM_LBUTTONDOWN,
+       0,
+       MAKELPARAM(1001, 501),
+       {0, &one},
+       true,
+       K::ButtonDown,
+       0,
+       {1001, 501}},
+      {"at scale 2", WM_RBUTTONUP, 0, MAKELPARAM(3839, 1001), {0, &two}, true, K::ButtonUp, 0, {1919, 500}},
+      {"in miniature", WM_MBUTTONDOWN, 0, MAKELPARAM(10, 3), {0, &miniature}, true, K::ButtonDown, 0, {70, 21}},
+      {"an extra button", WM_XBUTTONUP, 0, MAKELPARAM(5, 5), {2, &one}, true, K::ButtonUp, 0, {5, 5}},
+      {"on a black monitor: bare screen",
+       WM_LBUTTONDOWN,
+       0,
+       MAKELPARAM(5, 5),
+       {0, nullptr},
+       true,
+       K::ButtonDown,
+       0,
+       {-1, -1}},
+      {"a move is no input", WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), {0, &one}, false, K::KeyDown, 0, {}},
+      {"nor a character", WM_CHAR, 'q', 0, {0, &one}, false, K::KeyDown, 0, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    std::vector<DisplayEvent> events;
+    EXPECT_EQ(TranslateInput(r.message, r.wp, r.lp, r.target, &events), r.input);
+    ASSERT_EQ(events.size(), r.input ? 1u : 0u);
+    if (!r.input) continue;
+    EXPECT_EQ(events[0].kind, r.kind);
+    EXPECT_EQ(events[0].key, r.key);
+    EXPECT_EQ(events[0].at.x, r.at.x);
+    EXPECT_EQ(events[0].at.y, r.at.y);
+    EXPECT_EQ(events[0].screen, r.target.screen);
   }
 }
 

@@ -29,12 +29,12 @@ bool InputRules::KeyDown(int key) {
 
 void InputRules::KeyUp(int key) { Drop(held_, key); }
 
-void InputRules::ButtonDown(const Panel* target) {
+void InputRules::ButtonDown(const void* target) {
   buttonDown_ = true;
   target_ = target;
 }
 
-bool InputRules::ButtonUp(const Panel* target) {
+bool InputRules::ButtonUp(const void* target) {
   const bool click = buttonDown_ && target == target_;
   buttonDown_ = false;
   return click;

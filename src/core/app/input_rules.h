@@ -2,7 +2,8 @@
 //
 // Front ends hand in raw events as they come: keys going down and up (a key
 // is any number the front end uses to tell keys apart), mouse buttons going
-// down and up over a target (a panel, or null for the bare window). The
+// down and up over a target (anything the caller tells targets apart by: a
+// panel, or a scene's bare screen). The
 // rules say which of them count: a click is a press and a release on the
 // same target; a key press counts unless its key was already held down when
 // the window appeared (the Enter that started the program from a terminal
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace coderain {
-
-class Panel;
 
 class InputRules {
  public:
@@ -29,14 +28,14 @@ class InputRules {
 
   // A mouse button went down or up over `target`. ButtonUp is true when the
   // two make a click on that target.
-  void ButtonDown(const Panel* target);
-  bool ButtonUp(const Panel* target);
+  void ButtonDown(const void* target);
+  bool ButtonUp(const void* target);
 
  private:
   bool appeared_ = false;
   std::vector<int> held_;  // keys down now, as far as the rules know
   bool buttonDown_ = false;
-  const Panel* target_ = nullptr;
+  const void* target_ = nullptr;
 };
 
 }  // namespace coderain

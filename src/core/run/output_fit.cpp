@@ -7,10 +7,7 @@ namespace coderain {
 
 namespace {
 
-constexpr int kMinSceneWidth = 1024;
-constexpr int kMinSceneHeight = 768;
 constexpr int kRowsPerScale = 1080;
-constexpr double kBaseDpi = 96;
 
 int ScaleFor(const OutputFacts& o) {
   if (o.width <= 0 || o.height <= 0) return 1;

@@ -3,70 +3,94 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/run/run_stats.h"
-
 namespace coderain {
 
-SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, const Clock* clock, LaunchRequest::Mode mode, RunStats* stats)
-    : display_(*display),
-      stage_(*stage),
-      clock_(*clock),
-      lent_(mode == LaunchRequest::Mode::LentWindow || mode == LaunchRequest::Mode::Preview),
-      stats_(stats) {}
+SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, LaunchRequest::Mode mode, PresentObserver* observer)
+    : display_(*display), stage_(*stage), lent_(LaunchRequest::Lent(mode)), observer_(observer) {}
 
-LoopEnd SceneLoop::Run() {
-  TakeFit();
+bool SceneLoop::StartScene(int screen, std::int64_t now) {
+  // A miniature is presented less often than the full scene.
+  Pace& pace = paces_[screen];
+  pace = Pace{display_.Fit(screen).FrameMs()};
+  stage_.SetLatenessAllowed(screen, pace.frameMs + 1);
   std::string error;
-  if (!stage_.Start(&display_.Frame(), clock_.Now(), &error)) return {1, 0, error};
-  display_.Show();
-  lastPresent_ = clock_.Now() - frameMs_;
-  while (!done_ && !stage_.Ended()) {
-    const int wait = RunFrame();
-    if (stage_.Ended()) break;
-    events_.clear();
-    display_.Wait(wait, &events_);
-    for (const DisplayEvent& ev : events_) {
-      if (done_ || stage_.Ended()) break;
-      Dispatch(ev);
-    }
+  if (stage_.Start(screen, &display_.Frame(screen), now, &error)) {
+    stage_.SetLatenessAllowed(screen, pace.frameMs + 1);
+    return true;
   }
-  return end_;
+  EndWith(1, error);
+  return false;
 }
 
-int SceneLoop::RunFrame() {
-  stage_.RunUntil(clock_.Now(), [this] { return clock_.Now(); });
-  if (stage_.Ended()) return 0;
-  DamageList& damage = stage_.Damage();
-  const std::int64_t t = clock_.Now();
-  if (!damage.Empty() && t - lastPresent_ >= frameMs_) {
-    displayBusy_ = !display_.Present(damage);
-    if (!displayBusy_) {
-      if (stats_) stats_->Presented(damage, stage_.Form().State.BurstDone != 0, t);
+LoopStatus SceneLoop::Start(const Clock& clock) {
+  for (int screen : display_.Screens())
+    if (!StartScene(screen, clock.Now())) return {false, end_};
+  display_.Show();
+  return RunFrames(clock);
+}
+
+LoopStatus SceneLoop::Step(const Clock& clock, std::span<const DisplayEvent> events) {
+  for (const DisplayEvent& ev : events) {
+    if (done_ || stage_.Ended()) break;
+    Dispatch(ev, clock.Now());
+  }
+  return RunFrames(clock);
+}
+
+LoopStatus SceneLoop::RunFrames(const Clock& clock) {
+  std::int64_t wake = kNoWake;
+  for (auto& [screen, pace] : paces_) {
+    if (done_ || stage_.Ended()) break;
+    wake = std::min(wake, RunFrame(screen, clock));
+  }
+  if (done_ || stage_.Ended()) return {false, end_};
+  return {true, {}, wake};
+}
+
+std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
+  Form1& form = *stage_.Scene(screen);
+  Pace& pace = paces_[screen];
+  form.RunUntil(clock.Now(), [&clock] { return clock.Now(); });
+  if (stage_.Ended()) return kNoWake;
+  DamageList& damage = form.Damage();
+  const std::int64_t t = clock.Now();
+  // At most one present a frame, whenever in the frame the display can
+  // take it: a present that had to wait does not push the next one back.
+  const std::int64_t frame = t / pace.frameMs;
+  const bool toShow = !damage.Empty() || display_.Pending(screen);
+  if (toShow && frame > pace.lastFrame) {
+    pace.busy = !display_.Present(screen, damage);
+    if (!pace.busy) {
+      if (observer_) observer_->Presented(damage, form.State.BurstDone != 0, t);
       damage.Clear();
-      lastPresent_ = t;
+      pace.lastFrame = frame;
     }
   }
   // The frame boundary at or after the next tick; sooner when a present
-  // waits only for its frame.
-  std::int64_t wake = (stage_.NextDue() + frameMs_ - 1) / frameMs_ * frameMs_;
-  if (!damage.Empty() && !displayBusy_) wake = std::min(wake, lastPresent_ + frameMs_);
-  return static_cast<int>(std::clamp<std::int64_t>(wake - clock_.Now(), 0, 1000));
+  // waits only for its frame. A display that is busy says when it is not.
+  std::int64_t wake = (form.NextDue() + pace.frameMs - 1) / pace.frameMs * pace.frameMs;
+  if ((!damage.Empty() || display_.Pending(screen)) && !pace.busy)
+    wake = std::min(wake, (pace.lastFrame + 1) * pace.frameMs);
+  return wake;
 }
 
-void SceneLoop::Dispatch(const DisplayEvent& ev) {
+void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
   using Kind = DisplayEvent::Kind;
-  std::string error;
+  const bool known = paces_.count(ev.screen) != 0;
   switch (ev.kind) {
+    case Kind::ScreenAdded:
     case Kind::Resized:
       // The layout is made once per scene: a new size is a new scene, and
       // the damage of the old one goes with it.
-      TakeFit();
-      if (!stage_.Start(&display_.Frame(), clock_.Now(), &error)) return EndWith(1, error);
-      display_.PresentAll();
+      if (StartScene(ev.screen, now)) display_.PresentAll(ev.screen);
+      break;
+    case Kind::ScreenRemoved:
+      stage_.Remove(ev.screen);
+      paces_.erase(ev.screen);
       break;
     case Kind::Exposed:
       // What was covered comes back as the scene left it.
-      display_.PresentAll();
+      if (known) display_.PresentAll(ev.screen);
       break;
     case Kind::Appeared:
       if (!lent_) stage_.WindowAppeared(ev.keys);
@@ -78,15 +102,17 @@ void SceneLoop::Dispatch(const DisplayEvent& ev) {
       if (!lent_) stage_.KeyUp(ev.key);
       break;
     case Kind::ButtonDown:
-      if (!lent_) stage_.ButtonDown(ev.at);
+      if (!lent_) stage_.ButtonDown(ev.screen, ev.at);
       break;
     case Kind::ButtonUp:
-      if (!lent_) stage_.ButtonUp(ev.at);
+      if (!lent_) stage_.ButtonUp(ev.screen, ev.at);
       break;
     case Kind::CloseRequested:
-      stage_.CloseRequest();
+      // The scenes close, and the run ends even where none is shown now.
       // A daemon counts any end of what it started but by its signal as a
       // failure.
+      stage_.CloseRequest();
+      EndWith(0, "");
       if (lent_) end_.signal = ev.signal;
       break;
     case Kind::WindowGone:
@@ -96,12 +122,6 @@ void SceneLoop::Dispatch(const DisplayEvent& ev) {
     case Kind::Failed:
       return EndWith(1, ev.text);
   }
-}
-
-void SceneLoop::TakeFit() {
-  // A miniature is presented less often than the full scene.
-  frameMs_ = display_.Fit().FrameMs();
-  stage_.SetLatenessAllowed(frameMs_ + 1);
 }
 
 void SceneLoop::EndWith(int status, std::string message) {

@@ -1,55 +1,40 @@
-// The program's one loop: it runs the scene's ticks on a clock, presents
-// what they drew once a frame, hands the display's events to the stage,
-// and says how the program ends, the same on every platform.
+// The program's loop, the same on every platform, as a step: the host's
+// driver waits (on POSIX one poll, on Windows the message queue and a
+// timer; a web page's frame callback) and calls Step with the time and the
+// events that arrived; the step runs what is due and says when it wants to
+// run again, or how the program ends. It never waits itself.
 //
 // The screen changes only when a frame is presented, at most once a
-// display refresh. So the loop wakes at frame boundaries and runs every
-// tick due by then, each in its turn and at its own due time as the scene
-// sees it: no rhythm changes, and the program wakes once a frame rather
-// than once a tick. Input and close requests wake it at once. A present is
-// sent only once the display has taken the last one; until then damage
-// gathers.
+// display refresh. So the loop asks to run at frame boundaries and runs
+// every tick due by then, each in its turn and at its own due time as the
+// scene sees it: no rhythm changes, and the program wakes once a frame
+// rather than once a tick. A present is sent only once the display has
+// taken the last one; until then damage gathers. Every screen's scene has
+// its own ticks, frames and presents.
 //
 // How each mode ends:
-//   own window   a counted key or click (status 0); a close request, by the
-//                system or a signal (the scene closes, status 0); the window
-//                destroyed by another program (one line, status 1)
+//   own window   a counted key, or a click on a scene's bare screen or
+//                picASM (status 0); a close request, by the system or a
+//                signal (the scenes close, status 0); a window destroyed
+//                by another program (one line, status 1)
 //   lent window  only a close request, then by that signal where one asked
 //   or preview   (else status 0); the window's end, quietly (status 0);
 //                keys and clicks are the lender's and change nothing
 //   every mode   a display that cannot go on (its line, status 1)
 #pragma once
 
-#include <chrono>
 #include <cstdint>
+#include <limits>
+#include <map>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "core/app/stage.h"
+#include "core/base/clock.h"
 #include "core/run/launch_request.h"
 #include "core/run/scene_display.h"
 
 namespace coderain {
-
-class RunStats;
-
-// Whole milliseconds on a clock of the loop's choosing.
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual std::int64_t Now() const = 0;
-};
-
-// The steady clock, from when it was made.
-class SteadyClock : public Clock {
- public:
-  std::int64_t Now() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 // How the program ends.
 struct LoopEnd {
@@ -58,38 +43,59 @@ struct LoopEnd {
   std::string message;  // one line for stderr when something went wrong; else empty
 };
 
+// No time of its own to run again: only when an event comes.
+inline constexpr std::int64_t kNoWake = std::numeric_limits<std::int64_t>::max();
+
+// What a step says.
+struct LoopStatus {
+  bool running = true;
+  LoopEnd end;              // how the program ends, once it is not running
+  std::int64_t wakeAt = 0;  // when to step again at the latest, on the loop's clock; or kNoWake
+};
+
+// Hears of every present (the statistics of a real run).
+class PresentObserver {
+ public:
+  virtual ~PresentObserver() = default;
+  // `burstDone`: the start-up burst is in the picture.
+  virtual void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs) = 0;
+};
+
 class SceneLoop {
  public:
-  // `stats`, when given, hears of every present (the statistics build).
-  SceneLoop(SceneDisplay* display, Stage* stage, const Clock* clock, LaunchRequest::Mode mode,
-            RunStats* stats = nullptr);
+  SceneLoop(SceneDisplay* display, Stage* stage, LaunchRequest::Mode mode, PresentObserver* observer = nullptr);
 
-  // Starts the scene in the display's frame, shows the display and runs
-  // until the program ends. A scene that cannot start ends it with its
-  // line and status 1 before anything is shown.
-  LoopEnd Run();
+  // Starts a scene on every screen of the display at the clock's time,
+  // shows the display and runs the first frame. A scene that cannot start
+  // ends the run with its line and status 1 before anything is shown.
+  LoopStatus Start(const Clock& clock);
+  // Hands `events` to the scenes, runs every tick due by now and presents
+  // what they drew where a frame is due. The clock is read again after
+  // each tick: a tick that runs long delays the ones after it.
+  LoopStatus Step(const Clock& clock, std::span<const DisplayEvent> events);
 
  private:
-  // Runs the ticks due by now and presents what they drew when a frame is
-  // due and the display has taken the last present. Returns the longest
-  // wait, in ms, before the loop must look again.
-  int RunFrame();
-  void Dispatch(const DisplayEvent& event);
-  // Takes the display's fit: the frame's length and the lateness allowed.
-  void TakeFit();
+  // How a screen's scene is paced.
+  struct Pace {
+    std::int64_t frameMs = 17;
+    std::int64_t lastFrame = -1;  // the frame of the last present
+    bool busy = false;            // the display refused the last try
+  };
+  bool StartScene(int screen, std::int64_t now);
+  // Runs the screen's ticks due by now and presents them where due.
+  // Returns when it must run again.
+  std::int64_t RunFrame(int screen, const Clock& clock);
+  LoopStatus RunFrames(const Clock& clock);
+  void Dispatch(const DisplayEvent& event, std::int64_t now);
   void EndWith(int status, std::string message);
 
   SceneDisplay& display_;
   Stage& stage_;
-  const Clock& clock_;
   const bool lent_;
-  RunStats* stats_;
-  std::int64_t frameMs_ = 17;
-  std::int64_t lastPresent_ = 0;
-  bool displayBusy_ = false;
-  bool done_ = false;  // the program ends, however the scene stands
+  PresentObserver* observer_;
+  std::map<int, Pace> paces_;
+  bool done_ = false;  // the program ends, however the scenes stand
   LoopEnd end_;
-  std::vector<DisplayEvent> events_;
 };
 
 }  // namespace coderain

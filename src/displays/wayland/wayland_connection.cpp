@@ -1,6 +1,7 @@
 #include "displays/wayland/wayland_connection.h"
 
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -84,6 +85,12 @@ const zxdg_output_v1_listener kXdgOutputListener = {
 
 }  // namespace
 
+bool WaylandConnection::UsualSocketThere() {
+  const char* dir = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st {};
+  return dir && *dir && ::stat((std::string(dir) + "/wayland-0").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
 WaylandConnection::~WaylandConnection() {
   // The compositor frees everything of ours with the connection.
   if (display) wl_display_disconnect(display);
@@ -96,7 +103,7 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Connect(int timeoutMs, std
   const std::string where = named ? "WAYLAND_DISPLAY=" + Printable(name) : "the usual socket (wayland-0)";
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (!(named && name[0] == '/') && !(runtime && *runtime)) {
-    *error = "cannot open the display: XDG_RUNTIME_DIR is not set";
+    *error = "XDG_RUNTIME_DIR is not set";
     return nullptr;
   }
   std::unique_ptr<WaylandConnection> c(new WaylandConnection);
@@ -104,7 +111,7 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Connect(int timeoutMs, std
   c->display = wl_display_connect(nullptr);
   if (!c->display) {
     const int err = errno;
-    *error = "cannot open the display: no Wayland compositor at " + where + " (" +
+    *error = "no Wayland compositor at " + where + " (" +
              (err == ENAMETOOLONG ? std::string("the path is too long for a socket") : std::strerror(err)) + ")";
     return nullptr;
   }
@@ -114,8 +121,7 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Connect(int timeoutMs, std
   // One answer lists the globals; the second, the outputs' descriptions.
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   if (!c->Roundtrip(MsUntil(end)) || !c->Roundtrip(MsUntil(end))) {
-    *error = "cannot open the display: " + where +
-             (c->lost_ ? " does not answer as a Wayland compositor does" : " does not answer");
+    *error = where + (c->lost_ ? " does not answer as a Wayland compositor does" : " does not answer");
     return nullptr;
   }
   return c;
@@ -182,31 +188,50 @@ WaylandOutput* WaylandConnection::FindOutput(std::uint32_t id) const {
   return nullptr;
 }
 
-bool WaylandConnection::Dispatch(int timeoutMs, int wakeFd) {
+bool WaylandConnection::Lose() {
+  lost_ = true;
+  return false;
+}
+
+bool WaylandConnection::PrepareWait(short* events, bool* dispatched) {
+  *events = POLLIN;
+  *dispatched = false;
   if (lost_) return false;
-  const auto lose = [this] {
-    lost_ = true;
-    return false;
-  };
-  while (wl_display_prepare_read(display) != 0)
-    if (wl_display_dispatch_pending(display) < 0) return lose();
-  pollfd p[2] = {{wl_display_get_fd(display), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  for (;;) {
+    if (wl_display_prepare_read(display) == 0) break;
+    const int n = wl_display_dispatch_pending(display);
+    if (n < 0) return Lose();
+    *dispatched = *dispatched || n > 0;
+  }
   if (wl_display_flush(display) < 0) {
     if (errno != EAGAIN) {
       wl_display_cancel_read(display);
-      return lose();
+      return Lose();
     }
     // The socket is full: wait for room as well.
-    p[0].events |= POLLOUT;
+    *events |= POLLOUT;
   }
-  const int n = ::poll(p, wakeFd >= 0 ? 2 : 1, timeoutMs);
-  if (n > 0 && (p[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-    if (wl_display_read_events(display) < 0) return lose();
+  return true;
+}
+
+bool WaylandConnection::AfterWait(short revents) {
+  if (lost_) return false;
+  if (revents & (POLLIN | POLLHUP | POLLERR)) {
+    if (wl_display_read_events(display) < 0) return Lose();
   } else {
     wl_display_cancel_read(display);
   }
-  if (wl_display_dispatch_pending(display) < 0 || wl_display_get_error(display) != 0) return lose();
+  if (wl_display_dispatch_pending(display) < 0 || wl_display_get_error(display) != 0) return Lose();
   return true;
+}
+
+bool WaylandConnection::Dispatch(int timeoutMs) {
+  short events = 0;
+  bool dispatched = false;
+  if (!PrepareWait(&events, &dispatched)) return false;
+  pollfd p{Fd(), events, 0};
+  const int n = ::poll(&p, 1, dispatched ? 0 : timeoutMs);
+  return AfterWait(n > 0 ? p.revents : 0);
 }
 
 bool WaylandConnection::Roundtrip(int timeoutMs) {
@@ -216,7 +241,7 @@ bool WaylandConnection::Roundtrip(int timeoutMs) {
       .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
   wl_callback_add_listener(sync, &listener, &answered);
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!answered && MsUntil(end) > 0 && Dispatch(MsUntil(end), -1)) {
+  while (!answered && MsUntil(end) > 0 && Dispatch(MsUntil(end))) {
   }
   wl_callback_destroy(sync);
   return answered;

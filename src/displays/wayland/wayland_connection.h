@@ -41,14 +41,28 @@ class WaylandConnection {
 
   // Connects to the compositor WAYLAND_DISPLAY names (else the usual
   // socket) and learns its globals and outputs, waiting at most `timeoutMs`
-  // for answers. Returns null and sets *error, one line beginning "cannot
-  // open the display" where no compositor answers as one.
+  // for answers. Returns null and sets *error to why no compositor answers
+  // as one.
   static std::unique_ptr<WaylandConnection> Connect(int timeoutMs, std::string* error);
+  // Whether the runtime directory holds the usual compositor's socket
+  // (wayland-0).
+  static bool UsualSocketThere();
 
-  // Sends what is queued, waits up to `timeoutMs` (-1: as long as it
-  // takes) for the compositor or for descriptor `wakeFd` (-1: none), and
-  // dispatches what came. Returns false once the connection is lost.
-  bool Dispatch(int timeoutMs, int wakeFd);
+  // A wait for the compositor, in two halves around the caller's poll of
+  // Fd(): before it, dispatches what was read already (*dispatched says
+  // whether there was any), prepares to read and sends what is queued;
+  // *events is what to poll for (POLLIN, with POLLOUT where the socket is
+  // full). After it, with the poll's `revents` (0 where it did not say
+  // the socket is readable), reads and dispatches what came, or gives up
+  // the read. Each returns false once the connection is lost; AfterWait
+  // must follow every PrepareWait that returned true.
+  bool PrepareWait(short* events, bool* dispatched);
+  bool AfterWait(short revents);
+  int Fd() const { return wl_display_get_fd(display); }
+  // Both halves with a poll of the compositor alone in between, up to
+  // `timeoutMs` (-1: as long as it takes). False once the connection is
+  // lost.
+  bool Dispatch(int timeoutMs);
   // Waits, up to `timeoutMs` in all, until the compositor has answered
   // everything sent so far. False on a lost connection or on the timeout.
   bool Roundtrip(int timeoutMs);
@@ -75,6 +89,7 @@ class WaylandConnection {
   void RemoveGlobal(std::uint32_t id);
   static void Global(void* data, wl_registry* registry, std::uint32_t id, const char* interface, std::uint32_t version);
   static void GlobalRemove(void* data, wl_registry* registry, std::uint32_t id);
+  bool Lose();
 
   wl_registry* registry_ = nullptr;
   zxdg_output_manager_v1* xdgOutputs_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <span>
 #include <utility>
@@ -20,18 +21,7 @@ constexpr int kStartTimeoutMs = 3000;
 // (its output off, or hidden): the wait then lasts until the compositor
 // says something, so a scene nobody sees costs nothing.
 constexpr auto kUnseenAfter = std::chrono::milliseconds(250);
-// Past this many rectangles a buffer's missed ones fold into their bounds:
-// a few presents' worth, as a buffer the compositor holds for long misses
-// many. Folding sooner would copy most of the frame where two presents of
-// scattered rectangles were due.
-constexpr std::size_t kMaxStale = 4 * DamageList::kMaxRects;
-
-void Fold(std::vector<Rect>* rects) {
-  if (rects->size() <= kMaxStale) return;
-  Rect all;
-  for (const Rect& r : *rects) all = all.Union(r);
-  *rects = {all};
-}
+constexpr std::int32_t kWhole = std::numeric_limits<std::int32_t>::max();
 
 // Lets a seat's device go: released where the seat is new enough to say
 // so, else only forgotten.
@@ -47,26 +37,26 @@ void Release(Device* device, void (*release)(Device*), void (*destroy)(Device*))
 
 struct WaylandDisplay::Events {
   static WaylandDisplay& Of(void* data) { return *static_cast<WaylandDisplay*>(data); }
+  static Window& WindowOf(void* data) { return *static_cast<Window*>(data); }
 
   static constexpr xdg_surface_listener kSurface = {
       .configure =
           [](void* data, xdg_surface* xdg, std::uint32_t serial) {
-            Window& w = *static_cast<Window*>(data);
+            Window& w = WindowOf(data);
             xdg_surface_ack_configure(xdg, serial);
             w.configured = true;
             WaylandDisplay& d = *w.display;
             if (!d.shown_) return;
-            if (&w != d.scene_.get()) {
+            if (!w.scene) {
               d.Cover(w);
-            } else {
+            } else if (w.screen >= 0) {
               // A new size is fitted after the events; the same one is
               // taken at once, whole: a compositor may have shown only
               // part of it where the window was placed.
               int width = 0, height = 0, scale = 1;
-              d.SceneSize(&width, &height, &scale);
-              if (width == d.fittedWidth_ && height == d.fittedHeight_ && scale == d.bufferScale_) {
-                wl_surface_damage_buffer(w.surface, 0, 0, std::numeric_limits<std::int32_t>::max(),
-                                         std::numeric_limits<std::int32_t>::max());
+              d.SceneSize(w, &width, &height, &scale);
+              if (width == w.fittedWidth && height == w.fittedHeight && scale == w.bufferScale) {
+                wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
                 wl_surface_commit(w.surface);
               }
             }
@@ -75,12 +65,19 @@ struct WaylandDisplay::Events {
 
   static constexpr xdg_toplevel_listener kToplevel = {
       .configure =
-          [](void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*) {
-            Window& w = *static_cast<Window*>(data);
+          [](void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array* states) {
+            Window& w = WindowOf(data);
             w.width = width;
             w.height = height;
+            const std::span<const std::uint32_t> all(static_cast<const std::uint32_t*>(states->data),
+                                                     states->size / sizeof(std::uint32_t));
+            w.fullscreen = std::find(all.begin(), all.end(), XDG_TOPLEVEL_STATE_FULLSCREEN) != all.end();
+            // Full screen taken away (another program asked for it): the
+            // scene asks again once it is shown, not while it is hidden,
+            // so that two never take it from each other for ever.
+            if (w.scene && !w.fullscreen && w.display->shown_) w.askFullscreen = true;
           },
-      .close = [](void* data, xdg_toplevel*) { static_cast<Window*>(data)->display->closeRequested_ = true; },
+      .close = [](void* data, xdg_toplevel*) { WindowOf(data).display->closeRequested_ = true; },
       // Not sent at the version bound.
       .configure_bounds = nullptr,
       .wm_capabilities = nullptr,
@@ -89,9 +86,14 @@ struct WaylandDisplay::Events {
   static constexpr wl_callback_listener kFrame = {
       .done =
           [](void* data, wl_callback* callback, std::uint32_t) {
-            WaylandDisplay& d = Of(data);
-            if (callback == d.frameCallback_) d.frameCallback_ = nullptr;
+            Window& w = WindowOf(data);
+            if (callback == w.frameCallback) w.frameCallback = nullptr;
             wl_callback_destroy(callback);
+            if (w.askFullscreen) {
+              w.askFullscreen = false;
+              if (const WaylandOutput* o = w.display->c_->FindOutput(w.output))
+                xdg_toplevel_set_fullscreen(w.toplevel, o->output);
+            }
           },
   };
 
@@ -117,8 +119,10 @@ struct WaylandDisplay::Events {
       .enter =
           [](void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
             WaylandDisplay& d = Of(data);
-            const bool scene = d.scene_ && surface == d.scene_->surface;
-            d.input_.PointerAt(scene ? WaylandInput::Surface::Scene : WaylandInput::Surface::Cover,
+            d.pointerOn_ = nullptr;
+            for (const auto& w : d.scenes_)
+              if (w->surface == surface && w->screen >= 0) d.pointerOn_ = w.get();
+            d.input_.PointerAt(d.pointerOn_ ? WaylandInput::Surface::Scene : WaylandInput::Surface::Cover,
                                wl_fixed_to_double(x), wl_fixed_to_double(y));
           },
       .leave = [](void*, wl_pointer*, std::uint32_t, wl_surface*) {},
@@ -127,7 +131,15 @@ struct WaylandDisplay::Events {
       .button =
           [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
             WaylandDisplay& d = Of(data);
-            d.input_.Button(state == WL_POINTER_BUTTON_STATE_PRESSED, d.fit_, d.bufferScale_, &d.arrived_);
+            const bool pressed = state == WL_POINTER_BUTTON_STATE_PRESSED;
+            if (d.pointerOn_) {
+              Window& w = *d.pointerOn_;
+              d.input_.Button(pressed, w.screen, d.Fit(w.screen), w.bufferScale, &d.arrived_);
+            } else if (!d.scenes_.empty() && d.scenes_.front()->screen >= 0) {
+              // A cover is the bare screen of the first scene.
+              const int screen = d.scenes_.front()->screen;
+              d.input_.Button(pressed, screen, d.Fit(screen), 1, &d.arrived_);
+            }
           },
       // The wheel turns; it does not click.
       .axis = [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
@@ -163,26 +175,29 @@ struct WaylandDisplay::Events {
 };
 
 WaylandDisplay::Window::~Window() {
+  if (frameCallback) wl_callback_destroy(frameCallback);
   if (toplevel) xdg_toplevel_destroy(toplevel);
   if (xdg) xdg_surface_destroy(xdg);
   if (surface) wl_surface_destroy(surface);
 }
 
-WaylandDisplay::WaylandDisplay(std::unique_ptr<WaylandConnection> c, const CloseSignals* signals,
-                               const LaunchRequest& request)
-    : c_(std::move(c)), signals_(*signals), requestedScale_(request.scale), wantedOutput_(request.output) {
+WaylandDisplay::WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request)
+    : PolledDisplay(false),
+      c_(std::move(c)),
+      requestedScale_(request.scale),
+      wantedOutput_(request.output),
+      everyMonitor_(request.everyMonitor) {
   c_->onOutputGone = [](void* data, std::uint32_t id) { static_cast<WaylandDisplay*>(data)->OutputGone(id); };
   c_->onOutputGoneData = this;
 }
 
 WaylandDisplay::~WaylandDisplay() {
-  if (frameCallback_) wl_callback_destroy(frameCallback_);
   if (keyboard_) Release(keyboard_, wl_keyboard_release, wl_keyboard_destroy);
   if (pointer_) Release(pointer_, wl_pointer_release, wl_pointer_destroy);
 }
 
-std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& request, const CloseSignals* signals,
-                                                     std::string* error) {
+std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& request, bool* answered, std::string* error) {
+  *answered = false;
   std::unique_ptr<WaylandConnection> c = WaylandConnection::Connect(kStartTimeoutMs, error);
   if (!c) return nullptr;
   std::string lacks;
@@ -191,9 +206,10 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
         std::pair{c->wmBase != nullptr, "xdg_wm_base"}})
     if (!have) lacks += (lacks.empty() ? "" : ", ") + std::string(name);
   if (!lacks.empty()) {
-    *error = "cannot open the display: the Wayland compositor offers no " + lacks;
+    *error = "the Wayland compositor offers no " + lacks;
     return nullptr;
   }
+  *answered = true;
   if (!request.output.empty()) {
     std::string names;
     bool found = false;
@@ -207,34 +223,44 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
       return nullptr;
     }
   }
-  std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), signals, request));
+  std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), request));
   WaylandConnection& w = *d->c_;
   if (w.seat) wl_seat_add_listener(w.seat, &Events::kSeat, d.get());
-  d->scene_ = d->OpenWindow(d->SceneOutput(), "Form1");
-  // The first configure says the window's size; nothing may be shown
-  // before it.
-  if (!w.Roundtrip(kStartTimeoutMs) || !d->scene_->configured) {
+  if (d->everyMonitor_) {
+    for (const auto& o : w.Outputs())
+      if (o->ready) d->scenes_.push_back(d->OpenWindow(o->id, true));
+  } else {
+    d->scenes_.push_back(d->OpenWindow(d->SceneOutput(), true));
+  }
+  // The first configure says a window's size; nothing may be shown before
+  // it.
+  if (!w.Roundtrip(kStartTimeoutMs) ||
+      !std::all_of(d->scenes_.begin(), d->scenes_.end(), [](const auto& s) { return s->configured; })) {
     *error = "cannot create the window: " +
-             (w.Dispatch(0, -1) ? std::string("the compositor does not configure it") : w.LostReason());
+             (w.Dispatch(0) ? std::string("the compositor does not configure it") : w.LostReason());
     return nullptr;
   }
-  d->FollowOutputs();
-  int width = 0, height = 0, scale = 1;
-  d->SceneSize(&width, &height, &scale);
-  if (!d->FitTo(width, height, scale, error)) return nullptr;
+  std::vector<DisplayEvent> events;
+  d->FollowOutputs(&events);
+  for (const DisplayEvent& e : events)
+    if (e.kind == DisplayEvent::Kind::Failed) {
+      *error = e.text;
+      return nullptr;
+    }
   return d;
 }
 
-std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t output, const char* title) {
+std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t output, bool scene) {
   auto w = std::make_unique<Window>();
   w->display = this;
   w->output = output;
+  w->scene = scene;
   w->surface = wl_compositor_create_surface(c_->compositor);
   w->xdg = xdg_wm_base_get_xdg_surface(c_->wmBase, w->surface);
   xdg_surface_add_listener(w->xdg, &Events::kSurface, w.get());
   w->toplevel = xdg_surface_get_toplevel(w->xdg);
   xdg_toplevel_add_listener(w->toplevel, &Events::kToplevel, w.get());
-  xdg_toplevel_set_title(w->toplevel, title);
+  xdg_toplevel_set_title(w->toplevel, scene ? "Form1" : "coderain");
   xdg_toplevel_set_app_id(w->toplevel, "coderain");
   const WaylandOutput* o = c_->FindOutput(output);
   xdg_toplevel_set_fullscreen(w->toplevel, o ? o->output : nullptr);
@@ -242,11 +268,17 @@ std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t
   return w;
 }
 
+WaylandDisplay::Window* WaylandDisplay::SceneWindow(int screen) const {
+  for (const auto& w : scenes_)
+    if (w->screen == screen) return w.get();
+  return nullptr;
+}
+
 std::uint32_t WaylandDisplay::SceneOutput() const {
   const auto& outputs = c_->Outputs();
   for (const auto& o : outputs)
     if (!wantedOutput_.empty() && o->name == wantedOutput_) return o->id;
-  if (scene_ && c_->FindOutput(scene_->output)) return scene_->output;
+  if (!scenes_.empty() && c_->FindOutput(scenes_.front()->output)) return scenes_.front()->output;
   for (const auto& o : outputs)
     if (o->ready) return o->id;
   return 0;
@@ -255,21 +287,81 @@ std::uint32_t WaylandDisplay::SceneOutput() const {
 void WaylandDisplay::OutputGone(std::uint32_t id) {
   // Nothing may keep an output that is gone.
   std::erase_if(covers_, [id](const auto& w) { return w->output == id; });
-  if (scene_ && scene_->output == id) scene_->output = 0;
+  if (!everyMonitor_) {
+    if (!scenes_.empty() && scenes_.front()->output == id) scenes_.front()->output = 0;
+    return;
+  }
+  // With a scene on every output, the scene goes with its output.
+  std::erase_if(scenes_, [&](const std::unique_ptr<Window>& w) {
+    if (w->output != id) return false;
+    if (pointerOn_ == w.get()) pointerOn_ = nullptr;
+    if (w->screen >= 0) {
+      RemoveScreen(w->screen);
+      arrived_.push_back({DisplayEvent::Kind::ScreenRemoved, w->screen});
+    }
+    return true;
+  });
 }
 
-void WaylandDisplay::FollowOutputs() {
-  const std::uint32_t want = SceneOutput();
-  if (want != 0 && want != scene_->output) {
-    scene_->output = want;
-    xdg_toplevel_set_fullscreen(scene_->toplevel, c_->FindOutput(want)->output);
+void WaylandDisplay::FollowOutputs(std::vector<DisplayEvent>* events) {
+  if (everyMonitor_) {
+    for (const auto& o : c_->Outputs()) {
+      o->changed = false;
+      if (o->ready && std::none_of(scenes_.begin(), scenes_.end(), [&](const auto& w) { return w->output == o->id; }))
+        scenes_.push_back(OpenWindow(o->id, true));
+    }
+    return FitScenes(events);
   }
-  std::erase_if(covers_, [this](const auto& w) { return w->output == scene_->output; });
+  Window& scene = *scenes_.front();
+  const std::uint32_t want = SceneOutput();
+  if (want != 0 && want != scene.output) {
+    scene.output = want;
+    xdg_toplevel_set_fullscreen(scene.toplevel, c_->FindOutput(want)->output);
+  }
+  std::erase_if(covers_, [&](const auto& w) { return w->output == scene.output; });
   for (const auto& o : c_->Outputs()) {
     o->changed = false;
-    if (!o->ready || o->id == scene_->output) continue;
+    if (!o->ready || o->id == scene.output) continue;
     if (std::none_of(covers_.begin(), covers_.end(), [&](const auto& w) { return w->output == o->id; }))
-      covers_.push_back(OpenWindow(o->id, "coderain"));
+      covers_.push_back(OpenWindow(o->id, false));
+  }
+  FitScenes(events);
+}
+
+void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
+  for (const auto& wp : scenes_) {
+    Window& w = *wp;
+    if (!w.configured) continue;
+    int width = 0, height = 0, scale = 1;
+    SceneSize(w, &width, &height, &scale);
+    if (w.screen >= 0 && width == w.fittedWidth && height == w.fittedHeight && scale == w.bufferScale) continue;
+    const OutputFacts facts = FactsFor(w, width, height, scale);
+    std::optional<DisplayEvent> e;
+    if (w.screen < 0) {
+      std::string error;
+      const int screen = nextScreen_;
+      w.screen = screen;
+      if (AddScreen(screen, facts, &error)) {
+        ++nextScreen_;
+        e = DisplayEvent{DisplayEvent::Kind::ScreenAdded, screen};
+      } else {
+        w.screen = -1;
+        e = DisplayEvent{DisplayEvent::Kind::Failed};
+        e->text = error;
+      }
+    } else {
+      e = Refit(w.screen, facts);
+    }
+    if (e && e->kind != DisplayEvent::Kind::Failed) {
+      w.bufferScale = scale;
+      w.fittedWidth = width;
+      w.fittedHeight = height;
+      wl_surface_set_buffer_scale(w.surface, scale);
+      // The new scene goes up whole, whatever the compositor still shows.
+      if (w.frameCallback) wl_callback_destroy(w.frameCallback);
+      w.frameCallback = nullptr;
+    }
+    if (e) events->push_back(std::move(*e));
   }
 }
 
@@ -287,120 +379,100 @@ void WaylandDisplay::Cover(Window& w) {
   }
   wl_surface_set_buffer_scale(w.surface, scale);
   wl_surface_attach(w.surface, w.black->Buffer(), 0, 0);
-  wl_surface_damage_buffer(w.surface, 0, 0, std::numeric_limits<std::int32_t>::max(),
-                           std::numeric_limits<std::int32_t>::max());
+  wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
   wl_surface_commit(w.surface);
 }
 
-void WaylandDisplay::SceneSize(int* width, int* height, int* scale) const {
-  const WaylandOutput* o = c_->FindOutput(scene_->output);
+void WaylandDisplay::SceneSize(const Window& w, int* width, int* height, int* scale) const {
+  const WaylandOutput* o = c_->FindOutput(w.output);
   *scale = o ? o->scale : 1;
   // A size of 0 leaves it to us: the output's, else the least the layout
   // is made for.
-  *width = std::max(1, scene_->width > 0 ? scene_->width : o && o->LogicalWidth() > 0 ? o->LogicalWidth() : 1024);
-  *height = std::max(1, scene_->height > 0 ? scene_->height : o && o->LogicalHeight() > 0 ? o->LogicalHeight() : 768);
+  *width = std::max(1, w.width > 0 ? w.width : o && o->LogicalWidth() > 0 ? o->LogicalWidth() : kMinSceneWidth);
+  *height = std::max(1, w.height > 0 ? w.height : o && o->LogicalHeight() > 0 ? o->LogicalHeight() : kMinSceneHeight);
 }
 
-bool WaylandDisplay::FitTo(int width, int height, int scale, std::string* error) {
-  const WaylandOutput* o = c_->FindOutput(scene_->output);
+OutputFacts WaylandDisplay::FactsFor(const Window& w, int width, int height, int scale) const {
+  const WaylandOutput* o = c_->FindOutput(w.output);
   OutputFacts facts;
   facts.width = width * scale;
   facts.height = height * scale;
-  facts.dpi = 96.0 * scale;
+  facts.dpi = kBaseDpi * scale;
   facts.requestedScale = requestedScale_;
   facts.refreshHz = o ? o->refreshHz : 0;
-  const OutputFit fit = FitOutput(facts);
-  Bitmap frame;
-  if (!Bitmap::Allocate(std::max(1, fit.sceneWidth), std::max(1, fit.sceneHeight), &frame)) {
-    *error =
-        "not enough memory for a " + std::to_string(fit.sceneWidth) + "x" + std::to_string(fit.sceneHeight) + " image";
-    return false;
-  }
+  return facts;
+}
+
+PixelLayout WaylandDisplay::Layout(int) const { return PixelLayout{}; }
+
+int WaylandDisplay::ImageCount(int) const { return 2; }
+
+bool WaylandDisplay::MakeImages(int screen, int width, int height, std::string* error) {
+  Window& w = *SceneWindow(screen);
   std::unique_ptr<ShmBuffer> buffers[2];
   for (auto& b : buffers)
-    if (!(b = ShmBuffer::Create(c_->shm, facts.width, facts.height, error))) return false;
-  for (int i = 0; i < 2; ++i) buffers_[i] = std::move(buffers[i]);
-  frame_ = std::move(frame);
-  fit_ = fit;
-  bufferScale_ = scale;
-  fittedWidth_ = width;
-  fittedHeight_ = height;
-  wl_surface_set_buffer_scale(scene_->surface, scale);
-  // The new scene goes up whole, whatever the compositor still shows.
-  if (frameCallback_) wl_callback_destroy(frameCallback_);
-  frameCallback_ = nullptr;
+    if (!(b = ShmBuffer::Create(c_->shm, width, height, error))) return false;
+  for (int i = 0; i < 2; ++i) w.buffers[i] = std::move(buffers[i]);
+  w.lastCommitted = 0;
   return true;
+}
+
+ImageView WaylandDisplay::Image(int screen, int index) const { return SceneWindow(screen)->buffers[index]->View(); }
+
+int WaylandDisplay::FreeImage(int screen) {
+  const Window& w = *SceneWindow(screen);
+  if (w.frameCallback) return -1;
+  // The buffer shown last has the least to catch up on.
+  for (int i : {w.lastCommitted, 1 - w.lastCommitted})
+    if (!w.buffers[i]->Busy()) return i;
+  return -1;
+}
+
+void WaylandDisplay::Send(int screen, int index, std::span<const Rect> rects, bool whole) {
+  Window& w = *SceneWindow(screen);
+  ShmBuffer& buffer = *w.buffers[index];
+  wl_surface_attach(w.surface, buffer.Buffer(), 0, 0);
+  if (whole) {
+    wl_surface_damage_buffer(w.surface, 0, 0, buffer.Width(), buffer.Height());
+  } else {
+    for (const Rect& r : rects) wl_surface_damage_buffer(w.surface, r.x, r.y, r.w, r.h);
+  }
+  w.frameCallback = wl_surface_frame(w.surface);
+  wl_callback_add_listener(w.frameCallback, &Events::kFrame, &w);
+  w.frameAsked = std::chrono::steady_clock::now();
+  wl_surface_commit(w.surface);
+  buffer.Attached();
+  w.lastCommitted = index;
 }
 
 void WaylandDisplay::Show() {
   shown_ = true;
   for (const auto& w : covers_)
     if (w->configured) Cover(*w);
-  PresentAll();
-  // Asked again once shown: a compositor may place a window mapped full
-  // screen on an output it does not focus as if it were tiled.
-  if (const WaylandOutput* o = c_->FindOutput(scene_->output)) xdg_toplevel_set_fullscreen(scene_->toplevel, o->output);
-}
-
-ShmBuffer* WaylandDisplay::FreeBuffer() {
-  // The buffer shown last has the least to catch up on.
-  for (ShmBuffer* b : {buffers_[lastCommitted_].get(), buffers_[1 - lastCommitted_].get()})
-    if (!b->Busy()) return b;
-  return nullptr;
-}
-
-void WaylandDisplay::Commit(ShmBuffer& buffer, const std::vector<Rect>& rects) {
-  for (const auto& b : buffers_) {
-    for (const Rect& r : rects) b->stale.push_back(r.Intersect(frame_.Bounds()));
-    Fold(&b->stale);
+  for (const auto& w : scenes_) {
+    if (w->screen >= 0) PresentAll(w->screen);
+    // Asked again once shown: a compositor may place a window mapped full
+    // screen on an output it does not focus as if it were tiled.
+    if (const WaylandOutput* o = c_->FindOutput(w->output)) xdg_toplevel_set_fullscreen(w->toplevel, o->output);
   }
-  const ImageView view = buffer.View();
-  for (const Rect& r : buffer.stale) copier_.Copy(frame_, r, fit_.scaling, view);
-  buffer.stale.clear();
-  wl_surface_attach(scene_->surface, buffer.Buffer(), 0, 0);
-  if (wholePending_) {
-    wl_surface_damage_buffer(scene_->surface, 0, 0, view.width, view.height);
-    wholePending_ = false;
-  } else {
-    for (const Rect& r : rects)
-      if (const Rect out = FrameCopier::ImageRect(r, fit_.scaling, view); !out.Empty())
-        wl_surface_damage_buffer(scene_->surface, out.x, out.y, out.w, out.h);
-  }
-  frameCallback_ = wl_surface_frame(scene_->surface);
-  wl_callback_add_listener(frameCallback_, &Events::kFrame, this);
-  frameAsked_ = std::chrono::steady_clock::now();
-  wl_surface_commit(scene_->surface);
-  buffer.Attached();
-  lastCommitted_ = &buffer == buffers_[0].get() ? 0 : 1;
-  wl_display_flush(c_->display);
 }
 
-bool WaylandDisplay::Present(const DamageList& damage) {
-  if (!shown_) return true;
-  if (frameCallback_) return false;
-  ShmBuffer* b = FreeBuffer();
-  if (!b) return false;
-  Commit(*b, damage.Rects());
-  return true;
+PolledDisplay::WaitOn WaylandDisplay::PrepareWait() {
+  WaitOn on;
+  bool dispatched = false;
+  const bool live = c_->PrepareWait(&on.events, &dispatched);
+  on.fd = c_->Fd();
+  on.ready = !live || dispatched || closeRequested_ || !arrived_.empty();
+  // Nobody sees any scene: none has had its frame for a while.
+  const auto now = std::chrono::steady_clock::now();
+  on.unseen = !scenes_.empty() && std::all_of(scenes_.begin(), scenes_.end(), [&](const auto& w) {
+    return w->screen >= 0 && w->frameCallback && now - w->frameAsked > kUnseenAfter;
+  });
+  return on;
 }
 
-void WaylandDisplay::PresentAll() {
-  if (!shown_) return;
-  for (const auto& b : buffers_) b->stale = {frame_.Bounds()};
-  wholePending_ = true;
-  if (ShmBuffer* b = FreeBuffer()) Commit(*b, {});
-}
-
-void WaylandDisplay::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
-  const bool unseen = frameCallback_ && std::chrono::steady_clock::now() - frameAsked_ > kUnseenAfter;
-  const bool live = c_->Dispatch(!arrived_.empty() ? 0 : unseen ? -1 : timeoutMs, signals_.Fd());
-  if (signals_.Requested() != 0 && !closeSent_) {
-    closeSent_ = true;
-    DisplayEvent e{DisplayEvent::Kind::CloseRequested};
-    e.signal = signals_.Requested();
-    events->push_back(e);
-  }
-  if (!live) {
+void WaylandDisplay::Dispatch(short revents, std::vector<DisplayEvent>* events) {
+  if (!c_->AfterWait(revents)) {
     DisplayEvent e{DisplayEvent::Kind::Failed};
     e.text = c_->LostReason();
     events->push_back(std::move(e));
@@ -410,23 +482,27 @@ void WaylandDisplay::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
     closeRequested_ = false;
     events->push_back({DisplayEvent::Kind::CloseRequested});
   }
-  FollowOutputs();
-  int width = 0, height = 0, scale = 1;
-  SceneSize(&width, &height, &scale);
-  if (width != fittedWidth_ || height != fittedHeight_ || scale != bufferScale_) {
-    std::string error;
-    if (FitTo(width, height, scale, &error)) {
-      events->push_back({DisplayEvent::Kind::Resized});
-    } else {
-      DisplayEvent e{DisplayEvent::Kind::Failed};
-      e.text = error;
-      events->push_back(std::move(e));
-    }
-  } else if (wholePending_ && !frameCallback_) {
-    if (ShmBuffer* b = FreeBuffer()) Commit(*b, {});
-  }
+  FollowOutputs(events);
   for (DisplayEvent& e : arrived_) events->push_back(std::move(e));
   arrived_.clear();
+}
+
+const DisplayRow<PolledDisplay>& WaylandDisplayRow() {
+  static const DisplayRow<PolledDisplay> row{
+      "wayland",
+      [](const LaunchRequest& request) {
+        // --display and the lent windows mean X11.
+        if (request.Lent() || !request.display.empty()) return Probe::Excluded;
+        const char* named = std::getenv("WAYLAND_DISPLAY");
+        return (named && *named) || WaylandConnection::UsualSocketThere() ? Probe::Named : Probe::NotNamed;
+      },
+      nullptr,
+      true,
+      [](const LaunchRequest& request, bool* answered, std::string* error) -> std::unique_ptr<PolledDisplay> {
+        return WaylandDisplay::Open(request, answered, error);
+      },
+  };
+  return row;
 }
 
 }  // namespace coderain

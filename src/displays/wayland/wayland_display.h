@@ -6,17 +6,18 @@
 // ours, a buffer of the output's size that we never map: black is what
 // fresh shared memory holds, so a black output adds nothing to our memory.
 // (A single pixel scaled by wp_viewporter would need less memory still,
-// but a compositor may scale it anew on every frame: see decisions.md.) Outputs that come and go are
-// followed; when the scene's output goes, the scene moves to another.
+// but a compositor may scale it anew on every frame: see decisions.md.)
+// With --every-monitor every output has a scene of its own instead.
+// Outputs that come and go are followed; when the scene's output goes, the
+// scene moves to another.
 //
-// The scene draws into a frame of its own; a present copies what changed
-// into whichever of two shared-memory buffers the compositor has let go
-// (with what that buffer missed while the other was shown) and sends only
-// the changed rectangles. A frame callback before each commit paces the
-// presents to the compositor's, and a scene nobody sees (no output, or no
-// frames for a while) costs nothing until it is shown again. On a dense
-// output (wl_output.scale s) the buffer has the output's own pixels, the
-// scene its logical size, every scene pixel an s x s block.
+// A scene's window presents from two shared-memory buffers in turn, never
+// writing one the compositor holds, and sends only the changed rectangles.
+// A frame callback before each commit paces the presents to the
+// compositor's, and a scene nobody sees (no output, or no frames for a
+// while) costs nothing until it is shown again. On a dense output
+// (wl_output.scale s) the buffers have the output's own pixels, the scene
+// its logical size, every scene pixel an s x s block.
 #pragma once
 
 #include <chrono>
@@ -25,98 +26,102 @@
 #include <string>
 #include <vector>
 
-#include "core/gfx/frame_copy.h"
+#include "core/run/display_table.h"
 #include "core/run/launch_request.h"
-#include "core/run/scene_display.h"
 #include "displays/wayland/wayland_connection.h"
 #include "displays/wayland/wayland_input.h"
 #include "displays/wayland/wayland_shm.h"
-#include "host/posix/close_signals.h"
+#include "host/posix/polled_display.h"
 
 struct xdg_surface;
 struct xdg_toplevel;
 
 namespace coderain {
 
-class WaylandDisplay : public SceneDisplay {
+class WaylandDisplay : public PolledDisplay {
  public:
   ~WaylandDisplay() override;
 
-  // Connects and creates the scene's window, full screen and not yet
-  // shown. Returns null and sets *error, one line, on failure: beginning
-  // "cannot open the display" where no compositor answers, or it lacks
-  // what the scene needs (xdg_wm_base, wl_shm), so that another display
-  // may be tried.
-  static std::unique_ptr<WaylandDisplay> Open(const LaunchRequest& request, const CloseSignals* signals,
-                                              std::string* error);
+  // Connects and creates the scene's windows, full screen and not yet
+  // shown. Returns null and sets *error, one line, on failure; *answered is
+  // false where no compositor answers, or it lacks what the scene needs
+  // (xdg_wm_base, wl_shm), so that another display may be tried.
+  static std::unique_ptr<WaylandDisplay> Open(const LaunchRequest& request, bool* answered, std::string* error);
 
-  Bitmap& Frame() override { return frame_; }
-  const OutputFit& Fit() const override { return fit_; }
   void Show() override;
-  void Wait(int timeoutMs, std::vector<DisplayEvent>* events) override;
-  bool Present(const DamageList& damage) override;
-  void PresentAll() override;
+  WaitOn PrepareWait() override;
+  void Dispatch(short revents, std::vector<DisplayEvent>* events) override;
 
-  // A full-screen surface of ours on one output: the scene's, or a cover.
+  // A full-screen surface of ours on one output: a scene's, or a cover.
   struct Window {
     ~Window();
     WaylandDisplay* display = nullptr;
     std::uint32_t output = 0;  // the output it was asked to fill
+    int screen = -1;           // the scene's screen, once it has one; a cover: -1
+    bool scene = false;
     wl_surface* surface = nullptr;
     xdg_surface* xdg = nullptr;
     xdg_toplevel* toplevel = nullptr;
     int width = 0;  // the size the compositor configured, logical pixels (0: ours to choose)
     int height = 0;
     bool configured = false;
+    bool fullscreen = false;           // as the compositor last configured it
+    bool askFullscreen = false;        // to ask again once it is shown
     std::unique_ptr<ShmBuffer> black;  // a cover's black buffer, of its size, never mapped by us
+    // A scene's buffers, and what they were made for.
+    std::unique_ptr<ShmBuffer> buffers[2];
+    int lastCommitted = 0;
+    int bufferScale = 1;
+    int fittedWidth = 0, fittedHeight = 0;  // the logical size the scene was fitted to
+    wl_callback* frameCallback = nullptr;
+    std::chrono::steady_clock::time_point frameAsked;
   };
+
+ protected:
+  PixelLayout Layout(int screen) const override;
+  int ImageCount(int screen) const override;
+  bool MakeImages(int screen, int width, int height, std::string* error) override;
+  ImageView Image(int screen, int index) const override;
+  int FreeImage(int screen) override;
+  void Send(int screen, int index, std::span<const Rect> rects, bool whole) override;
 
  private:
   struct Events;  // the compositor's events, as functions
 
-  WaylandDisplay(std::unique_ptr<WaylandConnection> c, const CloseSignals* signals, const LaunchRequest& request);
-  std::unique_ptr<Window> OpenWindow(std::uint32_t output, const char* title);
-  // The output the scene belongs on now: the one asked for, else where it
-  // is, else the first; 0 where there is none.
+  WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request);
+  std::unique_ptr<Window> OpenWindow(std::uint32_t output, bool scene);
+  Window* SceneWindow(int screen) const;
+  // The output the single scene belongs on now: the one asked for, else
+  // where it is, else the first; 0 where there is none.
   std::uint32_t SceneOutput() const;
-  // Puts the scene and the covers where the outputs now stand.
-  void FollowOutputs();
+  // Puts the scenes and the covers where the outputs now stand, and fits
+  // each scene to its window, appending what changed.
+  void FollowOutputs(std::vector<DisplayEvent>* events);
+  void FitScenes(std::vector<DisplayEvent>* events);
   void Cover(Window& w);
   // The scene's size for the window's configured size on its output.
-  void SceneSize(int* width, int* height, int* scale) const;
-  // Fits the scene to width x height logical pixels at buffer scale
-  // `scale`: the fit, the frame and the buffers. Keeps all as they were and
-  // sets *error when the memory cannot be had.
-  bool FitTo(int width, int height, int scale, std::string* error);
-  // Copies what `buffer` missed into it, attaches it with the damage
-  // `rects` (frame pixels) and commits, asking for a frame callback.
-  void Commit(ShmBuffer& buffer, const std::vector<Rect>& rects);
-  ShmBuffer* FreeBuffer();
+  void SceneSize(const Window& w, int* width, int* height, int* scale) const;
+  OutputFacts FactsFor(const Window& w, int width, int height, int scale) const;
   void OutputGone(std::uint32_t id);
 
   std::unique_ptr<WaylandConnection> c_;
-  const CloseSignals& signals_;
   const int requestedScale_;
   const std::string wantedOutput_;
-  std::unique_ptr<Window> scene_;
+  const bool everyMonitor_;
+  std::vector<std::unique_ptr<Window>> scenes_;
   std::vector<std::unique_ptr<Window>> covers_;
-  std::unique_ptr<ShmBuffer> buffers_[2];
-  int lastCommitted_ = 0;  // the buffer attached last
-  int bufferScale_ = 1;
-  int fittedWidth_ = 0, fittedHeight_ = 0;  // the logical size the scene was fitted to
-  OutputFit fit_;
-  Bitmap frame_;
-  FrameCopier copier_{PixelLayout{}};
-  wl_callback* frameCallback_ = nullptr;
-  std::chrono::steady_clock::time_point frameAsked_;
-  bool wholePending_ = false;  // a whole present waits for a free buffer
+  int nextScreen_ = 0;
   bool shown_ = false;
   bool closeRequested_ = false;
-  bool closeSent_ = false;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
   WaylandInput input_;
-  std::vector<DisplayEvent> arrived_;  // what the compositor's events meant, for the next Wait
+  Window* pointerOn_ = nullptr;        // the scene window the pointer is over, if any
+  std::vector<DisplayEvent> arrived_;  // what the compositor's events meant, for the next Dispatch
 };
+
+// The row of the display table: named by WAYLAND_DISPLAY or the usual
+// socket; the last resort where nothing is named.
+const DisplayRow<PolledDisplay>& WaylandDisplayRow();
 
 }  // namespace coderain

@@ -24,9 +24,9 @@ void WaylandInput::PointerAt(Surface surface, double x, double y) {
   y_ = y;
 }
 
-void WaylandInput::Button(bool pressed, const OutputFit& fit, int bufferScale,
+void WaylandInput::Button(bool pressed, int screen, const OutputFit& fit, int bufferScale,
                           std::vector<DisplayEvent>* events) const {
-  DisplayEvent e{pressed ? DisplayEvent::Kind::ButtonDown : DisplayEvent::Kind::ButtonUp};
+  DisplayEvent e{pressed ? DisplayEvent::Kind::ButtonDown : DisplayEvent::Kind::ButtonUp, screen};
   e.at = {-1, -1};
   if (surface_ == Surface::Scene) {
     const Point p{static_cast<int>(std::floor(x_ * bufferScale)), static_cast<int>(std::floor(y_ * bufferScale))};

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "core/run/display_event.h"
 #include "core/run/output_fit.h"
-#include "core/run/scene_display.h"
 
 namespace coderain {
 
@@ -28,10 +28,10 @@ class WaylandInput {
   // pixels.
   void PointerAt(Surface surface, double x, double y);
   void PointerMoved(double x, double y) { PointerAt(surface_, x, y); }
-  // A button went down or up where the pointer is: on the scene, at the
-  // scene pixel under it (the buffer holds `bufferScale` pixels a logical
-  // one); on a cover, bare screen.
-  void Button(bool pressed, const OutputFit& fit, int bufferScale, std::vector<DisplayEvent>* events) const;
+  // A button went down or up where the pointer is: on a scene (of screen
+  // `screen`), at the scene pixel under it (the buffer holds `bufferScale`
+  // pixels a logical one); on a cover, bare screen of screen `screen`.
+  void Button(bool pressed, int screen, const OutputFit& fit, int bufferScale, std::vector<DisplayEvent>* events) const;
 
  private:
   bool entered_ = false;

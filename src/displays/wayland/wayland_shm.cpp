@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/run/framebuffer_display.h"
+
 namespace coderain {
 
 ShmBuffer::~ShmBuffer() {
@@ -19,7 +21,7 @@ ShmBuffer::~ShmBuffer() {
 
 std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height, std::string* error, Use use) {
   const auto fail = [&](const std::string& why) {
-    *error = "not enough memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image (" + why + ")";
+    *error = NoMemoryFor(width, height) + " (" + why + ")";
     return nullptr;
   };
   width = std::max(width, 1);

@@ -37,9 +37,6 @@ class ShmBuffer {
   bool Busy() const { return busy_; }
   void Attached() { busy_ = true; }
 
-  // The frame's rectangles drawn since this buffer last had the frame.
-  std::vector<Rect> stale;
-
  private:
   ShmBuffer() = default;
 

@@ -1,18 +1,16 @@
 #include "displays/win32/win32_display.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <utility>
+
+#include "displays/win32/win32_input.h"
 
 namespace coderain {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"coderain";
-// Where this SDK or system lacks them.
-constexpr DWORD kHighResolutionTimer = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 
 bool RegisterClassOnce(WNDPROC proc) {
   static const bool registered = [proc] {
@@ -30,7 +28,12 @@ bool RegisterClassOnce(WNDPROC proc) {
   return registered;
 }
 
-// The monitors' rectangles on the virtual screen, the primary first.
+bool SameRect(const RECT& x, const RECT& y) {
+  return x.left == y.left && x.top == y.top && x.right == y.right && x.bottom == y.bottom;
+}
+
+// The monitors' rectangles on the virtual screen, the primary first, each
+// once: a monitor that mirrors another shows what that one shows.
 std::vector<RECT> MonitorRects() {
   std::vector<RECT> rects;
   EnumDisplayMonitors(
@@ -40,6 +43,8 @@ std::vector<RECT> MonitorRects() {
         info.cbSize = sizeof info;
         if (!GetMonitorInfoW(m, &info)) return TRUE;
         auto* list = reinterpret_cast<std::vector<RECT>*>(data);
+        if (std::any_of(list->begin(), list->end(), [&](const RECT& r) { return SameRect(r, info.rcMonitor); }))
+          return TRUE;
         if (info.dwFlags & MONITORINFOF_PRIMARY)
           list->insert(list->begin(), info.rcMonitor);
         else
@@ -52,9 +57,7 @@ std::vector<RECT> MonitorRects() {
 }
 
 bool SameRects(const std::vector<RECT>& a, const std::vector<RECT>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const RECT& x, const RECT& y) {
-    return x.left == y.left && x.top == y.top && x.right == y.right && x.bottom == y.bottom;
-  });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameRect);
 }
 
 // The window's density: per monitor where the system says (Windows 10),
@@ -80,9 +83,15 @@ int RefreshHz() {
              : 0;
 }
 
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
 }  // namespace
 
-Win32Display::Win32Display(const LaunchRequest& request) : preview_(request.mode == LaunchRequest::Mode::Preview) {
+Win32Display::Win32Display(const LaunchRequest& request)
+    : MessageDisplay(request.Lent()),
+      preview_(request.mode == LaunchRequest::Mode::Preview),
+      everyMonitor_(request.everyMonitor && !preview_) {
   facts_.requestedScale = request.scale;
   facts_.lent = preview_;
   facts_.refreshHz = RefreshHz();
@@ -90,14 +99,19 @@ Win32Display::Win32Display(const LaunchRequest& request) : preview_(request.mode
 }
 
 Win32Display::~Win32Display() {
-  if (timer_) CloseHandle(timer_);
-  if (memoryDc_) {
-    SelectObject(memoryDc_, firstBitmap_);
-    DeleteDC(memoryDc_);
+  for (const auto& [screen, s] : windows_) {
+    if (s.memoryDc) {
+      SelectObject(s.memoryDc, s.firstBitmap);
+      DeleteDC(s.memoryDc);
+    }
+    if (s.dib) DeleteObject(s.dib);
   }
-  if (dib_) DeleteObject(dib_);
   for (HWND c : covers_) DestroyWindow(c);
-  if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  std::vector<HWND> scenes;
+  for (const auto& [screen, s] : windows_) scenes.push_back(s.window);
+  windows_.clear();
+  for (HWND w : scenes)
+    if (IsWindow(w)) DestroyWindow(w);
 }
 
 std::unique_ptr<Win32Display> Win32Display::Open(const LaunchRequest& request, std::string* error) {
@@ -106,31 +120,68 @@ std::unique_ptr<Win32Display> Win32Display::Open(const LaunchRequest& request, s
     *error = "cannot register the window class";
     return nullptr;
   }
-  // Where the high-resolution kind is unknown (before Windows 10 1803),
-  // an ordinary timer at the system's granularity.
-  d->timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
-  if (!d->timer_) d->timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
-  d->memoryDc_ = CreateCompatibleDC(nullptr);
-  if (!d->timer_ || !d->memoryDc_) {
-    *error = "cannot create the window: out of system resources";
-    return nullptr;
-  }
-  if (!(d->preview_ ? d->CreatePreview(error) : d->CreateOwnWindow(error))) return nullptr;
+  if (!(d->preview_ ? d->CreatePreview(error) : d->CreateOwnWindows(error))) return nullptr;
   return d;
 }
 
-bool Win32Display::CreateOwnWindow(std::string* error) {
-  const RECT b = MonitorRects().front();
-  window_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Form1", WS_POPUP, b.left, b.top, b.right - b.left,
-                            b.bottom - b.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  if (!window_) {
-    *error = "cannot create the window (error " + std::to_string(GetLastError()) + ")";
-    return false;
+HWND Win32Display::Window() const { return windows_.empty() ? nullptr : windows_.begin()->second.window; }
+
+int Win32Display::ScreenOf(HWND w) const {
+  for (const auto& [screen, s] : windows_)
+    if (s.window == w) return screen;
+  return -1;
+}
+
+OutputFacts Win32Display::FactsFor(HWND w, int width, int height) const {
+  OutputFacts facts = facts_;
+  facts.width = width;
+  facts.height = height;
+  if (!preview_) facts.dpi = DpiOf(w);
+  return facts;
+}
+
+bool Win32Display::AddWindow(HWND w, const RECT& monitor, int width, int height, std::string* error) {
+  const int screen = nextScreen_++;
+  SceneWindow& s = windows_[screen];
+  s.window = w;
+  s.monitor = monitor;
+  s.windowDc = GetDC(w);
+  s.memoryDc = CreateCompatibleDC(nullptr);
+  if (s.memoryDc && AddScreen(screen, FactsFor(w, width, height), error)) return true;
+  if (!s.memoryDc) *error = "cannot create the window: out of system resources";
+  DropWindow(screen);
+  return false;
+}
+
+void Win32Display::DropWindow(int screen) {
+  const auto it = windows_.find(screen);
+  if (it == windows_.end()) return;
+  const SceneWindow s = it->second;
+  // Gone from the list first: its end is no loss of the scene's window.
+  windows_.erase(it);
+  if (HasScreen(screen)) RemoveScreen(screen);
+  if (s.memoryDc) {
+    if (s.firstBitmap) SelectObject(s.memoryDc, s.firstBitmap);
+    DeleteDC(s.memoryDc);
   }
-  windowDc_ = GetDC(window_);
-  facts_.dpi = DpiOf(window_);
-  const SIZE size = CoverMonitors();
-  return FitTo(size.cx, size.cy, error);
+  if (s.dib) DeleteObject(s.dib);
+  DestroyWindow(s.window);
+}
+
+bool Win32Display::CreateOwnWindows(std::string* error) {
+  monitors_ = MonitorRects();
+  for (const RECT& m : monitors_) {
+    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Form1", WS_POPUP, m.left, m.top, Width(m), Height(m),
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!w) {
+      *error = "cannot create the window (error " + std::to_string(GetLastError()) + ")";
+      return false;
+    }
+    if (!AddWindow(w, m, Width(m), Height(m), error)) return false;
+    if (!everyMonitor_) break;
+  }
+  if (!everyMonitor_) PlaceCovers(monitors_);
+  return true;
 }
 
 bool Win32Display::CreatePreview(std::string* error) {
@@ -141,22 +192,17 @@ bool Win32Display::CreatePreview(std::string* error) {
     return false;
   }
   // Disabled: the dialog's clicks stay the dialog's.
-  window_ = CreateWindowExW(0, kClassName, L"coderain preview", WS_CHILD | WS_DISABLED, 0, 0, r.right, r.bottom,
-                            parent_, nullptr, GetModuleHandleW(nullptr), this);
-  if (!window_) {
+  const HWND w = CreateWindowExW(0, kClassName, L"coderain preview", WS_CHILD | WS_DISABLED, 0, 0, r.right, r.bottom,
+                                 parent_, nullptr, GetModuleHandleW(nullptr), this);
+  if (!w) {
     *error = "cannot create the preview window (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
-  windowDc_ = GetDC(window_);
-  return FitTo(r.right, r.bottom, error);
+  return AddWindow(w, r, r.right, r.bottom, error);
 }
 
-SIZE Win32Display::CoverMonitors() {
-  const std::vector<RECT> monitors = MonitorRects();
-  monitors_ = monitors;
-  const RECT& b = monitors.front();
-  SetWindowPos(window_, HWND_TOPMOST, b.left, b.top, b.right - b.left, b.bottom - b.top, SWP_NOACTIVATE);
-  const bool shown = IsWindowVisible(window_);
+void Win32Display::PlaceCovers(const std::vector<RECT>& monitors) {
+  const bool shown = IsWindowVisible(Window());
   while (covers_.size() + 1 > monitors.size()) {
     DestroyWindow(covers_.back());
     covers_.pop_back();
@@ -164,31 +210,20 @@ SIZE Win32Display::CoverMonitors() {
   for (std::size_t i = 1; i < monitors.size(); ++i) {
     const RECT& m = monitors[i];
     if (i > covers_.size()) {
-      const HWND c =
-          CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, m.left, m.top, m.right - m.left,
-                          m.bottom - m.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+      const HWND c = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, m.left, m.top,
+                                     Width(m), Height(m), nullptr, nullptr, GetModuleHandleW(nullptr), this);
       if (!c) break;  // that monitor keeps the desktop: nothing worse
       covers_.push_back(c);
     }
-    SetWindowPos(covers_[i - 1], HWND_TOPMOST, m.left, m.top, m.right - m.left, m.bottom - m.top,
+    SetWindowPos(covers_[i - 1], HWND_TOPMOST, m.left, m.top, Width(m), Height(m),
                  SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : 0));
   }
-  return {b.right - b.left, b.bottom - b.top};
 }
 
-bool Win32Display::FitTo(int width, int height, std::string* error) {
-  OutputFacts facts = facts_;
-  facts.width = width;
-  facts.height = height;
-  const OutputFit fit = FitOutput(facts);
-  const bool direct = fit.scaling.up == 1 && fit.scaling.down == 1;
-  const auto noMemory = [&](int w, int h) {
-    *error = "not enough memory for a " + std::to_string(w) + "x" + std::to_string(h) + " image";
-    return false;
-  };
-  Bitmap frame;
-  if (!direct && !Bitmap::Allocate(fit.sceneWidth, fit.sceneHeight, &frame))
-    return noMemory(fit.sceneWidth, fit.sceneHeight);
+PixelLayout Win32Display::Layout(int) const { return PixelLayout{}; }
+
+bool Win32Display::MakeImages(int screen, int width, int height, std::string* error) {
+  SceneWindow& s = windows_.at(screen);
   // Top-down, 32 bits a pixel: 0x00RRGGBB, the frame's own layout.
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -198,29 +233,47 @@ bool Win32Display::FitTo(int width, int height, std::string* error) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const HBITMAP dib = CreateDIBSection(memoryDc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) return noMemory(width, height);
-  const HGDIOBJ old = SelectObject(memoryDc_, dib);
-  if (!firstBitmap_) firstBitmap_ = old;
-  if (dib_) DeleteObject(dib_);
-  dib_ = dib;
-  view_ = {static_cast<std::uint8_t*>(bits), width, height, std::max(width, 1) * 4};
-  if (direct) frame = Bitmap(static_cast<std::uint32_t*>(bits), width, height, std::max(width, 1));
-  frame_ = std::move(frame);
-  fit_ = fit;
-  direct_ = direct;
+  const HBITMAP dib = CreateDIBSection(s.memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib || !bits) {
+    if (dib) DeleteObject(dib);
+    *error = NoMemoryFor(width, height);
+    return false;
+  }
+  const HGDIOBJ old = SelectObject(s.memoryDc, dib);
+  if (!s.firstBitmap) s.firstBitmap = old;
+  if (s.dib) DeleteObject(s.dib);
+  s.dib = dib;
+  s.view = {static_cast<std::uint8_t*>(bits), width, height, std::max(width, 1) * 4};
   return true;
+}
+
+ImageView Win32Display::Image(int screen, int) const { return windows_.at(screen).view; }
+
+int Win32Display::FreeImage(int) { return 0; }
+
+void Win32Display::Blit(const SceneWindow& s, const Rect& r) {
+  if (!s.windowDc || r.Empty()) return;
+  BitBlt(s.windowDc, r.x, r.y, r.w, r.h, s.memoryDc, r.x, r.y, SRCCOPY);
+}
+
+void Win32Display::Send(int screen, int, std::span<const Rect> rects, bool whole) {
+  const SceneWindow& s = windows_.at(screen);
+  if (whole) Blit(s, {0, 0, s.view.width, s.view.height});
+  for (const Rect& r : rects) Blit(s, r);
+  // What GDI has batched goes now, before the scene draws into the
+  // section again.
+  GdiFlush();
 }
 
 void Win32Display::Show() {
   if (preview_) {
-    ShowWindow(window_, SW_SHOWNA);
+    ShowWindow(Window(), SW_SHOWNA);
     return;
   }
   for (HWND c : covers_) ShowWindow(c, SW_SHOWNOACTIVATE);
-  ShowWindow(window_, SW_SHOW);
-  SetForegroundWindow(window_);
-  SetFocus(window_);
+  for (const auto& [screen, s] : windows_) ShowWindow(s.window, SW_SHOW);
+  SetForegroundWindow(Window());
+  SetFocus(Window());
   // The keys held down as the window appears: the Enter that started the
   // program is often one of them.
   DisplayEvent e{DisplayEvent::Kind::Appeared};
@@ -239,17 +292,19 @@ LRESULT CALLBACK Win32Display::WindowProc(HWND w, UINT message, WPARAM wp, LPARA
 }
 
 LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
-  const bool scene = w == window_ || !window_;
+  const int screen = ScreenOf(w);
+  const bool cover = std::find(covers_.begin(), covers_.end(), w) != covers_.end();
   switch (message) {
     case WM_ERASEBKGND:
-      if (!scene) break;
+      if (screen < 0) break;
       return 1;  // the scene paints every pixel
     case WM_PAINT:
-      if (!scene) break;
+      if (screen < 0) break;
       {
         PAINTSTRUCT ps;
         BeginPaint(w, &ps);
-        Blit({ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top});
+        const RECT& p = ps.rcPaint;
+        Blit(windows_.at(screen), {p.left, p.top, p.right - p.left, p.bottom - p.top});
         EndPaint(w, &ps);
       }
       return 0;
@@ -262,7 +317,7 @@ LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
       if (wp) pending_.push_back({DisplayEvent::Kind::CloseRequested});
       return 0;
     case WM_DESTROY:
-      if (w == window_) gone_ = true;
+      if (screen >= 0) gone_ = true;
       return 0;
     case WM_DISPLAYCHANGE:
     case WM_DPICHANGED:
@@ -270,65 +325,81 @@ LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSEACTIVATE:
       // A click on a black monitor leaves the keyboard with the scene.
-      if (!scene) return MA_NOACTIVATE;
+      if (cover) return MA_NOACTIVATE;
       break;
     case WM_SYSCOMMAND:
       // No screen saver over the screen saver, no menu, no moving.
       if ((wp & 0xFFF0) == SC_SCREENSAVE || (wp & 0xFFF0) == SC_KEYMENU) return 0;
       break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-    case WM_XBUTTONUP:
-      if (preview_) break;
-      PushInput(w, message, wp, lp);
-      return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
     default:
       break;
+  }
+  if (!preview_ && (screen >= 0 || cover)) {
+    const Win32Target target{screen >= 0        ? screen
+                             : windows_.empty() ? 0
+                                                : windows_.begin()->first,
+                             screen >= 0 ? &Fit(screen) : nullptr};
+    if (TranslateInput(message, wp, lp, target, &pending_))
+      return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
   }
   return DefWindowProcW(w, message, wp, lp);
 }
 
-void Win32Display::PushInput(HWND w, UINT message, WPARAM wp, LPARAM lp) {
-  using Kind = DisplayEvent::Kind;
-  switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYUP: {
-      DisplayEvent e{message == WM_KEYDOWN || message == WM_SYSKEYDOWN ? Kind::KeyDown : Kind::KeyUp};
-      e.key = static_cast<int>(wp & 0xFF);
-      pending_.push_back(e);
-      return;
+void Win32Display::FollowMonitors(std::vector<DisplayEvent>* events) {
+  const std::vector<RECT> monitors = MonitorRects();
+  monitors_ = monitors;
+  const auto place = [&](int screen, const RECT& m) {
+    SceneWindow& s = windows_.at(screen);
+    s.monitor = m;
+    SetWindowPos(s.window, HWND_TOPMOST, m.left, m.top, Width(m), Height(m), SWP_NOACTIVATE);
+    // A new scene, even at the same size: the density may have changed
+    // with the monitor.
+    if (auto e = Refit(screen, FactsFor(s.window, Width(m), Height(m)))) events->push_back(std::move(*e));
+  };
+  if (!everyMonitor_) {
+    place(windows_.begin()->first, monitors.front());
+    PlaceCovers(monitors);
+    return;
+  }
+  // A monitor that stands where it stood keeps its window; the others take
+  // the windows left over, then new windows; windows left over after that
+  // go with their scenes.
+  std::vector<int> spare;
+  std::vector<RECT> unplaced;
+  for (const auto& [screen, s] : windows_)
+    if (std::none_of(monitors.begin(), monitors.end(), [&](const RECT& m) { return SameRect(m, s.monitor); }))
+      spare.push_back(screen);
+  for (const RECT& m : monitors) {
+    const auto it =
+        std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return SameRect(w.second.monitor, m); });
+    if (it != windows_.end())
+      place(it->first, m);
+    else
+      unplaced.push_back(m);
+  }
+  const bool shown = IsWindowVisible(Window());
+  for (const RECT& m : unplaced) {
+    if (!spare.empty()) {
+      place(spare.front(), m);
+      spare.erase(spare.begin());
+      continue;
     }
-    default: {
-      const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
-                        message == WM_XBUTTONDOWN;
-      DisplayEvent e{down ? Kind::ButtonDown : Kind::ButtonUp};
-      // A monitor without the scene is bare screen: a point outside it.
-      e.at = w == window_ ? fit_.ToScene({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) : Point{-1, -1};
-      pending_.push_back(e);
-      return;
-    }
+    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Form1", WS_POPUP, m.left, m.top, Width(m), Height(m),
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    std::string error;
+    // A monitor whose scene cannot be had keeps what it shows.
+    if (!w || !AddWindow(w, m, Width(m), Height(m), &error)) continue;
+    if (shown) ShowWindow(w, SW_SHOWNOACTIVATE);
+    events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
+  }
+  for (int screen : spare) {
+    DropWindow(screen);
+    events->push_back({DisplayEvent::Kind::ScreenRemoved, screen});
   }
 }
 
-void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
+void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
   MSG m;
-  if (pending_.empty() && timeoutMs > 0 && !PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE)) {
-    LARGE_INTEGER due;
-    due.QuadPart = -static_cast<LONGLONG>(timeoutMs) * 10000;  // relative, in 100 ns
-    SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE);
-    MsgWaitForMultipleObjectsEx(1, &timer_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
       pending_.push_back({DisplayEvent::Kind::CloseRequested});
@@ -339,71 +410,52 @@ void Win32Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
   const std::size_t first = events->size();
   std::move(pending_.begin(), pending_.end(), std::back_inserter(*events));
   pending_.clear();
-  int width = view_.width, height = view_.height;
-  bool renew = false;
+  std::vector<DisplayEvent> fits;
   if (preview_) {
     // The parent is watched from here, not from the child, which may be
     // gone with it: a dialog whose process was killed takes its children
     // along, or leaves them to be found parentless.
     RECT r{};
     if (!gone_ && (!IsWindow(parent_) || !GetClientRect(parent_, &r))) gone_ = true;
-    if (!gone_ && (r.right != width || r.bottom != height)) {
-      MoveWindow(window_, 0, 0, r.right, r.bottom, FALSE);
-      width = r.right;
-      height = r.bottom;
+    const OutputFacts& was = Facts(windows_.begin()->first);
+    if (!gone_ && (r.right != was.width || r.bottom != was.height)) {
+      MoveWindow(Window(), 0, 0, r.right, r.bottom, FALSE);
+      if (auto e = Refit(windows_.begin()->first, FactsFor(Window(), r.right, r.bottom))) fits.push_back(std::move(*e));
     }
-  } else if (const std::uint64_t now = GetTickCount64(); now - monitorsCheckedMs_ >= 1000) {
-    // Not every system tells every window of a change of monitors (wine
-    // does not), so they are looked at again once a second as well.
-    monitorsCheckedMs_ = now;
-    if (!SameRects(MonitorRects(), monitors_)) monitorsChanged_ = true;
-  }
-  if (!preview_ && monitorsChanged_) {
-    monitorsChanged_ = false;
-    const SIZE size = CoverMonitors();
-    width = size.cx;
-    height = size.cy;
-    // The density may have changed with the monitor.
-    facts_.dpi = DpiOf(window_);
-    facts_.refreshHz = RefreshHz();
-    renew = true;  // a new scene, even at the same size
+  } else {
+    if (const std::uint64_t now = GetTickCount64(); now - monitorsCheckedMs_ >= 1000) {
+      // Not every system tells every window of a change of monitors (wine
+      // does not), so they are looked at again once a second as well.
+      monitorsCheckedMs_ = now;
+      if (!SameRects(MonitorRects(), monitors_)) monitorsChanged_ = true;
+    }
+    if (monitorsChanged_) {
+      monitorsChanged_ = false;
+      // The rate may have changed with the monitors.
+      facts_.refreshHz = RefreshHz();
+      FollowMonitors(&fits);
+    }
   }
   if (gone_) {
     events->push_back({DisplayEvent::Kind::WindowGone});
     return;
   }
-  if (renew || width != view_.width || height != view_.height) {
-    std::string error;
-    DisplayEvent e{DisplayEvent::Kind::Resized};
-    if (!FitTo(width, height, &error)) {
-      e = DisplayEvent{DisplayEvent::Kind::Failed};
-      e.text = error;
-    }
-    if (e.kind == DisplayEvent::Kind::Resized || !preview_)
-      events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), std::move(e));
-  }
+  // The new scenes come first, so that what this batch exposed shows them.
+  events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), fits.begin(), fits.end());
 }
 
-void Win32Display::Blit(const Rect& r) {
-  if (!windowDc_ || r.Empty()) return;
-  BitBlt(windowDc_, r.x, r.y, r.w, r.h, memoryDc_, r.x, r.y, SRCCOPY);
-}
-
-bool Win32Display::Present(const DamageList& damage) {
-  for (const Rect& r : damage.Rects())
-    Blit(direct_ ? FrameCopier::ImageRect(r.Intersect(frame_.Bounds()), fit_.scaling, view_)
-                 : copier_.Copy(frame_, r, fit_.scaling, view_));
-  // What GDI has batched goes now, before the scene draws into the
-  // section again.
-  GdiFlush();
-  return true;
-}
-
-void Win32Display::PresentAll() {
-  if (!direct_) copier_.Copy(frame_, frame_.Bounds(), fit_.scaling, view_);
-  // The whole window, so that what lies past the scaled frame is black too.
-  Blit({0, 0, view_.width, view_.height});
-  GdiFlush();
+const DisplayRow<MessageDisplay>& Win32DisplayRow() {
+  static const DisplayRow<MessageDisplay> row{
+      "win32",
+      [](const LaunchRequest&) { return Probe::Named; },
+      nullptr,
+      false,
+      [](const LaunchRequest& request, bool* answered, std::string* error) -> std::unique_ptr<MessageDisplay> {
+        *answered = true;
+        return Win32Display::Open(request, error);
+      },
+  };
+  return row;
 }
 
 }  // namespace coderain

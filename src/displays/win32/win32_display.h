@@ -1,30 +1,29 @@
 // The scene on Windows, through USER and GDI.
 //
 // Full screen (/s): a topmost borderless window over the primary monitor,
-// a black one over every other monitor. Preview (/p): a child window
+// a black one over every other monitor; or, with every monitor asked for,
+// a window and a scene of its own on each. Preview (/p): a child window
 // filling the settings dialog's little monitor, the scene in miniature; it
-// takes no input and ends when its parent goes. The scene draws straight
-// into the window's 32-bit DIB section where nothing is scaled, else into a
-// frame that is copied into it; presents blit only the damaged rectangles.
-// Waits sleep on a high-resolution waitable timer together with the
-// message queue, so that ticks keep their rates on a system whose own
-// timers run at 15.6 ms.
+// takes no input and ends when its parent goes. Each scene window presents
+// from a 32-bit DIB section; the scene draws straight into it where nothing
+// is scaled, and presents blit only the damaged rectangles.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/gfx/frame_copy.h"
+#include "core/run/display_table.h"
 #include "core/run/launch_request.h"
-#include "core/run/scene_display.h"
+#include "host/win32/message_display.h"
 
 namespace coderain {
 
-class Win32Display : public SceneDisplay {
+class Win32Display : public MessageDisplay {
  public:
   // Opens the display for `request` (OwnWindow or Preview; the preview's
   // parent is `request.window`). Returns null and sets *error, one line,
@@ -34,50 +33,65 @@ class Win32Display : public SceneDisplay {
   Win32Display(const Win32Display&) = delete;
   Win32Display& operator=(const Win32Display&) = delete;
 
-  Bitmap& Frame() override { return frame_; }
-  const OutputFit& Fit() const override { return fit_; }
   void Show() override;
-  void Wait(int timeoutMs, std::vector<DisplayEvent>* events) override;
-  bool Present(const DamageList& damage) override;
-  void PresentAll() override;
+  bool Ready() const override { return !pending_.empty(); }
+  void Dispatch(std::vector<DisplayEvent>* events) override;
 
-  HWND Window() const { return window_; }
+  // The first scene's window.
+  HWND Window() const;
+
+ protected:
+  PixelLayout Layout(int screen) const override;
+  bool MakeImages(int screen, int width, int height, std::string* error) override;
+  ImageView Image(int screen, int index) const override;
+  int FreeImage(int screen) override;
+  void Send(int screen, int index, std::span<const Rect> rects, bool whole) override;
 
  private:
+  // A window that shows a scene, and the DIB section it presents from.
+  struct SceneWindow {
+    HWND window = nullptr;
+    HDC windowDc = nullptr;
+    HDC memoryDc = nullptr;
+    HBITMAP dib = nullptr;
+    HGDIOBJ firstBitmap = nullptr;
+    ImageView view;
+    RECT monitor{};  // the monitor it covers (own windows)
+  };
+
   explicit Win32Display(const LaunchRequest& request);
   static LRESULT CALLBACK WindowProc(HWND w, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Handle(HWND w, UINT message, WPARAM wp, LPARAM lp);
-  bool CreateOwnWindow(std::string* error);
+  bool CreateOwnWindows(std::string* error);
   bool CreatePreview(std::string* error);
-  // Places the scene's window over the primary monitor and a black one
-  // over every other; returns the primary monitor's size.
-  SIZE CoverMonitors();
-  // Fits the scene to a window of width x height: the fit, the DIB
-  // section and the frame, keeping all three as they were on failure.
-  bool FitTo(int width, int height, std::string* error);
-  void Blit(const Rect& r);
-  void PushInput(HWND w, UINT message, WPARAM wp, LPARAM lp);
+  // A new scene window at `r` (own) or in the preview's parent; its screen
+  // fitted to width x height. False and *error on failure.
+  bool AddWindow(HWND w, const RECT& monitor, int width, int height, std::string* error);
+  void DropWindow(int screen);
+  OutputFacts FactsFor(HWND w, int width, int height) const;
+  // Puts the windows where the monitors now stand: the scene over the
+  // primary and covers over the others, or a scene on every monitor,
+  // appending the screens that come and go and the new fits.
+  void FollowMonitors(std::vector<DisplayEvent>* events);
+  void PlaceCovers(const std::vector<RECT>& monitors);
+  int ScreenOf(HWND w) const;
+  void Blit(const SceneWindow& s, const Rect& r);
 
-  OutputFacts facts_;  // all but the window's size
+  OutputFacts facts_;  // all but the window's size and density
   const bool preview_;
+  const bool everyMonitor_;
   HWND parent_ = nullptr;
-  HWND window_ = nullptr;
+  std::map<int, SceneWindow> windows_;  // by screen
+  int nextScreen_ = 0;
   std::vector<HWND> covers_;
-  HDC windowDc_ = nullptr;
-  HDC memoryDc_ = nullptr;
-  HBITMAP dib_ = nullptr;
-  HGDIOBJ firstBitmap_ = nullptr;
-  ImageView view_;
-  FrameCopier copier_{PixelLayout{}};
-  OutputFit fit_;
-  Bitmap frame_;
-  bool direct_ = false;  // the frame is the DIB section itself
-  HANDLE timer_ = nullptr;
   std::vector<DisplayEvent> pending_;
   bool gone_ = false;
   bool monitorsChanged_ = false;
-  std::vector<RECT> monitors_;  // as the covers were last placed
+  std::vector<RECT> monitors_;  // as the windows were last placed
   std::uint64_t monitorsCheckedMs_ = 0;
 };
+
+// The row of the display table: the one display of the Windows build.
+const DisplayRow<MessageDisplay>& Win32DisplayRow();
 
 }  // namespace coderain

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/run/launch_request.h"
 
@@ -30,7 +31,7 @@ struct XErrorState {
   bool trapping = false;
   int trapped = 0;
   // A window we present into was destroyed by another client.
-  std::array<Window, 4> watched{};
+  std::vector<Window> watched;
   bool windowGone = false;
   // Request and error pairs already reported: each is said once.
   std::array<int, 16> reported{};
@@ -240,13 +241,9 @@ std::unique_ptr<X11Connection> ConnectX11(const std::string& displayName, std::s
 
 Atom Intern(::Display* d, const char* name) { return XInternAtom(d, name, False); }
 
-void WatchWindow(::Window w) {
-  for (Window& slot : xErrors.watched)
-    if (slot == None) {
-      slot = w;
-      return;
-    }
-}
+void WatchWindow(::Window w) { xErrors.watched.push_back(w); }
+
+void UnwatchWindow(::Window w) { std::erase(xErrors.watched, w); }
 
 bool WatchedWindowGone() { return xErrors.windowGone; }
 

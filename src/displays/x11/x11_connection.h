@@ -41,6 +41,8 @@ Atom Intern(::Display* d, const char* name);
 // From now on, the end of window `w` (another client destroyed it) shows
 // in WatchedWindowGone instead of as an error.
 void WatchWindow(::Window w);
+// A window of ours that the program destroys itself is watched no more.
+void UnwatchWindow(::Window w);
 bool WatchedWindowGone();
 
 // Catches the errors of the requests made while it lives, instead of the

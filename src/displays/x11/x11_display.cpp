@@ -1,10 +1,11 @@
 #include "displays/x11/x11_display.h"
 
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace coderain {
@@ -14,39 +15,84 @@ namespace {
 // X numbers its resources in 29 bits; a larger number names no window.
 constexpr std::uint64_t kMaxXid = 0x1FFFFFFF;
 
+// Whether a window of this visual can show the scene; else *error says so.
+bool TrueColour(Visual* visual, int depth, bool lent, std::string* error) {
+  if (visual->c_class == TrueColor) return true;
+  *error = std::string(lent ? "the window's" : "the screen's") + " colours (depth " + std::to_string(depth) +
+           ") cannot be shown: only true colour can";
+  return false;
+}
+
+// The monitors' places, the primary first, each once: a monitor that
+// mirrors another shows its scene already.
+std::vector<Rect> MonitorPlaces(const X11Connection& c) {
+  std::vector<Rect> places;
+  for (const Monitor& m : Monitors(c))
+    if (std::find(places.begin(), places.end(), m.bounds) == places.end()) places.push_back(m.bounds);
+  return places;
+}
+
 }  // namespace
 
-X11Display::X11Display(std::unique_ptr<X11Connection> c, const CloseSignals* signals, const LaunchRequest& request)
-    : c_(std::move(c)), signals_(*signals), lent_(request.Lent()), covers_(*c_) {
+X11Display::X11Display(std::unique_ptr<X11Connection> c, const LaunchRequest& request)
+    : PolledDisplay(request.Lent()),
+      c_(std::move(c)),
+      everyMonitor_(request.everyMonitor && !request.Lent()),
+      covers_(*c_) {
   facts_.dpi = c_->dpi;
   facts_.requestedScale = request.scale;
-  facts_.lent = lent_;
+  facts_.lent = request.Lent();
   facts_.refreshHz = c_->refreshHz;
 }
 
-std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, const CloseSignals* signals,
-                                             std::string* error) {
-  std::string reason;
-  std::unique_ptr<X11Connection> c = ConnectX11(request.display, &reason);
-  if (!c) {
-    *error = "cannot open the display: " + reason;
-    return nullptr;
-  }
-  std::unique_ptr<X11Display> d(new X11Display(std::move(c), signals, request));
-  if (!(request.Lent() ? d->UseWindow(request.window, error) : d->CreateOwnWindow(error))) return nullptr;
+std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, bool* answered, std::string* error) {
+  std::unique_ptr<X11Connection> c = ConnectX11(request.display, error);
+  *answered = c != nullptr;
+  if (!c) return nullptr;
+  std::unique_ptr<X11Display> d(new X11Display(std::move(c), request));
+  if (!(request.Lent() ? d->UseWindow(request.window, error) : d->CreateOwnWindows(error))) return nullptr;
   return d;
 }
 
-bool X11Display::CreateOwnWindow(std::string* error) {
-  const Rect b = Monitors(*c_).front().bounds;
-  const ::Window w = OpenWindow(*c_, b, "Form1", kInputEvents | ExposureMask);
-  covers_.Cover(w);
+OutputFacts X11Display::FactsFor(int width, int height) const {
+  OutputFacts facts = facts_;
+  facts.width = width;
+  facts.height = height;
+  return facts;
+}
+
+bool X11Display::AddWindow(::Window w, Visual* visual, int depth, Rect bounds, std::string* error) {
+  const int screen = nextScreen_++;
+  SceneWindow& sw = windows_[screen];
+  sw.window = w;
+  sw.monitor = bounds;
+  sw.width = bounds.w;
+  sw.height = bounds.h;
+  // From here on, the window's end shows as an error on any request.
+  WatchWindow(w);
+  sw.image = std::make_unique<X11Image>(c_.get(), w, visual, depth);
+  if (AddScreen(screen, FactsFor(bounds.w, bounds.h), error)) return true;
+  UnwatchWindow(w);
+  windows_.erase(screen);
+  return false;
+}
+
+bool X11Display::CreateOwnWindows(std::string* error) {
+  Visual* visual = DefaultVisual(c_->dpy, c_->screen);
+  const int depth = DefaultDepth(c_->dpy, c_->screen);
   std::string why;
-  if (!TakeWindow(w, DefaultVisual(c_->dpy, c_->screen), DefaultDepth(c_->dpy, c_->screen), &why)) {
+  if (!TrueColour(visual, depth, false, &why)) {
     *error = "cannot create the window: " + why;
     return false;
   }
-  return FitTo(b.w, b.h, error);
+  std::vector<Rect> places = MonitorPlaces(*c_);
+  if (!everyMonitor_) places.resize(1);
+  for (const Rect& b : places) {
+    const ::Window w = OpenWindow(*c_, b, "Form1", kInputEvents | ExposureMask);
+    if (!AddWindow(w, visual, depth, b, error)) return false;
+  }
+  if (!everyMonitor_) covers_.Cover(windows_.begin()->second.window);
+  return true;
 }
 
 bool X11Display::UseWindow(std::uint64_t id, std::string* error) {
@@ -73,94 +119,87 @@ bool X11Display::UseWindow(std::uint64_t id, std::string* error) {
     *error = std::string("cannot draw into window ") + name + ": it is an input-only window";
     return false;
   }
-  return TakeWindow(w, a.visual, a.depth, error) && FitTo(a.width, a.height, error);
-}
-
-bool X11Display::TakeWindow(::Window w, Visual* visual, int depth, std::string* error) {
-  if (visual->c_class != TrueColor) {
-    *error = std::string(lent_ ? "the window's" : "the screen's") + " colours (depth " + std::to_string(depth) +
-             ") cannot be shown: only true colour can";
-    return false;
-  }
-  window_ = w;
-  // From here on, the window's end shows as an error on any request.
-  WatchWindow(w);
-  image_ = std::make_unique<X11Image>(c_.get(), w, visual, depth);
-  return true;
-}
-
-bool X11Display::FitTo(int width, int height, std::string* error) {
-  OutputFacts facts = facts_;
-  facts.width = width;
-  facts.height = height;
-  const OutputFit fit = FitOutput(facts);
-  // Drawn straight into, the image is what the scene shows with no copy
-  // at all: the common case, a 24-bit screen at one pixel per pixel.
-  const bool direct = image_->Copier().Native() && fit.scaling.up == 1 && fit.scaling.down == 1;
-  Bitmap frame;
-  if (!direct && !Bitmap::Allocate(fit.sceneWidth, fit.sceneHeight, &frame)) {
-    *error =
-        "not enough memory for a " + std::to_string(fit.sceneWidth) + "x" + std::to_string(fit.sceneHeight) + " image";
-    return false;
-  }
-  if (!image_->Resize(width, height, error)) return false;
-  const ImageView view = image_->View();
-  if (direct)
-    frame =
-        view.pixels ? Bitmap(reinterpret_cast<std::uint32_t*>(view.pixels), width, height, view.pitch / 4) : Bitmap();
-  frame_ = std::move(frame);
-  fit_ = fit;
-  direct_ = direct;
-  return true;
+  return TrueColour(a.visual, a.depth, true, error) &&
+         AddWindow(w, a.visual, a.depth, {0, 0, a.width, a.height}, error);
 }
 
 void X11Display::Show() {
+  shown_ = true;
   // A window lent to us is shown, or not, by its owner.
-  if (lent_) return;
+  if (Lent()) return;
   covers_.Show();
-  XMapRaised(c_->dpy, window_);
+  for (const auto& [screen, sw] : windows_) XMapRaised(c_->dpy, sw.window);
   XFlush(c_->dpy);
 }
 
-X11InputContext X11Display::InputContext() const { return {window_, fit_, c_->wmProtocols, c_->wmDeleteWindow}; }
+PixelLayout X11Display::Layout(int screen) const { return windows_.at(screen).image->Layout(); }
 
-void X11Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
-  if (XEventsQueued(c_->dpy, QueuedAfterFlush) == 0) {
-    pollfd p[2] = {{c_->fd, POLLIN, 0}, {signals_.Fd(), POLLIN, 0}};
-    ::poll(p, 2, timeoutMs);
+bool X11Display::MakeImages(int screen, int width, int height, std::string* error) {
+  return windows_.at(screen).image->Resize(width, height, error);
+}
+
+ImageView X11Display::Image(int screen, int) const { return windows_.at(screen).image->View(); }
+
+int X11Display::FreeImage(int screen) { return windows_.at(screen).image->Busy() ? -1 : 0; }
+
+void X11Display::Send(int screen, int, std::span<const Rect> rects, bool whole) {
+  X11Image& image = *windows_.at(screen).image;
+  if (whole) {
+    const Rect all{0, 0, image.Width(), image.Height()};
+    image.Present({&all, 1});
+  } else {
+    image.Present(rects);
   }
+}
+
+int X11Display::ScreenOf(::Window w) const {
+  for (const auto& [screen, sw] : windows_)
+    if (sw.window == w) return screen;
+  return -1;
+}
+
+X11InputContext X11Display::InputContext() const {
+  X11InputContext context{{}, windows_.empty() ? 0 : windows_.begin()->first, c_->wmProtocols, c_->wmDeleteWindow};
+  for (const auto& [screen, sw] : windows_)
+    if (HasScreen(screen)) context.scenes.push_back({sw.window, screen, Fit(screen)});
+  return context;
+}
+
+PolledDisplay::WaitOn X11Display::PrepareWait() {
+  XFlush(c_->dpy);
+  // Events that came with an answer to a request are read already.
+  return {c_->fd, POLLIN, XEventsQueued(c_->dpy, QueuedAlready) > 0, false};
+}
+
+void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
+  // Read only what the poll says is there: a read that finds nothing is a
+  // wasted call, once a frame.
+  if (revents & (POLLIN | POLLHUP | POLLERR)) XEventsQueued(c_->dpy, QueuedAfterReading);
   const std::size_t first = events->size();
-  if (signals_.Requested() != 0 && !closeSent_) {
-    closeSent_ = true;
-    DisplayEvent e{DisplayEvent::Kind::CloseRequested};
-    e.signal = signals_.Requested();
-    events->push_back(e);
-  }
-  int width = image_->Width(), height = image_->Height();
-  const X11InputContext context = InputContext();
-  while (XPending(c_->dpy) > 0) {
+  std::vector<int> resized;
+  while (XEventsQueued(c_->dpy, QueuedAlready) > 0) {
     XEvent ev;
     XNextEvent(c_->dpy, &ev);
-    if (ev.type == ConfigureNotify && ev.xconfigure.window == window_) {
+    if (ev.type == ConfigureNotify) {
       // Only the last size of a run of changes matters.
-      width = ev.xconfigure.width;
-      height = ev.xconfigure.height;
+      const int screen = ScreenOf(ev.xconfigure.window);
+      if (screen < 0) continue;
+      SceneWindow& sw = windows_.at(screen);
+      sw.width = ev.xconfigure.width;
+      sw.height = ev.xconfigure.height;
+      if (std::find(resized.begin(), resized.end(), screen) == resized.end()) resized.push_back(screen);
     } else if (!React(ev, events)) {
-      TranslateInput(ev, context, events);
+      TranslateInput(ev, InputContext(), events);
     }
   }
-  if (width != image_->Width() || height != image_->Height()) {
-    // The new scene comes first, so that what this batch exposed shows it.
-    std::string error;
-    DisplayEvent e{DisplayEvent::Kind::Resized};
-    if (!FitTo(width, height, &error)) {
-      // A window that grows past what can be held keeps the scene at the
-      // size it has; our own window cannot.
-      e = DisplayEvent{DisplayEvent::Kind::Failed};
-      e.text = error;
-    }
-    if (e.kind == DisplayEvent::Kind::Resized || !lent_)
-      events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), std::move(e));
+  // The new scenes come first, so that what this batch exposed shows them.
+  for (int screen : resized) {
+    const auto it = windows_.find(screen);
+    if (it == windows_.end() || !HasScreen(screen)) continue;
+    const OutputFacts& was = Facts(screen);
+    if (it->second.width == was.width && it->second.height == was.height) continue;
+    if (auto e = Refit(screen, FactsFor(it->second.width, it->second.height)))
+      events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), std::move(*e));
   }
   if (WatchedWindowGone()) events->push_back({DisplayEvent::Kind::WindowGone});
 }
@@ -168,10 +207,10 @@ void X11Display::Wait(int timeoutMs, std::vector<DisplayEvent>* events) {
 bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
   switch (ev.type) {
     case MapNotify:
-      if (ev.xmap.window != window_ || appeared_ || lent_) return true;
+      if (ScreenOf(ev.xmap.window) < 0 || appeared_ || Lent()) return true;
       appeared_ = true;
       {
-        // The keys held down as the window appears: the Enter that started
+        // The keys held down as the windows appear: the Enter that started
         // the program is often one of them.
         DisplayEvent e{DisplayEvent::Kind::Appeared};
         char keymap[32];
@@ -181,14 +220,14 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
         events->push_back(std::move(e));
       }
       // Without a window manager nobody gives the window the keyboard.
-      if (!c_->windowManager) XSetInputFocus(c_->dpy, window_, RevertToPointerRoot, CurrentTime);
+      if (!c_->windowManager) XSetInputFocus(c_->dpy, ev.xmap.window, RevertToPointerRoot, CurrentTime);
       return true;
     case DestroyNotify:
-      if (ev.xdestroywindow.window == window_) {
+      if (ScreenOf(ev.xdestroywindow.window) >= 0) {
         events->push_back({DisplayEvent::Kind::WindowGone});
       } else if (covers_.Covers(ev.xdestroywindow.window)) {
         // Another program destroyed a black window.
-        covers_.Lost(ev.xdestroywindow.window, window_);
+        covers_.Lost(ev.xdestroywindow.window, windows_.begin()->second.window);
       }
       return true;
     case MappingNotify:
@@ -198,54 +237,83 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
       break;
   }
   if (ev.type == c_->shmCompletion) {
-    image_->Taken();
+    const int screen = ScreenOf(reinterpret_cast<const XShmCompletionEvent&>(ev).drawable);
+    if (screen >= 0) windows_.at(screen).image->Taken();
     return true;
   }
   if (ev.type != c_->randrEvent) return false;
   XRRUpdateConfiguration(const_cast<XEvent*>(&ev));
-  // The window follows the primary monitor: by itself without a window
-  // manager, and on request with one, which keeps a full screen window on
-  // whichever monitor it overlapped most. A window lent to us is its
-  // owner's to move and to cover around.
-  if (!lent_) {
-    const Rect b = Monitors(*c_).front().bounds;
-    XMoveResizeWindow(c_->dpy, window_, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
-    covers_.Cover(window_);
-  }
+  // A window lent to us is its owner's to move and to cover around.
+  if (!Lent()) FollowMonitors(events);
   return true;
 }
 
-bool X11Display::Present(const DamageList& damage) {
-  if (image_->Busy()) return false;
-  const ImageView view = image_->View();
-  if (!view.pixels) return true;
-  const std::vector<Rect>& rects = damage.Rects();
-  const auto shown = [&](std::size_t i) {
-    return FrameCopier::ImageRect(rects[i].Intersect(frame_.Bounds()), fit_.scaling, view);
+void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
+  const std::vector<Rect> places = MonitorPlaces(*c_);
+  const auto move = [this](SceneWindow& sw, Rect b) {
+    // By itself without a window manager, and on request with one, which
+    // keeps a full-screen window on whichever monitor it overlaps most.
+    sw.monitor = b;
+    XMoveResizeWindow(c_->dpy, sw.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
   };
-  // The last rectangle that shows anything asks the server to say when it
-  // has taken the present.
-  std::size_t last = rects.size();
-  for (std::size_t i = rects.size(); i-- > 0;)
-    if (!shown(i).Empty()) {
-      last = i;
-      break;
-    }
-  for (std::size_t i = 0; i < rects.size() && last < rects.size(); ++i) {
-    const Rect out = direct_ ? shown(i) : image_->Copier().Copy(frame_, rects[i], fit_.scaling, view);
-    if (!out.Empty()) image_->Put(out, i == last);
+  if (!everyMonitor_) {
+    // The scene follows the primary monitor.
+    SceneWindow& sw = windows_.begin()->second;
+    move(sw, places.front());
+    covers_.Cover(sw.window);
+    return;
   }
-  XFlush(c_->dpy);
-  return true;
+  // A monitor that stands where it stood keeps its scene; the others take
+  // the windows left over, moved (a new size is a new scene there), then
+  // new windows; windows left over after that go with their scenes.
+  std::vector<Rect> unplaced;
+  std::vector<int> spare;
+  for (const auto& [screen, sw] : windows_)
+    if (std::find(places.begin(), places.end(), sw.monitor) == places.end()) spare.push_back(screen);
+  for (const Rect& b : places)
+    if (std::none_of(windows_.begin(), windows_.end(), [&](const auto& w) { return w.second.monitor == b; }))
+      unplaced.push_back(b);
+  for (const Rect& b : unplaced) {
+    if (!spare.empty()) {
+      move(windows_.at(spare.front()), b);
+      spare.erase(spare.begin());
+      continue;
+    }
+    const ::Window w = OpenWindow(*c_, b, "Form1", kInputEvents | ExposureMask);
+    std::string error;
+    // A monitor whose scene cannot be had keeps what it shows.
+    if (!AddWindow(w, DefaultVisual(c_->dpy, c_->screen), DefaultDepth(c_->dpy, c_->screen), b, &error)) {
+      XDestroyWindow(c_->dpy, w);
+      continue;
+    }
+    if (shown_) XMapRaised(c_->dpy, w);
+    events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
+  }
+  for (int screen : spare) {
+    const ::Window w = windows_.at(screen).window;
+    UnwatchWindow(w);
+    XDestroyWindow(c_->dpy, w);
+    windows_.erase(screen);
+    RemoveScreen(screen);
+    events->push_back({DisplayEvent::Kind::ScreenRemoved, screen});
+  }
 }
 
-void X11Display::PresentAll() {
-  const ImageView view = image_->View();
-  if (!view.pixels) return;
-  if (!direct_) image_->Copier().Copy(frame_, frame_.Bounds(), fit_.scaling, view);
-  // The whole window, so that what lies past the scaled frame is black too.
-  image_->Put({0, 0, view.width, view.height}, true);
-  XFlush(c_->dpy);
+const DisplayRow<PolledDisplay>& X11DisplayRow() {
+  static const DisplayRow<PolledDisplay> row{
+      "x11",
+      [](const LaunchRequest& request) {
+        const char* display = std::getenv("DISPLAY");
+        // Screen-saver daemons lend X windows.
+        return request.Lent() || !request.display.empty() || (display && *display) ? Probe::Named : Probe::NotNamed;
+      },
+      "DISPLAY is not set",
+      false,
+      [](const LaunchRequest& request, bool* answered, std::string* error) -> std::unique_ptr<PolledDisplay> {
+        return X11Display::Open(request, answered, error);
+      },
+  };
+  return row;
 }
 
 }  // namespace coderain

@@ -3,75 +3,93 @@
 // One connection (x11_connection.h). The scene is shown in a window of our
 // own over the primary monitor, scaled up by a whole number on dense
 // screens, with a black window of ours over every other monitor
-// (x11_monitors.h); or in a window lent to it (a screen-saver daemon's),
-// in miniature where that window is short. It is presented from the
-// window's image (x11_image.h) in whatever true-colour layout the window's
-// visual has; where that layout is the frame's own and nothing is scaled,
-// the scene draws straight into the image.
+// (x11_monitors.h); with --every-monitor, a window and a scene of its own
+// on every monitor; or in a window lent to it (a screen-saver daemon's), in
+// miniature where that window is short. It is presented from the window's
+// image (x11_image.h) in whatever true-colour layout the window's visual
+// has; where that layout is the frame's own and nothing is scaled, the
+// scene draws straight into the image.
 #pragma once
 
 #include <X11/Xlib.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/run/display_table.h"
 #include "core/run/launch_request.h"
-#include "core/run/scene_display.h"
 #include "displays/x11/x11_connection.h"
 #include "displays/x11/x11_image.h"
 #include "displays/x11/x11_input.h"
 #include "displays/x11/x11_monitors.h"
-#include "host/posix/close_signals.h"
+#include "host/posix/polled_display.h"
 
 namespace coderain {
 
-class X11Display : public SceneDisplay {
+class X11Display : public PolledDisplay {
  public:
   // Opens the display for `request`: connects, then creates the scene's
-  // window (own window) or takes the window the request names (lent; 0 is
-  // the root window). A lent window stays its owner's: it is never mapped,
-  // moved, resized, restacked or titled, and none of its keyboard or mouse
-  // events are taken. Close requests come from `signals` as well as from
-  // the window manager. Returns null and sets *error, one line, on failure.
-  static std::unique_ptr<X11Display> Open(const LaunchRequest& request, const CloseSignals* signals,
-                                          std::string* error);
+  // windows (own windows) or takes the window the request names (lent; 0
+  // is the root window). A lent window stays its owner's: it is never
+  // mapped, moved, resized, restacked or titled, and none of its keyboard
+  // or mouse events are taken. Returns null and sets *error, one line, on
+  // failure; *answered is false where no X server answered.
+  static std::unique_ptr<X11Display> Open(const LaunchRequest& request, bool* answered, std::string* error);
 
-  Bitmap& Frame() override { return frame_; }
-  const OutputFit& Fit() const override { return fit_; }
   void Show() override;
-  void Wait(int timeoutMs, std::vector<DisplayEvent>* events) override;
-  bool Present(const DamageList& damage) override;
-  void PresentAll() override;
+  WaitOn PrepareWait() override;
+  void Dispatch(short revents, std::vector<DisplayEvent>* events) override;
+
+ protected:
+  PixelLayout Layout(int screen) const override;
+  bool MakeImages(int screen, int width, int height, std::string* error) override;
+  ImageView Image(int screen, int index) const override;
+  int FreeImage(int screen) override;
+  void Send(int screen, int index, std::span<const Rect> rects, bool whole) override;
 
  private:
-  X11Display(std::unique_ptr<X11Connection> c, const CloseSignals* signals, const LaunchRequest& request);
-  bool CreateOwnWindow(std::string* error);
+  // A window that shows a scene.
+  struct SceneWindow {
+    ::Window window = None;
+    std::unique_ptr<X11Image> image;
+    Rect monitor;   // the monitor it covers (own windows)
+    int width = 0;  // its size as the server last said
+    int height = 0;
+  };
+
+  X11Display(std::unique_ptr<X11Connection> c, const LaunchRequest& request);
+  bool CreateOwnWindows(std::string* error);
   bool UseWindow(std::uint64_t id, std::string* error);
-  // Sets the window the scene is shown in, its visual and depth.
-  bool TakeWindow(::Window w, Visual* visual, int depth, std::string* error);
-  // Fits the scene to the window at width x height: the fit, the image and
-  // the frame. Returns false and sets *error, keeping all three as they
-  // were, when the memory for them cannot be had.
-  bool FitTo(int width, int height, std::string* error);
-  // What the display does itself about an event: the window's first map,
-  // a changed keyboard, a finished present, a monitor change, a cover
-  // destroyed. Returns false for events that are the scene's to hear.
+  // Adds a screen shown in window `w` (of the given visual and depth and
+  // size). False and *error where its colours cannot be shown or the
+  // memory cannot be had.
+  bool AddWindow(::Window w, Visual* visual, int depth, Rect bounds, std::string* error);
+  OutputFacts FactsFor(int width, int height) const;
+  // Puts our windows where the monitors now stand: the scene over the
+  // primary and covers over the others, or a scene on every monitor,
+  // appending the screens that come and go.
+  void FollowMonitors(std::vector<DisplayEvent>* events);
+  // What the display does itself about an event: the windows' first map,
+  // a changed keyboard, a fence taken, a monitor change, a window
+  // destroyed, a new size. Returns false for events that are the scene's.
   bool React(const XEvent& ev, std::vector<DisplayEvent>* events);
+  int ScreenOf(::Window w) const;
   X11InputContext InputContext() const;
 
   std::unique_ptr<X11Connection> c_;
-  const CloseSignals& signals_;
   OutputFacts facts_;  // all but the window's size
-  const bool lent_;
-  ::Window window_ = None;
-  std::unique_ptr<X11Image> image_;
+  const bool everyMonitor_;
+  std::map<int, SceneWindow> windows_;  // by screen
+  int nextScreen_ = 0;
   MonitorCovers covers_;
-  OutputFit fit_;
-  Bitmap frame_;
-  bool direct_ = false;  // the frame is the image itself
+  bool shown_ = false;
   bool appeared_ = false;
-  bool closeSent_ = false;
 };
+
+// The row of the display table: named by DISPLAY, --display or a lent
+// window.
+const DisplayRow<PolledDisplay>& X11DisplayRow();
 
 }  // namespace coderain

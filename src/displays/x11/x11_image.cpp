@@ -7,9 +7,15 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/run/framebuffer_display.h"
+
 namespace coderain {
 
 namespace {
+
+// Presents between fences: about four a second at 60 Hz, and never more
+// than a quarter of a second of presents that the server has not taken.
+constexpr int kFenceEvery = 15;
 
 // How the visual stores a pixel, as the scene's frame copier needs it; the
 // depth's bits that are no colour's are alpha.
@@ -37,7 +43,7 @@ X11Image::X11Image(X11Connection* c, ::Window window, Visual* visual, int depth)
       visual_(visual),
       depth_(depth),
       gc_(XCreateGC(c->dpy, window, 0, nullptr)),
-      copier_(LayoutOf(c->dpy, visual, depth)) {}
+      layout_(LayoutOf(c->dpy, visual, depth)) {}
 
 X11Image::~X11Image() {
   Free(std::move(pixels_));
@@ -47,7 +53,7 @@ X11Image::~X11Image() {
 bool X11Image::Resize(int width, int height, std::string* error) {
   auto made = std::make_unique<Pixels>();
   if (width > 0 && height > 0 && !MakeShared(width, height, made.get()) && !MakePlain(width, height, made.get())) {
-    *error = "not enough memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image";
+    *error = NoMemoryFor(width, height);
     return false;
   }
   Free(std::move(pixels_));
@@ -120,14 +126,26 @@ ImageView X11Image::View() const {
   return {reinterpret_cast<std::uint8_t*>(pixels_->image->data), width_, height_, pixels_->image->bytes_per_line};
 }
 
-void X11Image::Put(Rect r, bool last) {
-  if (!pixels_->image) return;
-  const auto w = static_cast<unsigned>(r.w), h = static_cast<unsigned>(r.h);
-  if (pixels_->shared) {
-    XShmPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h, last ? True : False);
-    if (last) ++pending_;
+bool X11Image::Busy() const { return fenced_ && sinceFence_ >= kFenceEvery; }
+
+void X11Image::Present(std::span<const Rect> rects) {
+  if (!pixels_->image || rects.empty()) return;
+  // A plain image goes with the request: there is nothing to fence.
+  const bool fence = pixels_->shared && !fenced_ && sinceFence_ >= kFenceEvery - 1;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    const Rect& r = rects[i];
+    const auto w = static_cast<unsigned>(r.w), h = static_cast<unsigned>(r.h);
+    if (pixels_->shared)
+      XShmPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h,
+                   fence && i + 1 == rects.size() ? True : False);
+    else
+      XPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h);
+  }
+  if (fence) {
+    fenced_ = true;
+    sinceFence_ = 0;
   } else {
-    XPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h);
+    ++sinceFence_;
   }
 }
 

@@ -1,13 +1,17 @@
 // A window's image on the client's side: in shared memory where the server
 // can share it, else a plain image, in the layout of the window's visual.
-// Puts never wait for the server: the last put of a present asks to be
-// told when the server has taken it, and until then the image is busy.
+// Presents never wait for the server. Every few presents, the last put of
+// one asks to be told when the server has taken it (a fence); should the
+// server fall that far behind, the image is busy until it has. Asking on
+// every present would wake the program twice a frame, once for the frame
+// and once for the answer.
 #pragma once
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "core/gfx/frame_copy.h"
@@ -25,21 +29,22 @@ class X11Image {
   X11Image(const X11Image&) = delete;
   X11Image& operator=(const X11Image&) = delete;
 
-  // Makes the image width x height. Returns false and sets *error ("not
-  // enough memory for a WxH image") when it cannot be had; the image it
-  // had stays then.
+  // Makes the image width x height, black. Returns false and sets *error
+  // ("not enough memory for a WxH image") when it cannot be had; the image
+  // it had stays then.
   bool Resize(int width, int height, std::string* error);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
   ImageView View() const;
-  const FrameCopier& Copier() const { return copier_; }
+  const PixelLayout& Layout() const { return layout_; }
 
-  // Sends rectangle r of the image to the window; with `last`, the server
-  // says when it has taken it, and the image is busy until Taken().
-  void Put(Rect r, bool last);
-  bool Busy() const { return pending_ > 0; }
-  void Taken() { pending_ = 0; }
+  // Sends rectangles of the image to the window as one present.
+  void Present(std::span<const Rect> rects);
+  // Whether the server is so far behind that a present must wait.
+  bool Busy() const;
+  // The server has taken the fence.
+  void Taken() { fenced_ = false; }
 
  private:
   // The image and its segment. A shared image points at its segment, so
@@ -58,11 +63,12 @@ class X11Image {
   Visual* visual_;
   int depth_;
   GC gc_;
-  FrameCopier copier_;
+  PixelLayout layout_;
   std::unique_ptr<Pixels> pixels_ = std::make_unique<Pixels>();
   int width_ = 0;
   int height_ = 0;
-  int pending_ = 0;  // presents sent that the server has not yet taken
+  bool fenced_ = false;  // a fence is out
+  int sinceFence_ = 0;   // presents sent since the last fence
 };
 
 }  // namespace coderain

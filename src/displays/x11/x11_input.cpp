@@ -6,15 +6,24 @@ namespace {
 
 bool IsWheel(unsigned button) { return button >= 4 && button <= 7; }
 
+const X11SceneWindow* SceneOf(const X11InputContext& context, ::Window w) {
+  for (const X11SceneWindow& s : context.scenes)
+    if (s.window == w) return &s;
+  return nullptr;
+}
+
 }  // namespace
 
 void TranslateInput(const XEvent& ev, const X11InputContext& context, std::vector<DisplayEvent>* events) {
   using Kind = DisplayEvent::Kind;
   switch (ev.type) {
-    case Expose:
-      if (ev.xexpose.count == 0 && (events->empty() || events->back().kind != Kind::Exposed))
-        events->push_back({Kind::Exposed});
+    case Expose: {
+      const X11SceneWindow* s = SceneOf(context, ev.xexpose.window);
+      if (!s || ev.xexpose.count != 0) break;
+      if (events->empty() || events->back().kind != Kind::Exposed || events->back().screen != s->screen)
+        events->push_back({Kind::Exposed, s->screen});
       break;
+    }
     case KeyPress:
     case KeyRelease: {
       DisplayEvent e{ev.type == KeyPress ? Kind::KeyDown : Kind::KeyUp};
@@ -26,9 +35,13 @@ void TranslateInput(const XEvent& ev, const X11InputContext& context, std::vecto
     case ButtonRelease: {
       // The wheel turns; it does not click.
       if (IsWheel(ev.xbutton.button)) break;
-      DisplayEvent e{ev.type == ButtonPress ? Kind::ButtonDown : Kind::ButtonUp};
-      // A monitor without the scene is bare screen: a point outside it.
-      e.at = ev.xbutton.window == context.scene ? context.fit.ToScene({ev.xbutton.x, ev.xbutton.y}) : Point{-1, -1};
+      DisplayEvent e{ev.type == ButtonPress ? Kind::ButtonDown : Kind::ButtonUp, context.bareScreen};
+      // A monitor without a scene is bare screen: a point outside it.
+      e.at = {-1, -1};
+      if (const X11SceneWindow* s = SceneOf(context, ev.xbutton.window)) {
+        e.screen = s->screen;
+        e.at = s->fit.ToScene({ev.xbutton.x, ev.xbutton.y});
+      }
       events->push_back(e);
       break;
     }

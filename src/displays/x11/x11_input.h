@@ -8,20 +8,27 @@
 
 #include <vector>
 
+#include "core/run/display_event.h"
 #include "core/run/output_fit.h"
-#include "core/run/scene_display.h"
 
 namespace coderain {
 
+// A window of ours that shows a scene.
+struct X11SceneWindow {
+  ::Window window = None;
+  int screen = 0;  // the display's number for the scene's screen
+  OutputFit fit;   // window pixels to scene pixels
+};
+
 struct X11InputContext {
-  ::Window scene = None;  // the scene's window; events of any other are off the scene
-  OutputFit fit;          // window pixels to scene pixels
+  std::vector<X11SceneWindow> scenes;  // a window of any other is off the scenes
+  int bareScreen = 0;                  // the screen whose bare screen the others count as
   Atom wmProtocols = None;
   Atom wmDeleteWindow = None;
 };
 
-// Appends what `ev` means to *events; an exposure right after another
-// adds nothing.
+// Appends what `ev` means to *events; an exposure of a screen right after
+// another of the same screen adds nothing.
 void TranslateInput(const XEvent& ev, const X11InputContext& context, std::vector<DisplayEvent>* events);
 
 }  // namespace coderain

@@ -1,9 +1,9 @@
 // coderain: a full-screen green-code display.
 //
-// Reads the command line into a launch request, opens a display for it and
-// runs the scene's loop until the loop says how the program ends. With no
-// options it is the full-screen display; the options are those of
-// screen-saver daemons (app/program_options.h).
+// Reads the command line into a launch request, opens a display for it
+// and drives the scene's loop until the loop says how the program ends.
+// With no options it is the full-screen display; the options are those of
+// screen-saver daemons (core/run/program_options.h).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,15 +12,36 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "core/run/display_table.h"
 #include "core/run/program_options.h"
-#include "core/run/run_scene.h"
-#include "core/run/scene_loop.h"
 #include "host/posix/close_signals.h"
+#include "host/posix/poll_driver.h"
 #include "host/posix/process.h"
-#include "main/linux/open_display.h"
+#include "host/scene_run.h"
+#if CODERAIN_X11
+#include "displays/x11/x11_display.h"
+#endif
+#if CODERAIN_WAYLAND
+#include "displays/wayland/wayland_display.h"
+#endif
 
 namespace {
+
+using namespace coderain;
+
+// The displays this build has, in the order they are tried.
+std::vector<DisplayRow<PolledDisplay>> Displays() {
+  return {
+#if CODERAIN_WAYLAND
+    WaylandDisplayRow(),
+#endif
+#if CODERAIN_X11
+        X11DisplayRow(),
+#endif
+  };
+}
 
 // Ends the process at once: the display server removes our windows and
 // images when the connection closes with the process, which spares the
@@ -33,7 +54,6 @@ namespace {
 }
 
 int Run(int argc, char** argv) {
-  using namespace coderain;
   // Before any library can open a file into a closed standard descriptor.
   KeepStandardDescriptorsOpen();
   LaunchRequest request;
@@ -47,14 +67,16 @@ int Run(int argc, char** argv) {
   if (!signals.Install()) End(1, std::string("cannot set up the close signals: ") + std::strerror(errno));
 
   std::string error;
-  std::unique_ptr<SceneDisplay> display = OpenDisplay(request, &signals, &error);
+  const std::vector<DisplayRow<PolledDisplay>> displays = Displays();
+  std::unique_ptr<PolledDisplay> display = OpenDisplay<PolledDisplay>(displays, request, &error);
   if (!display) End(1, error);
 #ifdef CODERAIN_STATS
   constexpr bool kStats = true;
 #else
   constexpr bool kStats = false;
 #endif
-  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
+  SceneRun run(display.get(), request, request.dataDir.empty() ? ProgramDirectory() : request.dataDir, kStats);
+  const LoopEnd end = RunPolled(&run, display.get(), signals);
   if (end.signal != 0) {
     std::fflush(nullptr);
     CloseSignals::DieBySignal(end.signal);

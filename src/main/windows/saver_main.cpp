@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "core/run/run_scene.h"
+#include "core/run/display_table.h"
 #include "core/run/saver_options.h"
 #include "displays/win32/win32_display.h"
+#include "host/scene_run.h"
+#include "host/win32/message_driver.h"
 #include "host/win32/win32_text.h"
 
 namespace {
@@ -50,14 +52,16 @@ int Run(int argc, wchar_t** argv) {
   }
   g_preview = request.mode == LaunchRequest::Mode::Preview;
   std::string error;
-  std::unique_ptr<SceneDisplay> display = Win32Display::Open(request, &error);
+  const DisplayRow<MessageDisplay> displays[] = {Win32DisplayRow()};
+  std::unique_ptr<MessageDisplay> display = OpenDisplay<MessageDisplay>(displays, request, &error);
   if (!display) End(1, error);
 #ifdef CODERAIN_STATS
   constexpr bool kStats = true;
 #else
   constexpr bool kStats = false;
 #endif
-  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
+  SceneRun run(display.get(), request, request.dataDir.empty() ? ProgramDirectory() : request.dataDir, kStats);
+  const LoopEnd end = RunMessages(&run, display.get());
   End(end.status, end.message);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "test_support.h"
 
@@ -11,16 +12,12 @@ namespace {
 
 using Kind = DisplayEvent::Kind;
 using Mode = LaunchRequest::Mode;
-
-struct VirtualClock : Clock {
-  std::int64_t now = 0;
-  std::int64_t Now() const override { return now; }
-};
+using Script = std::vector<std::pair<std::int64_t, DisplayEvent>>;
 
 // An event: `n` is the key (keys), the one key held (Appeared) or the
-// signal (CloseRequested); a Resized one makes the frame 800 x 600.
-DisplayEvent Event(Kind kind, int n = 0, Point at = {}, std::string text = "") {
-  DisplayEvent e{kind};
+// signal (CloseRequested); `screen` the screen it is on.
+DisplayEvent Event(Kind kind, int n = 0, Point at = {}, std::string text = "", int screen = 0) {
+  DisplayEvent e{kind, screen};
   e.key = n;
   if (kind == Kind::Appeared) e.keys = {n};
   e.signal = n;
@@ -29,85 +26,108 @@ DisplayEvent Event(Kind kind, int n = 0, Point at = {}, std::string text = "") {
   return e;
 }
 
-// A 1024 x 768 display on a virtual clock: its wait moves the clock to the
-// next scripted event or by the timeout, and it records what the loop asked
-// of it. Past `until`, with the script done, it ends the run with the line
-// "script over"; until `busyUntil` it refuses presents.
+// A display of 1024 x 768 screens (screen 0 at first) that records what
+// the loop asks of it. Until `busyUntil` it refuses presents; a Resized
+// event makes its screen 800 x 600, a ScreenAdded one adds a screen.
 class FakeDisplay : public SceneDisplay {
  public:
-  FakeDisplay(VirtualClock* clock, std::vector<std::pair<std::int64_t, DisplayEvent>> script, std::int64_t until)
-      : clock_(*clock), script_(std::move(script)), until_(until) {}
-  Bitmap& Frame() override { return frame_; }
-  const OutputFit& Fit() const override { return fit_; }
-  void Show() override { shown = true; }
-  void Wait(int timeoutMs, std::vector<DisplayEvent>* events) override {
-    ++waits;
-    clock_.now += timeoutMs;
-    if (next_ < script_.size() && script_[next_].first <= clock_.now) {
-      const DisplayEvent& e = script_[next_++].second;
-      if (e.kind == Kind::Resized) {
-        fit_ = FitOutput({800, 600});
-        frame_ = Bitmap(800, 600);
-        resizedAt = clock_.now;
-      }
-      events->push_back(e);
-    } else if (next_ == script_.size() && clock_.now >= until_) {
-      events->push_back(Event(Kind::Failed, 0, {}, "script over"));
-    }
+  explicit FakeDisplay(const VirtualClock* clock, int screens = 1) : clock_(*clock) {
+    for (int s = 0; s < screens; ++s) Add(s, 1024, 768);
   }
-  bool Present(const DamageList& damage) override {
+  void Add(int screen, int width, int height) {
+    screens_[screen] = {FitOutput({width, height}), Bitmap(width, height)};
+  }
+  void Remove(int screen) { screens_.erase(screen); }
+
+  std::vector<int> Screens() const override {
+    std::vector<int> ids;
+    for (const auto& [id, s] : screens_) ids.push_back(id);
+    return ids;
+  }
+  Bitmap& Frame(int screen) override { return screens_.at(screen).frame; }
+  const OutputFit& Fit(int screen) const override { return screens_.at(screen).fit; }
+  void Show() override { shown = true; }
+  bool Present(int screen, const DamageList& damage) override {
     if (clock_.now < busyUntil) return false;
-    presents.push_back({clock_.now, damage.Bounds().Right(), damage.Pixels()});
+    presents.push_back({clock_.now, screen, damage.Bounds().Right(), damage.Pixels()});
     return true;
   }
-  void PresentAll() override { ++fullPresents; }
+  void PresentAll(int screen) override { ++fullPresents[screen]; }
+  bool Pending(int) const override { return false; }
 
   struct Presented {
     std::int64_t at;
+    int screen;
     int right;
     long long pixels;
   };
   std::vector<Presented> presents;
-  int fullPresents = 0, waits = 0;
+  std::map<int, int> fullPresents;
   bool shown = false;
-  std::int64_t busyUntil = 0, resizedAt = -1;
+  std::int64_t busyUntil = 0;
 
  private:
-  VirtualClock& clock_;
-  std::vector<std::pair<std::int64_t, DisplayEvent>> script_;
-  std::int64_t until_;
-  std::size_t next_ = 0;
-  OutputFit fit_ = FitOutput({1024, 768});
-  Bitmap frame_{1024, 768};
+  struct Screen {
+    OutputFit fit;
+    Bitmap frame;
+  };
+  const VirtualClock& clock_;
+  std::map<int, Screen> screens_;
 };
 
-// The loop run over a stage of the project's data.
+// The loop over a stage of the project's data, driven as a host's driver
+// drives it, on a virtual clock: each step at the time the loop asked for,
+// or sooner where the script has an event. Past `until`, with the script
+// done, the run stops with the line "script over".
 struct LoopRun {
-  LoopRun(std::vector<std::pair<std::int64_t, DisplayEvent>> script, std::int64_t until, Mode mode = Mode::OwnWindow,
-          std::int64_t busyUntil = 0, const std::string& data = CODERAIN_TEST_DATA)
-      : display(&clock, std::move(script), until), stage(test::PinnedFontFiles(), &random, data) {
+  LoopRun(Script script, std::int64_t until, Mode mode = Mode::OwnWindow, std::int64_t busyUntil = 0,
+          const std::string& data = CODERAIN_TEST_DATA, int screens = 1)
+      : display(&clock, screens), stage(test::PinnedFontFiles(), 1, data), loop(&display, &stage, mode) {
     display.busyUntil = busyUntil;
-    end = SceneLoop(&display, &stage, &clock, mode).Run();
+    LoopStatus status = loop.Start(clock);
+    std::size_t next = 0;
+    while (status.running) {
+      std::int64_t t = status.wakeAt;
+      if (next < script.size()) t = std::min(t, script[next].first);
+      if (next == script.size() && t > until) {
+        status.end = {1, 0, "script over"};
+        break;
+      }
+      clock.now = std::max(clock.now, t);
+      std::vector<DisplayEvent> events;
+      for (; next < script.size() && script[next].first <= clock.now; ++next) {
+        const DisplayEvent& e = script[next].second;
+        if (e.kind == Kind::Resized) display.Add(e.screen, 800, 600);
+        if (e.kind == Kind::ScreenAdded) display.Add(e.screen, 1024, 768);
+        if (e.kind == Kind::ScreenRemoved) display.Remove(e.screen);
+        events.push_back(e);
+      }
+      ++steps;
+      status = loop.Step(clock, events);
+    }
+    end = status.end;
   }
-  SeededRandom random{1};
   VirtualClock clock;
   FakeDisplay display;
   Stage stage;
+  SceneLoop loop;
   LoopEnd end;
+  int steps = 0;
 };
 
 TEST(SceneLoop, TicksRunInFrameBatchesEachAtItsOwnTime) {
   LoopRun run({}, 1000);
   EXPECT_TRUE(run.display.shown);
   // Timer1 ticks every 10 ms and every one of them due by the last frame
-  // ran, though the loop woke only about once a 17 ms frame.
-  const TimerScheduler& timers = run.stage.Form().Timers;
+  // ran, though the loop ran only once a 17 ms frame.
+  const TimerScheduler& timers = run.stage.Scene(0)->Timers;
   EXPECT_GT(timers.Now(), 950);
   EXPECT_EQ(timers.TicksRun(1), timers.Now() / 10);
-  EXPECT_LE(run.display.waits, 1000 / 17 + 2);
+  EXPECT_LE(run.steps, 1000 / 17 + 2);
   ASSERT_GE(run.display.presents.size(), 50u);
+  // At most one present a frame.
   for (std::size_t i = 1; i < run.display.presents.size(); ++i)
-    EXPECT_GE(run.display.presents[i].at - run.display.presents[i - 1].at, 17) << i;
+    EXPECT_GT(run.display.presents[i].at / 17, run.display.presents[i - 1].at / 17) << i;
 }
 
 TEST(SceneLoop, DamageGathersWhileTheDisplayIsBusy) {
@@ -121,18 +141,18 @@ TEST(SceneLoop, DamageGathersWhileTheDisplayIsBusy) {
                                  [&](const auto& p) { return p.at >= first.at; });
   ASSERT_NE(same, quiet.display.presents.end());
   EXPECT_GT(first.pixels, same->pixels);
-  EXPECT_LE(busy.display.waits, 600 / 10 + 2);
+  EXPECT_LE(busy.steps, 600 / 10 + 2);
 }
 
 TEST(SceneLoop, ANewSizeIsANewSceneAndAnExposureAWholePresent) {
   LoopRun run({{200, Event(Kind::Exposed)}, {500, Event(Kind::Resized)}}, 800);
   // One whole present for the exposure, one for the new scene, which starts
   // at the time of the change; the old scene's damage went with it.
-  EXPECT_EQ(run.display.fullPresents, 2);
-  EXPECT_EQ(run.stage.Form().ScreenWidthPx, 800);
-  const std::int64_t at = run.display.resizedAt;
-  EXPECT_EQ(run.stage.Form().Timers.DueTime(14), at + 1000);
-  for (const auto& p : run.display.presents) EXPECT_TRUE(p.at < at || p.right <= 800) << p.at;
+  EXPECT_EQ(run.display.fullPresents[0], 2);
+  const Form1& form = *run.stage.Scene(0);
+  EXPECT_EQ(form.ScreenWidthPx, 800);
+  EXPECT_EQ(form.Timers.DueTime(14), 500 + 1000);
+  for (const auto& p : run.display.presents) EXPECT_TRUE(p.at < 500 || p.right <= 800) << p.at;
 }
 
 TEST(SceneLoop, HowEachModeEnds) {
@@ -141,7 +161,7 @@ TEST(SceneLoop, HowEachModeEnds) {
   struct Row {
     const char* what;
     Mode mode;
-    std::vector<std::pair<std::int64_t, DisplayEvent>> script;
+    Script script;
     LoopEnd end;
   };
   const Row rows[] = {
@@ -193,6 +213,44 @@ TEST(SceneLoop, HowEachModeEnds) {
   EXPECT_NE(failed.end.message.find("codeASM.txt"), std::string::npos) << failed.end.message;
   EXPECT_EQ(failed.end.status, 1);
   EXPECT_FALSE(failed.display.shown);
+}
+
+TEST(SceneLoop, EveryScreenHasASceneOfItsOwn) {
+  const Point bare{600, 300}, picC{50, 250};
+  // Two screens of one size: two scenes, each presented, not one picture.
+  LoopRun two({}, 3000, Mode::OwnWindow, 0, CODERAIN_TEST_DATA, 2);
+  for (int screen : {0, 1})
+    EXPECT_TRUE(std::any_of(two.display.presents.begin(), two.display.presents.end(), [&](const auto& p) {
+      return p.screen == screen;
+    })) << screen;
+  EXPECT_NE(test::FirstDifference(two.display.Frame(0), two.display.Frame(1)), "");
+
+  // A screen that comes gets a scene and its whole frame; one that goes
+  // takes its scene along, and the others run on.
+  LoopRun changes({{100, Event(Kind::ScreenAdded, 0, {}, "", 2)}, {300, Event(Kind::ScreenRemoved, 0, {}, "", 0)}},
+                  500);
+  EXPECT_EQ(changes.end.message, "script over");
+  EXPECT_EQ(changes.display.fullPresents[2], 1);
+  EXPECT_EQ(changes.stage.Scene(0), nullptr);
+  ASSERT_NE(changes.stage.Scene(2), nullptr);
+  EXPECT_EQ(changes.stage.Scene(2)->Timers.DueTime(14), 100 + 1000);
+  EXPECT_GT(changes.display.presents.back().at, 300);
+
+  // A click on any scene's bare screen ends them all; on its picC nothing.
+  struct Row {
+    Script script;
+    const char* end;
+  };
+  const Row rows[] = {
+      {{{50, Event(Kind::ButtonDown, 0, bare, "", 1)}, {60, Event(Kind::ButtonUp, 0, bare, "", 1)}}, ""},
+      {{{50, Event(Kind::ButtonDown, 0, picC, "", 1)}, {60, Event(Kind::ButtonUp, 0, picC, "", 1)}}, "script over"},
+      {{{50, Event(Kind::ButtonDown, 0, bare, "", 0)}, {60, Event(Kind::ButtonUp, 0, bare, "", 1)}}, "script over"},
+      {{{50, Event(Kind::KeyDown, 38)}}, ""},
+  };
+  for (const Row& r : rows) {
+    LoopRun run(r.script, 100, Mode::OwnWindow, 0, CODERAIN_TEST_DATA, 2);
+    EXPECT_EQ(run.end.message, r.end) << r.script.front().second.screen;
+  }
 }
 
 }  // namespace

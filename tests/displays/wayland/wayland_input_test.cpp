@@ -35,13 +35,14 @@ TEST(WaylandInput, ButtonsAtScenePixelsAndCoversAsBareScreen) {
     std::vector<DisplayEvent> events;
     input.PointerAt(r.surface, 0, 0);
     input.PointerMoved(r.x, r.y);
-    input.Button(true, r.fit, r.bufferScale, &events);
-    input.Button(false, r.fit, r.bufferScale, &events);
+    input.Button(true, 4, r.fit, r.bufferScale, &events);
+    input.Button(false, 4, r.fit, r.bufferScale, &events);
     ASSERT_EQ(events.size(), 2u) << r.what;
     EXPECT_EQ(events[0].kind, K::ButtonDown) << r.what;
     EXPECT_EQ(events[1].kind, K::ButtonUp) << r.what;
     EXPECT_EQ(events[1].at.x, r.at.x) << r.what;
     EXPECT_EQ(events[1].at.y, r.at.y) << r.what;
+    EXPECT_EQ(events[1].screen, 4) << r.what;
   }
 }
 

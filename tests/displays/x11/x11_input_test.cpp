@@ -14,9 +14,10 @@ namespace coderain {
 namespace {
 
 TEST(X11, WhatAnEventMeansToTheScene) {
-  constexpr ::Window kScene = 0x200001, kCover = 0x200005;
-  const X11InputContext scaled{kScene, FitOutput({3840, 2160}), 10, 20};
-  const X11InputContext miniature{kScene, FitOutput({725, 407, 0, 0, true}), 10, 20};
+  constexpr ::Window kScene = 0x200001, kCover = 0x200005, kSecond = 0x200009;
+  const X11InputContext scaled{
+      {{kScene, 0, FitOutput({3840, 2160})}, {kSecond, 3, FitOutput({1280, 1024})}}, 0, 10, 20};
+  const X11InputContext miniature{{{kScene, 0, FitOutput({725, 407, 0, 0, true})}}, 0, 10, 20};
   const auto button = [](int type, ::Window w, unsigned b, int x, int y) {
     XEvent ev{};
     ev.xbutton = XButtonEvent{};
@@ -38,6 +39,9 @@ TEST(X11, WhatAnEventMeansToTheScene) {
   otherMessage.xclient.data.l[0] = 21;
   XEvent expose{};
   expose.xexpose.type = Expose;
+  expose.xexpose.window = kScene;
+  XEvent exposeSecond = expose;
+  exposeSecond.xexpose.window = kSecond;
   XEvent notLastExpose = expose;
   notLastExpose.xexpose.count = 2;
   XEvent map{};
@@ -52,16 +56,19 @@ TEST(X11, WhatAnEventMeansToTheScene) {
     std::vector<K> kinds;
     Point at{};
     int key = 0;
+    int screen = 0;
   };
   const Row rows[] = {
       {"a key", key, scaled, {K::KeyDown}, {}, 38},
       {"a button, in scene pixels", button(ButtonPress, kScene, 1, 3839, 1001), scaled, {K::ButtonDown}, {1919, 500}},
       {"in miniature", button(ButtonRelease, kScene, 3, 10, 3), miniature, {K::ButtonUp}, {20, 6}},
       {"on a black monitor: bare screen", button(ButtonPress, kCover, 1, 5, 5), scaled, {K::ButtonDown}, {-1, -1}},
+      {"on a second scene: its screen", button(ButtonPress, kSecond, 1, 7, 9), scaled, {K::ButtonDown}, {7, 9}, 0, 3},
       {"the wheel does not click", button(ButtonPress, kScene, 4, 5, 5), scaled, {}},
       {"the window manager's close", close, scaled, {K::CloseRequested}},
       {"another message", otherMessage, scaled, {}},
       {"the last of a run of exposures", expose, scaled, {K::Exposed}},
+      {"of the second scene", exposeSecond, scaled, {K::Exposed}, {}, 0, 3},
       {"an exposure with more to come", notLastExpose, scaled, {}},
       {"a map is the display's own", map, scaled, {}},
   };
@@ -75,12 +82,12 @@ TEST(X11, WhatAnEventMeansToTheScene) {
     EXPECT_EQ(events[0].at.x, r.at.x);
     EXPECT_EQ(events[0].at.y, r.at.y);
     EXPECT_EQ(events[0].key, r.key);
+    EXPECT_EQ(events[0].screen, r.screen);
   }
-  // Exposures in a row are one.
+  // Exposures of a screen in a row are one; another screen's are its own.
   std::vector<DisplayEvent> events;
-  TranslateInput(expose, scaled, &events);
-  TranslateInput(expose, scaled, &events);
-  EXPECT_EQ(events.size(), 1u);
+  for (const XEvent& e : {expose, expose, exposeSecond, exposeSecond}) TranslateInput(e, scaled, &events);
+  EXPECT_EQ(events.size(), 2u);
 }
 
 TEST(X11, TheDesktopsDensityFromTheResourceDatabase) {

@@ -7,14 +7,13 @@
 
 #include "core/base/timer_scheduler.h"
 #include "core/gfx/damage.h"
+#include "core/run/scene_loop.h"
 
 namespace coderain {
 
-class RunStats {
+class RunStats : public PresentObserver {
  public:
-  // Called after each present with what it sent; `burstDone` says whether
-  // the start-up burst is in the picture.
-  void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs);
+  void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs) override;
   // Prints the figures to `out`; `endMs` is the run's length on the steady
   // clock.
   void Print(std::FILE* out, const TimerScheduler& timers, std::int64_t endMs) const;

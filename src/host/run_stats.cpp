@@ -1,4 +1,4 @@
-#include "core/run/run_stats.h"
+#include "host/run_stats.h"
 
 #include <chrono>
 

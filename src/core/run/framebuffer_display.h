@@ -1,0 +1,100 @@
+// What every display that shows the scene from an image of its window has
+// in common, written once: the output fit of each screen, the frame its
+// scene draws into (the image itself where the image's layout is the
+// frame's own and nothing is scaled, else a frame copied from), presents of
+// damage and of the whole frame, the check of the memory a new size needs,
+// and what a window that cannot have its new size does.
+//
+// A backend (X11, Wayland, Win32, a web page) supplies only what differs:
+// the images of a screen and their pixel layout, which image may be written
+// now, and sending rectangles of one. It adds and refits screens as its
+// windows come, go and change, and translates its system's events.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/gfx/frame_copy.h"
+#include "core/run/scene_display.h"
+
+namespace coderain {
+
+// The line for memory that cannot be had for a width x height image.
+std::string NoMemoryFor(int width, int height);
+
+class FramebufferDisplay : public SceneDisplay {
+ public:
+  std::vector<int> Screens() const override;
+  Bitmap& Frame(int screen) override;
+  const OutputFit& Fit(int screen) const override;
+  bool Present(int screen, const DamageList& damage) override;
+  void PresentAll(int screen) override;
+  bool Pending(int screen) const override;
+
+ protected:
+  // `lent`: the scene is shown in a window lent to it (a screen-saver
+  // daemon's, a preview pane), which the program does not own.
+  explicit FramebufferDisplay(bool lent) : lent_(lent) {}
+  bool Lent() const { return lent_; }
+
+  // Adds screen `screen` (a number of the backend's choosing, not in use),
+  // fitted to a window of `facts`. Returns false and sets *error, adding
+  // nothing, when the memory for it cannot be had.
+  bool AddScreen(int screen, const OutputFacts& facts, std::string* error);
+  // Drops a screen; its frame goes with it.
+  void RemoveScreen(int screen);
+  bool HasScreen(int screen) const { return screens_.count(screen) != 0; }
+  // What the screen was last fitted to.
+  const OutputFacts& Facts(int screen) const;
+  // Screen `screen`'s window has new facts (a size, a density): the scene
+  // is fitted anew and the Resized event says so. Where the memory for the
+  // new size cannot be had, a lent window keeps the scene at the size it
+  // had (no event) and our own window cannot go on (a Failed event).
+  std::optional<DisplayEvent> Refit(int screen, const OutputFacts& facts);
+
+  // --- What a backend supplies, screen by screen ---
+
+  // How the screen's images store a pixel.
+  virtual PixelLayout Layout(int screen) const = 0;
+  // How many images the screen presents from in turn: more than one where
+  // the system holds an image while it shows it.
+  virtual int ImageCount(int /*screen*/) const { return 1; }
+  // Makes the screen's images width x height pixels (its window's own),
+  // black. Returns false and sets *error, keeping the images it had, when
+  // they cannot be had.
+  virtual bool MakeImages(int screen, int width, int height, std::string* error) = 0;
+  virtual ImageView Image(int screen, int index) const = 0;
+  // The image that may be written and sent now, or -1 while the system has
+  // not yet taken the screen's last present.
+  virtual int FreeImage(int screen) = 0;
+  // Sends rectangles of image `index` (image pixels, none empty) to the
+  // window; with `whole`, the whole image, of which `rects` is empty.
+  virtual void Send(int screen, int index, std::span<const Rect> rects, bool whole) = 0;
+
+ private:
+  struct Screen {
+    OutputFacts facts;
+    OutputFit fit;
+    Bitmap frame;
+    bool direct = false;  // the frame is the image itself
+    std::unique_ptr<FrameCopier> copier;
+    // The frame's rectangles each image has missed since it last had the
+    // frame (a copied frame only).
+    std::vector<std::vector<Rect>> stale;
+    bool wholePending = false;
+    std::vector<Rect> sent;  // a present's rectangles, kept to spare an allocation
+  };
+  Screen& At(int screen);
+  const Screen& At(int screen) const;
+  // Fits `s` to `facts`: the fit, the images and the frame, all or none.
+  bool FitScreen(int screen, Screen* s, const OutputFacts& facts, std::string* error);
+
+  const bool lent_;
+  std::map<int, std::unique_ptr<Screen>> screens_;
+};
+
+}  // namespace coderain
