@@ -9,20 +9,16 @@
 //
 // Exit status: 0 when every file is written, 1 when the scene cannot start
 // or a file cannot be written, 2 for bad options.
-#include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <string>
 
-#include "core/app/form1.h"
-#include "core/base/random_source.h"
-#include "core/gfx/bitmap.h"
+#include "core/app/stage.h"
+#include "core/base/program_directory.h"
 #include "core/gfx/font.h"
-#include "core/gfx/frame_copy.h"
-#include "core/run/output_fit.h"
 #include "image_files.h"
+#include "picture_display.h"
 #include "render_options.h"
 #include "state_json.h"
 
@@ -55,53 +51,24 @@ std::string JsonPathFor(const std::string& picture) {
   return std::filesystem::path(picture).replace_extension(".json").string();
 }
 
-// The directory of the renderer binary itself, symbolic links resolved.
-std::optional<std::string> ProgramDir(std::string* error) {
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-  if (ec) {
-    *error = "cannot find the program's directory: " + ec.message();
-    return std::nullopt;
-  }
-  return exe.parent_path().string();
-}
-
 int Render(const RenderOptions& o) {
   std::string error;
-  FontFaces files;
-  if (o.fontFile.empty()) {
-    if (!FindSceneFonts(&files, &error)) return Failure(error);
-  } else {
-    files = FontFaces{o.fontFile, ""};
-  }
-  SceneFonts fonts;
-  if (!fonts.Load(files, &error)) return Failure(error);
+  FontFaces faces{o.fontFile, ""};
+  if (o.fontFile.empty() && !FindSceneFonts(&faces, &error)) return Failure(error);
+  const std::string dataDir = o.dataDir.empty() ? ProgramDirectory() : o.dataDir;
+  if (dataDir.empty()) return Failure("cannot find the program's directory");
 
-  std::string dataDir = o.dataDir;
-  if (dataDir.empty()) {
-    std::optional<std::string> dir = ProgramDir(&error);
-    if (!dir) return Failure(error);
-    dataDir = *dir;
-  }
-
-  // No desktop density here: the scale is the one for the size alone.
-  const int s = FitOutput({o.width, o.height, 0, o.scale}).scaling.up;
-  Bitmap framebuffer(o.width / s, o.height / s);
-  SeededRandom random(o.seed);
-  Form1 form(&framebuffer, std::move(fonts), &random, dataDir, 0);
-  if (!form.Start(&error)) return Failure(error);
-  // The screen as the program fills it; the columns and rows past the
-  // scaled scene stay black.
-  Bitmap screen = s > 1 ? Bitmap(o.width, o.height) : Bitmap();
-  PixelLayout native;
-  native.bigEndian = std::endian::native == std::endian::big;
-  const FrameCopier copier(native);
+  // The screen as the program fills it: the scene at the size over the
+  // scale, scaled up, the columns and rows past it black. No desktop
+  // density here: the scale is the one for the size alone.
+  PictureDisplay display;
+  if (!display.Open(o.width, o.height, o.scale, &error)) return Failure(error);
+  Stage stage(faces, o.seed, dataDir);
+  if (!stage.Start(0, &display.Frame(0), 0, &error)) return Failure(error);
+  Form1& form = *stage.Scene(0);
   const auto shown = [&]() -> const Bitmap& {
-    if (s == 1) return framebuffer;
-    const ImageView view{reinterpret_cast<std::uint8_t*>(screen.Row(0)), screen.Width(), screen.Height(),
-                         screen.Pitch() * 4};
-    copier.Copy(framebuffer, framebuffer.Bounds(), {s, 1}, view);
-    return screen;
+    display.PresentAll(0);
+    return display.Picture();
   };
 
   if (!o.gif) {

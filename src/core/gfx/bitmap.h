@@ -30,8 +30,6 @@ class Bitmap {
   int Height() const { return height_; }
   int Pitch() const { return pitch_; }
   Rect Bounds() const { return {0, 0, width_, height_}; }
-  // Whether the two hold the very same pixels (one is a view of the other).
-  bool SharesPixels(const Bitmap& other) const { return pixels_ == other.pixels_ && pixels_ != nullptr; }
 
   // Row y (0 to Height - 1) and pixel (x, y) inside the bitmap. An index
   // outside it is a programming error: the debug build stops on it, the

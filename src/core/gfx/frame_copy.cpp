@@ -42,11 +42,10 @@ void SpreadRow(std::uint8_t* dst, const std::uint32_t* src, int x0, int x1) {
   for (x += blocks * S; x < x1; ++x) one(x);
 }
 
-constexpr int kMaxUp = 8;
 constexpr int kRowsAhead = 4;
 constexpr std::size_t kCacheLine = 64;
 using SpreadRowFn = void (*)(std::uint8_t*, const std::uint32_t*, int, int);
-constexpr SpreadRowFn kSpreadRow[kMaxUp + 1] = {nullptr,      SpreadRow<1>, SpreadRow<2>, SpreadRow<3>, SpreadRow<4>,
+constexpr SpreadRowFn kSpreadRow[kMaxScale + 1] = {nullptr,      SpreadRow<1>, SpreadRow<2>, SpreadRow<3>, SpreadRow<4>,
                                                 SpreadRow<5>, SpreadRow<6>, SpreadRow<7>, SpreadRow<8>};
 
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -125,7 +124,7 @@ void FrameCopier::CopyUp(const Bitmap& frame, Rect out, int s, const ImageView& 
       std::memcpy(dst, src + out.x, rowBytes);
       continue;
     }
-    if (native_ && s <= kMaxUp) {
+    if (native_ && s <= kMaxScale) {
       kSpreadRow[s](dst, src, out.x, out.Right());
       continue;
     }

@@ -37,6 +37,10 @@ struct ImageView {
   int pitch = 0;
 };
 
+// The largest whole-number scale up, asked for or worked out: every scale
+// to it has a copy of its own.
+inline constexpr int kMaxScale = 8;
+
 // How frame pixels map to image pixels: `up` > 1 scales up, `down` > 1
 // reduces; at most one of them is not 1.
 struct Scaling {

@@ -30,8 +30,6 @@ inline constexpr int kLayoutHeight = 713;
 inline constexpr int kMaxReducedWidth = 8192;
 // The refresh rate taken where the display does not say one.
 inline constexpr int kDefaultRefreshHz = 60;
-// The largest whole-number scale, asked for or worked out.
-inline constexpr int kMaxScale = 8;
 // The least scene a scale may leave: the layout is made for 1024 x 768.
 inline constexpr int kMinSceneWidth = 1024;
 inline constexpr int kMinSceneHeight = 768;

@@ -1,5 +1,7 @@
 #include "host/posix/process.h"
 
+#include "core/base/program_directory.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/byte_source.h"
+#include "core/base/program_directory.h"
 #include "host/win32/win32_text.h"
 
 namespace coderain {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/program_directory.h"
 #include "core/run/display_table.h"
 #include "core/run/program_options.h"
 #include "host/posix/close_signals.h"

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/program_directory.h"
 #include "core/run/display_table.h"
 #include "core/run/saver_options.h"
 #include "displays/win32/win32_display.h"

@@ -101,8 +101,6 @@ const Rung& RungOf(int phase) {
 
 }  // namespace
 
-int WatchIntervalSet(int phase) { return RungOf(phase).interval; }
-
 void BlockPanelTick(const BlockPanel& w) {
   const int phase = w.WatchPhase;
   const Rung& rung = RungOf(phase);

@@ -29,11 +29,6 @@ struct BlockPanel {
   BlockGame game;
 };
 
-// The interval in ms that the tick of `phase` sets before its work, or 0
-// when it sets none. Phases below 1 count as the first tick's, phases past
-// kFirstGamePhase as the game's.
-int WatchIntervalSet(int phase);
-
 void BlockPanelTick(const BlockPanel& w);
 
 }  // namespace coderain
