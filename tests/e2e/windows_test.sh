@@ -3,7 +3,8 @@
 # covers the screen with the scene laid out for it, in its exact greens, in
 # 2x2 blocks where the desktop says 192 dpi, and ends on a key or a click
 # but not on a moving mouse; /p fills a settings dialog's little monitor
-# (preview_host) and ends with it, closed or killed; /c,
+# (preview_host) and ends with it, closed or killed, and refuses the
+# desktop and top-level windows; /c,
 # nothing and /c:HWND open the settings dialog, whose OK stores what it
 # shows (window_driver clicks and types in it) and whose Cancel stores
 # nothing; /s reads the text files from the folder stored, and takes a
@@ -124,6 +125,19 @@ for how in closes killed; do
   check "/p: ends when the host $how, status 0" eval 'wait_for_exit 5 && ended_with 0'
   stop_process "$HOST_PID"
 done
+
+# What a preview must not cover: the desktop, and a top-level window (the
+# dialog's own); a preview takes no input and nothing would end it.
+start_host
+desktop=$(driver desktop | awk '{ print $2 }')
+for target in "the desktop $desktop" "a top-level window $FRAME"; do
+  start_app wine "$SCR" /p "${target##* }"
+  check "/p into ${target% *}: status 1, one line on stderr, no box" eval 'wait_for_exit 5 && ended_with 1 &&
+    one_line "cannot draw into window ${target##* }: it is the desktop, the shell or a top-level window" &&
+    ! shown coderain'
+  end_app
+done
+stop_process "$HOST_PID"
 
 # The settings dialog, for /c, nothing and /c:HWND (owned by that window).
 forget_settings

@@ -20,6 +20,7 @@
 #include "core/run/saver_options.h"
 #include "displays/win32/win32_display.h"
 #include "host/win32/win32_text.h"
+#include "main/windows/launch_checks.h"
 #include "main/windows/saver_registry.h"
 #include "main/windows/settings_dialog.h"
 
@@ -49,6 +50,7 @@ int Run(int argc, wchar_t** argv) {
   if (request.mode == LaunchRequest::Mode::Settings)
     End(ShowSettingsDialog(request.window, !args.empty(), &error), error);
   g_preview = request.mode == LaunchRequest::Mode::Preview;
+  if (g_preview && !IsPreviewArea(request.window, &error)) End(1, error);
   ApplySaverSettings(LoadSaverSettings(), &request);
   std::unique_ptr<SceneDisplay> display = Win32Display::Open(request, &error);
   if (!display) End(1, error);
