@@ -2,9 +2,9 @@
 # coderain.scr under wine in an Xvfb, as Windows runs a screen saver: /s
 # covers the screen with the scene laid out for it, in its exact greens, in
 # 2x2 blocks where the desktop says 192 dpi, and ends on a key or a click
-# but not on a moving mouse; /p fills a settings dialog's little monitor
-# (preview_host) and ends with it, closed or killed, and refuses the
-# desktop and top-level windows; /c,
+# but not on a moving mouse; a second /s leaves the screen to the first;
+# /p fills a settings dialog's little monitor (preview_host) and ends with
+# it, closed or killed, and refuses the desktop and top-level windows; /c,
 # nothing and /c:HWND open the settings dialog, whose OK stores what it
 # shows (window_driver clicks and types in it) and whose Cancel stores
 # nothing; /s reads the text files from the folder stored, and takes a
@@ -95,6 +95,14 @@ sleep 0.3
 check "/s: a key held as the window appeared does not end it" alive
 xdotool mousemove 960 600 click 1
 check "/s: a click on the bare screen ends it within half a second" ended_within 50
+
+check "/s twice: the first one's window mapped" run_app wine "$SCR" /s
+status=0
+timeout 10 wine "$SCR" /s 2>"$WORK/second" || status=$?
+check "/s twice: the second ends at once, quietly, status 0" eval 'test $status = 0 && ! test -s "$WORK/second"'
+xdotool key q
+check "/s twice: the first takes the key" eval 'ended_within 50 && ended_with 0'
+end_app
 
 check "the preview read back in-process; the resources" \
   env CODERAIN_SCR="$(winepath -w "$SCR")" wine "$DISPLAY_TEST" --gtest_brief=1

@@ -16,4 +16,11 @@ bool IsPreviewArea(std::uint64_t window, std::string* error) {
   return false;
 }
 
+bool FirstFullScreenRun() {
+  // A mutex named in the session's own namespace, never closed: the
+  // process's end releases it. Where it cannot be made, the run goes on.
+  const HANDLE mark = CreateMutexW(nullptr, FALSE, L"Local\\coderain full screen");
+  return !mark || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 }  // namespace coderain

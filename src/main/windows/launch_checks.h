@@ -15,4 +15,9 @@ namespace coderain {
 // names no window is left to the display to refuse.
 bool IsPreviewArea(std::uint64_t window, std::string* error);
 
+// Whether this is the only full-screen run in the session. The first run
+// keeps the answer for the others until it ends; a second ends at once, so
+// that the first keeps the screen and the keyboard.
+bool FirstFullScreenRun();
+
 }  // namespace coderain

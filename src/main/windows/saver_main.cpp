@@ -6,7 +6,7 @@
 // settings (saver_registry.h) add to them. What fails at start-up is one
 // line in a message box in full screen, and only on stderr in the preview,
 // where a box would stand over the settings dialog; either ends with
-// status 1.
+// status 1. A second full-screen run in the session ends at once, quietly.
 #include <windows.h>
 
 #include <cstdio>
@@ -51,6 +51,7 @@ int Run(int argc, wchar_t** argv) {
     End(ShowSettingsDialog(request.window, !args.empty(), &error), error);
   g_preview = request.mode == LaunchRequest::Mode::Preview;
   if (g_preview && !IsPreviewArea(request.window, &error)) End(1, error);
+  if (request.mode == LaunchRequest::Mode::OwnWindow && !FirstFullScreenRun()) return 0;
   ApplySaverSettings(LoadSaverSettings(), &request);
   std::unique_ptr<SceneDisplay> display = Win32Display::Open(request, &error);
   if (!display) End(1, error);
