@@ -112,6 +112,9 @@ check "the preview read back in-process; the resources" \
 # program said goes with a failure.
 start_host() {
   HOST="" FRAME=""
+  # Emptied here: the shell empties it in the background, maybe after the
+  # poll below has read the last host's lines.
+  : >"$WORK/host.out"
   wine "$PREVIEW_HOST" "$@" >"$WORK/host.out" 2>/dev/null &
   HOST_PID=$!
   SERVER_PIDS+=("$HOST_PID")
