@@ -38,8 +38,8 @@ class PictureDisplay : public FramebufferDisplay {
     return false;
   }
   ImageView Image(int, int) const override {
-    return {reinterpret_cast<std::uint8_t*>(const_cast<Bitmap&>(picture_).Row(0)), picture_.Width(),
-            picture_.Height(), picture_.Pitch() * 4};
+    return {reinterpret_cast<std::uint8_t*>(const_cast<Bitmap&>(picture_).Row(0)), picture_.Width(), picture_.Height(),
+            picture_.Pitch() * 4};
   }
   int FreeImage(int) override { return 0; }
   void Send(int, int, std::span<const Rect>, bool) override {}

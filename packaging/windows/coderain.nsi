@@ -6,8 +6,8 @@
 ; It puts the screen saver and its text files in Program Files\coderain,
 ; makes it the current user's screen saver (by its short path: Windows
 ; takes no spaces in SCRNSAVE.EXE) and registers an uninstaller in Apps &
-; Features, which removes everything and gives back the screen saver chosen
-; before, where the setting still names ours.
+; Features, which removes everything (the settings too) and gives back the
+; screen saver chosen before, where the setting still names ours.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -27,6 +27,7 @@ VIAddVersionKey "LegalCopyright" "MIT License"
 
 !define DESKTOP "Control Panel\Desktop"
 !define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain"
+; The screen saver's settings, and the one chosen before ours.
 !define OWN "Software\coderain"
 
 Page license

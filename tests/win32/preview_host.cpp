@@ -1,8 +1,9 @@
-// A settings dialog's stand-in for the end-to-end test: a window whose
-// client area is 152 x 112, as the dialog's little monitor. It prints
-// "window HWND", then "child W H" when a child window appears in it, and
-// ends ("closed") once a child has been there for the milliseconds given
-// as its argument, or when it is killed.
+// A settings dialog's stand-in for the end-to-end test: a window (its
+// frame) holding a child window of 152 x 112, as the dialog's little
+// monitor. It prints "window HWND" (the little monitor, which /p is given)
+// and "frame HWND", then "child W H" when a child window appears in the
+// little monitor, and ends ("closed") once a child has been there for the
+// milliseconds given as its argument, or when it is killed.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -14,10 +15,11 @@
 namespace {
 
 int g_lifeMs = 0;
+HWND g_monitor = nullptr;
 
 void CALLBACK Poll(HWND w, UINT, UINT_PTR, DWORD) {
   static DWORD seen = 0;
-  const HWND child = GetWindow(w, GW_CHILD);
+  const HWND child = GetWindow(g_monitor, GW_CHILD);
   if (!child) return;
   if (!seen) {
     seen = GetTickCount();
@@ -49,8 +51,12 @@ int main(int argc, char** argv) {
   AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
   const HWND w = CreateWindowW(c.lpszClassName, L"preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                r.right - r.left, r.bottom - r.top, nullptr, nullptr, c.hInstance, nullptr);
-  if (!w) return 1;
-  std::printf("window %llu\n", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(w)));
+  g_monitor =
+      w ? CreateWindowW(c.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, w, nullptr, c.hInstance, nullptr)
+        : nullptr;
+  if (!g_monitor) return 1;
+  std::printf("window %llu\nframe %llu\n", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(g_monitor)),
+              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(w)));
   std::fflush(stdout);
   SetTimer(w, 1, 20, Poll);
   MSG m;

@@ -46,7 +46,7 @@ constexpr int kRowsAhead = 4;
 constexpr std::size_t kCacheLine = 64;
 using SpreadRowFn = void (*)(std::uint8_t*, const std::uint32_t*, int, int);
 constexpr SpreadRowFn kSpreadRow[kMaxScale + 1] = {nullptr,      SpreadRow<1>, SpreadRow<2>, SpreadRow<3>, SpreadRow<4>,
-                                                SpreadRow<5>, SpreadRow<6>, SpreadRow<7>, SpreadRow<8>};
+                                                   SpreadRow<5>, SpreadRow<6>, SpreadRow<7>, SpreadRow<8>};
 
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 int CeilDiv(int a, int b) { return -FloorDiv(-a, b); }

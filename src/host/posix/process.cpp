@@ -1,12 +1,12 @@
 #include "host/posix/process.h"
 
-#include "core/base/program_directory.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
+
+#include "core/base/program_directory.h"
 
 namespace coderain {
 

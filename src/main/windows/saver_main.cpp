@@ -1,10 +1,12 @@
 // coderain.scr: the scene as a Windows screen saver.
 //
 // Windows runs it with /s (full screen), /p HWND (the preview in the
-// settings dialog), /c or nothing (the settings) and /a (an old password
-// setting); app/saver_options.h reads them. What fails at start-up is one
-// line in a message box in full screen, and silent in the preview, where
-// a box would stand over the settings dialog; either ends with status 1.
+// settings dialog), /c or nothing (the settings dialog) and /a (an old
+// password setting); core/run/saver_options.h reads them, and the stored
+// settings (saver_registry.h) add to them. What fails at start-up is one
+// line in a message box in full screen, and only on stderr in the preview,
+// where a box would stand over the settings dialog; either ends with
+// status 1. A second full-screen run in the session ends at once, quietly.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +23,9 @@
 #include "host/scene_run.h"
 #include "host/win32/message_driver.h"
 #include "host/win32/win32_text.h"
+#include "main/windows/launch_checks.h"
+#include "main/windows/saver_registry.h"
+#include "main/windows/settings_dialog.h"
 
 namespace {
 
@@ -44,15 +49,13 @@ int Run(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
   LaunchRequest request;
   if (const int status = ParseSaverArguments(args, &request); status >= 0) return status;
-  if (request.mode == LaunchRequest::Mode::Settings) {
-    HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.window));
-    if (!IsWindow(owner)) owner = nullptr;
-    MessageBoxW(owner, L"coderain has no settings.\n\nVersion " CODERAIN_VERSION_W, L"coderain",
-                MB_OK | MB_ICONINFORMATION);
-    return 0;
-  }
-  g_preview = request.mode == LaunchRequest::Mode::Preview;
   std::string error;
+  if (request.mode == LaunchRequest::Mode::Settings)
+    End(ShowSettingsDialog(request.window, !args.empty(), &error), error);
+  g_preview = request.mode == LaunchRequest::Mode::Preview;
+  if (g_preview && !IsPreviewArea(request.window, &error)) End(1, error);
+  if (request.mode == LaunchRequest::Mode::OwnWindow && !FirstFullScreenRun()) return 0;
+  ApplySaverSettings(LoadSaverSettings(), &request);
   const DisplayRow<MessageDisplay> displays[] = {Win32DisplayRow()};
   std::unique_ptr<MessageDisplay> display = OpenDisplay<MessageDisplay>(displays, request, &error);
   if (!display) End(1, error);
