@@ -189,10 +189,6 @@ for args in "" /c; do
 done
 
 # /s reads the text files from the folder stored.
-# TODO(every monitor): with EveryMonitor stored, /s on two monitors shows
-# two scenes, each laid out for its monitor and the two different; that
-# needs the display's every-monitor work. Until then the setting is only
-# carried to the launch request.
 start_app wine "$SCR" /s
 check "/s with a text folder lacking codeVB.txt: one line naming it there" \
   eval 'poll 10 shown coderain && one_line "cannot open source file .*texts Ω.codeVB.txt: No such file or directory"'
@@ -270,6 +266,14 @@ if [ "$(id -u)" = 0 ]; then
     'xdotool mousemove 2500 500 && (($(xdotool getmouselocation --shell | sed -n "s/^X=//p") < 1920))'
   check "two monitors: a click on the black one ends it" eval 'driver click-at 2500 500 && ended_within 50'
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v GrabFullscreen /f >/dev/null 2>&1
+  # With "A scene on every monitor" stored, each monitor has a scene of its
+  # own, laid out for it; a key ends them all.
+  wine reg add "$KEY" /v EveryMonitor /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  check "every monitor: window mapped" run_app wine "$SCR" /s
+  check "every monitor: a scene laid out for each monitor" eval 'laid_out_for 1920 && laid_out_for 1280 1920 0'
+  xdotool key q
+  check "every monitor: a key ends them all" eval 'ended_within 50 && ! shown Form1'
+  forget_settings
   check "one monitor again: window mapped" run_app wine "$SCR" /s
   set_monitors 1280x1024+0+0
   check "one monitor again: a new scene for the new size" \
