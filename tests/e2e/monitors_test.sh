@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every monitor is covered: the scene on the primary monitor at its own
 # place, a black window on the other, with and without a window manager,
-# and still so while monitors move, change size, go and come back. The
+# and still so while monitors move, change size, go and come back. With
+# --every-monitor each monitor has a scene of its own. The
 # X.Org server's dummy driver places monitors side by side (Xvfb cannot);
 # it needs root, so without root the test is skipped (status 77).
 source "$(dirname "$0")/harness.sh"
@@ -72,6 +73,38 @@ for wm in without with; do
   check "$wm a window manager: a click on the black monitor ends it" wait_for_exit 1
   check "$wm a window manager: with status 0" ended_with 0
   check "$wm a window manager: nothing said" test ! -s "$WORK/stderr"
+  [ "$wm" != with ] || stop_process "$WM_PID"
+done
+
+# With --every-monitor, a scene of its own on each monitor, laid out for
+# it: two scenes, not one picture. A click on a scene's picC does nothing,
+# one on its bare screen ends them all, and so does a key; a monitor that
+# goes takes its scene along, one that comes gets a scene.
+for wm in without with; do
+  what="--every-monitor $wm a window manager"
+  set_monitors 1920x1080+0+0 1280x1024+1920+0
+  [ "$wm" != with ] || start_openbox
+  start_app "$APP" --every-monitor
+  check "$what: window mapped" wait_for_window 10
+  check "$what: each monitor laid out for its own size" eval 'laid_out_for 1920 && laid_out_for 1280 1920 0'
+  picture "$WORK/shot.ppm"
+  check "$what: two scenes, not one picture" eval '! cmp -s <(pamcut 0 600 1280 424 "$WORK/shot.ppm") \
+    <(pamcut 1920 600 1280 424 "$WORK/shot.ppm")'
+  xdotool mousemove 1970 250 click 1
+  sleep 0.3
+  check "$what: a click on the second scene's picC does nothing" alive
+  set_monitors 1920x1080+0+0
+  sleep 1
+  check "$what: a monitor gone, the other scene runs" eval 'alive && laid_out_for 1920'
+  set_monitors 1920x1080+0+0 1280x1024+1920+0
+  check "$what: a monitor back gets a scene" laid_out_for 1280 1920 0
+  xdotool mousemove 2500 800 click 1
+  check "$what: a click on the second's bare screen ends them all" wait_for_exit 1
+  check "$what: with status 0, nothing said" eval 'ended_with 0 && test ! -s "$WORK/stderr"'
+  start_app "$APP" --every-monitor
+  check "$what: window mapped again" wait_for_window 10
+  xdotool key q
+  check "$what: a key ends them all" wait_for_exit 1
   [ "$wm" != with ] || stop_process "$WM_PID"
 done
 finish
