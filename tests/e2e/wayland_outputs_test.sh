@@ -4,7 +4,8 @@
 # one --output names) and every other one black, with no background pixel
 # anywhere, as outputs come and go (taken away from a sway nested in the
 # first, whose outputs are its windows); with every output gone it sleeps
-# until one is back. Without sway and its tools the test is skipped
+# until one is back. With --every-monitor every output has a scene of its
+# own, at its own density. Without sway and its tools the test is skipped
 # (status 77).
 source "$(dirname "$0")/harness.sh"
 
@@ -47,6 +48,20 @@ check "--output HEADLESS-2: the scene there" poll 10 scene_on HEADLESS-2 1280
 check "--output HEADLESS-2: the others black" poll 2 eval 'black HEADLESS-1 && black HEADLESS-3 && no_background'
 
 end_app
+
+# A scene on every output, each laid out for its own size and density; a
+# key ends them all.
+sway output HEADLESS-2 resolution 3840x2160 scale 2 position 1920 0
+run --every-monitor
+scenes() { swaymsg -s "$IPC" -t get_tree | jq '[.. | objects | select(.name? == "Form1" and .fullscreen_mode == 1)] | length'; }
+check "--every-monitor: a scene on each of three outputs" poll 10 eval '[ "$(scenes)" = 3 ]'
+check "--every-monitor: each laid out for its output, at its density" poll 5 eval 'SHOT_OUTPUT=HEADLESS-1 frame_line 1920 &&
+  SHOT_OUTPUT=HEADLESS-2 frame_line 1920 0 0 2 && SHOT_OUTPUT=HEADLESS-3 frame_line 1920'
+clean() { for o in "$@"; do SHOT_OUTPUT=$o no_background || return 1; done; }
+check "--every-monitor: no background pixel on any output" clean HEADLESS-1 HEADLESS-2 HEADLESS-3
+in_sway wtype -s 300 x
+check "--every-monitor: a key ends them all" eval 'wait_for_exit 2 && ended_with 0'
+sway output HEADLESS-2 resolution 1280x720 scale 1 position 1920 0
 run --output HEADLESS-9
 check "--output naming no output: status 1" eval 'wait_for_exit 5 && ended_with 1'
 check "--output naming no output: one line" one_line "--output HEADLESS-9: no such output"
@@ -72,4 +87,15 @@ asleep() { read -r call _ _ timeout _ <"/proc/$APP_PID/syscall" && [ "$call" = 7
 check "every output gone: it sleeps until one is back" poll 3 asleep
 sway create_output
 check "an output back: the scene on it" poll 3 scene_on WL-4 1916
+end_app
+
+# With a scene on every output, an output that goes takes its scene along
+# and one that comes gets a scene.
+run --every-monitor
+check "--every-monitor, nested: a scene on each output" poll 10 eval 'SHOT_OUTPUT=WL-4 frame_line 1916'
+sway create_output
+check "--every-monitor, an output added: a scene there" poll 3 eval 'SHOT_OUTPUT=WL-5 frame_line 956'
+close_nested_output WL-5
+check "--every-monitor, an output removed: the other scene runs on" \
+  poll 3 eval 'alive && SHOT_OUTPUT=WL-4 frame_line 1916 && [ "$(scenes)" = 1 ]'
 finish
