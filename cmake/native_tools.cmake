@@ -1,0 +1,24 @@
+# The tools a build for the web runs on this machine, built natively from
+# the same sources in a sub-build of their own (build-web/native): the
+# baker of fonts and files, and, for the tests, the renderer the page is
+# compared with. Their build runs with every build; it does nothing when
+# they are up to date.
+include(ExternalProject)
+set(CODERAIN_NATIVE_DIR ${CMAKE_BINARY_DIR}/native)
+set(CODERAIN_BAKE ${CODERAIN_NATIVE_DIR}/coderain-bake)
+set(CODERAIN_NATIVE_RENDER ${CODERAIN_NATIVE_DIR}/coderain-render)
+set(native_targets coderain-bake)
+if(CODERAIN_TESTS)
+  list(APPEND native_targets coderain-render)
+endif()
+ExternalProject_Add(coderain_native
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${CODERAIN_NATIVE_DIR}
+  # This machine's compiler and libraries, none of the cross build's.
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCODERAIN_WERROR=${CODERAIN_WERROR} -DCODERAIN_TESTS=OFF
+             -DCODERAIN_BENCH=OFF -DCODERAIN_X11=OFF -DCODERAIN_WAYLAND=OFF -DCODERAIN_RENDER=${CODERAIN_TESTS}
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${native_targets}
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${CODERAIN_BAKE} ${CODERAIN_NATIVE_RENDER}
+  INSTALL_COMMAND ""
+  USES_TERMINAL_BUILD ON)
