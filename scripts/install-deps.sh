@@ -12,6 +12,7 @@ packages=(
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
   g++-mingw-w64-x86-64 wine64 wine nsis zip unzip
+  emscripten nodejs chromium
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds coderain with warnings as errors and runs
 # every test: the unit and scene tests and the end-to-end tests under Xvfb,
-# and the Windows build's tests under wine.
+# the web build's under Node and in headless Chromium, and the Windows
+# build's tests under wine.
 # Then builds the core and its tests again with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted):
 # any report from either fails the run. First of all, every C++ file must be
@@ -15,6 +16,15 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 export CODERAIN_E2E_ALL=1
 cmake --preset ci >/dev/null
 cmake --build --preset ci
+
+# The web build, with Emscripten: the core's tests under Node and the page
+# in headless Chromium. Its tools (the baker, the renderer the page is
+# compared with) come from the build above. It comes before the tests that
+# look for the page in the packages.
+cmake --preset web -DCODERAIN_NATIVE_BUILD="$PWD/build-ci" >/dev/null
+cmake --build --preset web
+ctest --preset web
+
 ctest --preset ci
 
 # The Windows build, cross-built with mingw-w64: the core's tests and the

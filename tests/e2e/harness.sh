@@ -381,6 +381,44 @@ window_geometry() {
          /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
 }
 
+# --- The page, in Chromium ---
+
+# The browser and the driver that talks to it through its DevTools
+# protocol (chromium.js, under Node).
+CHROMIUM=${CHROMIUM:-chromium}
+E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# Starts a headless Chromium showing URL $1 in a window of $2 (WxH), with a
+# fresh profile; more flags may follow. Sets CHROMIUM_PID, one of
+# SERVER_PIDS (its helper processes are its descendants).
+start_chromium() {
+  local url=$1 size=$2 as_root=()
+  shift 2
+  [ "$(id -u)" != 0 ] || as_root=(--no-sandbox)
+  rm -rf "$WORK/chromium"
+  start_server_process "$CHROMIUM" --headless "${as_root[@]}" --disable-gpu --disable-background-networking \
+    --disable-component-update --disable-sync --no-first-run --no-default-browser-check --mute-audio \
+    --user-data-dir="$WORK/chromium" --window-size="${size/x/,}" "$@" "$url"
+  CHROMIUM_PID=$LAST_PID
+}
+
+# Opens URL $1 in a viewport of $2 (WxH CSS pixels) at device pixel ratio
+# $3 (1 by default) in a Chromium of its own, waits until the page says
+# what it came to, and writes what it said and showed to $WORK/page.txt
+# (chromium.js); with $4, its canvas's pixels there as a PPM.
+open_page() {
+  node "$E2E_DIR/chromium.js" "$1" "${2%x*}" "${2#*x}" "${3:-1}" ${4:+"$4"} >"$WORK/page.txt" 2>&1
+}
+
+# page_picture FILE URL WxH [DENSITY]: the page's canvas, as open_page.
+page_picture() { open_page "$2" "$3" "${4:-1}" "$1"; }
+
+# What the page showed, by name (scene, line, canvas, cursor, ...).
+page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | jq -c -r ".$1"; }
+
+# The page came to $1 (still, none, stopped) and threw no exception.
+page_settled() { [ "$(page_fact scene)" = "$1" ] && ! grep -q '^exception: ' "$WORK/page.txt"; }
+
 # --- Pictures ---
 
 # Writes a PPM picture of the screen (or of its rectangle X Y W H) to $1:

@@ -4,7 +4,8 @@
 # resolve in a staging folder, a program that finds its text files when
 # started through xscreensaver's link, a valid description for the daemon,
 # man pages that render cleanly, a desktop entry for MATE, the copyright
-# file and the changelog; lintian's verdict on the package.
+# file and the changelog, the page where the web build has made it;
+# lintian's verdict on the package.
 source "$(dirname "$0")/harness.sh"
 
 BUILD=$(cd "$(dirname "$CODERAIN_BIN")" && pwd)
@@ -12,7 +13,9 @@ STAGE=$WORK/stage
 PREFIX=/opt/cr
 P=$STAGE$PREFIX
 
-DESTDIR=$STAGE cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log"
+DESTDIR=$STAGE cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1
+# The web build's page, where it is built.
+PAGE=$(sed -n 's/^CODERAIN_WEB_PAGE:FILEPATH=//p' "$BUILD/CMakeCache.txt")
 
 # Exactly these, and nothing outside DESTDIR: the daemon's folders are
 # absolute and must still land in the staging folder.
@@ -30,9 +33,18 @@ expected="/opt/cr/bin/coderain
 /opt/cr/share/man/man6/coderain.6.gz
 /usr/libexec/xscreensaver/coderain
 /usr/share/xscreensaver/config/coderain.xml"
+if [ -f "$PAGE" ]; then
+  expected=$(printf '%s\n/opt/cr/share/coderain/coderain.html\n' "$expected" | sort)
+else
+  [ "${CODERAIN_E2E_ALL:-}" != 1 ] || check "the web build's page is there ($PAGE)" false
+  check "without the web build's page, the install says so" \
+    eval 'tr -s "\n " "  " <"$WORK/install.log" | grep -q "coderain: no .*: installed without the page"'
+fi
 installed=$(cd "$STAGE" && find . ! -type d | sed 's/^\.//' | sort)
 check "installs every file, all under DESTDIR" test "$installed" = "$expected"
 if [ "$installed" != "$expected" ]; then diff <(echo "$expected") <(echo "$installed") || true; fi
+[ ! -f "$PAGE" ] || check "the page is the web build's, readable by all" \
+  eval 'cmp -s "$PAGE" "$P/share/coderain/coderain.html" && [ "$(stat -c %a "$P/share/coderain/coderain.html")" = 644 ]'
 
 program=$P/libexec/coderain/coderain
 check "the program is executable" test -x "$program"
@@ -79,8 +91,8 @@ deb=$(ls "$WORK"/pkg/coderain_*_"$arch".deb 2>/dev/null || true)
 check "cpack builds coderain_VERSION_$arch.deb" test -f "$deb"
 dpkg-deb -c "$deb" | awk '{ print $6 $7 $8 }' | sed 's/^\.//' | sort >"$WORK/deb.txt"
 while read -r f; do
-  check "the package holds $f" grep -qxF "$f" "$WORK/deb.txt"
-done <<'END'
+  [ -z "$f" ] || check "the package holds $f" grep -qxF "$f" "$WORK/deb.txt"
+done <<END
 /usr/bin/coderain->../libexec/coderain/coderain
 /usr/libexec/coderain/coderain
 /usr/libexec/coderain/codeASM.txt
@@ -93,6 +105,7 @@ done <<'END'
 /usr/share/doc/coderain/copyright
 /usr/share/doc/coderain/changelog.gz
 /usr/share/applications/screensavers/coderain.desktop
+$([ -f "$PAGE" ] && echo /usr/share/coderain/coderain.html)
 END
 depends=$(dpkg-deb -f "$deb" Depends)
 check "it depends on the fonts ($depends)" grep -q 'fonts-dejavu-core' <<<"$depends"

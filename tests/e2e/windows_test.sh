@@ -12,14 +12,17 @@
 # file is one line in a box in full screen and silent in the preview. The
 # installer, silent, puts the files in Program Files and makes ours the
 # screen saver, which then runs; its uninstaller takes it all away, the
-# settings too, and gives the one before back.
+# settings too, and gives the one before back. The zip holds the files and,
+# where the web build has made it, the page.
 #
 #   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe setup.exe window_driver.exe
-CODERAIN_BIN=${1:?usage: $0 coderain.scr win32_display_test.exe preview_host.exe setup.exe window_driver.exe}
+#                   [coderain.html]
+CODERAIN_BIN=${1:?usage: $0 coderain.scr win32_display_test.exe preview_host.exe setup.exe window_driver.exe [coderain.html]}
 DISPLAY_TEST=${2:?}
 PREVIEW_HOST=${3:?}
 INSTALLER=${4:?}
 DRIVER=${5:?}
+PAGE=${6:-}
 source "$(dirname "$0")/harness.sh"
 command -v wine >/dev/null || skip wine
 [ -f "${WINEPREFIX:-}/system.reg" ] || skip "a wine prefix in WINEPREFIX (tests/win32/wine_prefix.sh)"
@@ -303,9 +306,16 @@ check "uninstaller: status 0" eval 'wine "$INSTALLED/uninstall.exe" /S && winese
 check "uninstaller: the settings are gone" eval '! wine reg query "$KEY" >/dev/null 2>&1'
 check "uninstaller: the files are gone" test ! -e "$INSTALLED"
 check "uninstaller: the screen saver before is back" test "$(saver)" = 'C:\windows\before.scr'
-check "zip: the screen saver, its text files and the licence" \
-  test "$(unzip -Z1 "${INSTALLER%-setup.exe}-windows.zip" | sort | tr '\n' ' ')" = \
-  "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.scr "
+ZIP=${INSTALLER%-setup.exe}-windows.zip
+if [ -f "$PAGE" ]; then
+  check "zip: the screen saver, its text files, the licence and the page" \
+    test "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.html coderain.scr "
+  check "zip: the web build's page" eval 'unzip -p "$ZIP" coderain.html | cmp -s - "$PAGE"'
+else
+  [ "${CODERAIN_E2E_ALL:-}" != 1 ] || check "the web build's page is there ($PAGE)" false
+  check "zip: the screen saver, its text files and the licence" \
+    test "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.scr "
+fi
 check "uninstaller: gone from Apps & Features" eval '! wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain" >/dev/null 2>&1'
 
 finish

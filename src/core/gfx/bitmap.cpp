@@ -6,8 +6,20 @@
 
 namespace coderain {
 
+namespace {
+
+// The pixels of a width x height buffer. Where a size_t is 32 bits the
+// product can wrap round to a small buffer: that is refused as too long.
+std::size_t PixelCount(int width, int height) {
+  const std::uint64_t n = std::uint64_t(std::max(width, 0)) * std::uint64_t(std::max(height, 0));
+  if (n > std::vector<std::uint32_t>().max_size()) throw std::length_error("bitmap too large");
+  return static_cast<std::size_t>(n);
+}
+
+}  // namespace
+
 Bitmap::Bitmap(int width, int height)
-    : storage_(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0u),
+    : storage_(PixelCount(width, height), 0u),
       pixels_(storage_.data()),
       width_(std::max(width, 0)),
       height_(std::max(height, 0)),

@@ -24,14 +24,21 @@ int Font::TextWidth(std::string_view text) const {
   return w;
 }
 
-bool SceneFonts::Load(const FontFaces& faces, std::string* error) {
+std::array<FaceRequest, 3> SceneFaceRequests(const FontFaces& faces) {
   const bool embolden = faces.bold.empty();
-  window = Font::Open(faces.regular, PointsToPixels(6), false, error);
-  if (!window) return false;
-  panel = Font::Open(faces.regular, PointsToPixels(6.75), false, error);
-  if (!panel) return false;
-  panelBold = Font::Open(embolden ? faces.regular : faces.bold, PointsToPixels(6.75), embolden, error);
-  return panelBold != nullptr;
+  return {{{faces.regular, PointsToPixels(6), false},
+           {faces.regular, PointsToPixels(6.75), false},
+           {embolden ? faces.regular : faces.bold, PointsToPixels(6.75), embolden}}};
+}
+
+bool SceneFonts::Load(const FontFaces& faces, std::string* error) {
+  const std::array<FaceRequest, 3> asked = SceneFaceRequests(faces);
+  std::unique_ptr<Font>* fonts[] = {&window, &panel, &panelBold};
+  for (std::size_t i = 0; i < asked.size(); ++i) {
+    *fonts[i] = Font::Open(asked[i].face, asked[i].pixelSize, asked[i].embolden, error);
+    if (!*fonts[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace coderain

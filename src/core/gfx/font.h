@@ -80,6 +80,17 @@ bool FindSceneFonts(FontFaces* faces, std::string* error);
 // when the face cannot be read at that size.
 bool RasterizeFace(const std::string& face, int pixelSize, bool embolden, GlyphTable* table, std::string* error);
 
+// One face at one size, as the scene opens it.
+struct FaceRequest {
+  std::string face;
+  int pixelSize = 0;
+  bool embolden = false;
+};
+
+// The three fonts the scene opens from `faces`, in SceneFonts' order:
+// the window's, the panels' and the panels' bold.
+std::array<FaceRequest, 3> SceneFaceRequests(const FontFaces& faces);
+
 // The fonts of the scene window and its text panels.
 struct SceneFonts {
   std::unique_ptr<Font> window;     // 6 pt regular: measuring only

@@ -15,7 +15,8 @@ std::array<std::uint32_t, 256> ChannelTable(std::uint32_t mask) {
   if (mask == 0) return table;
   const int shift = std::countr_zero(mask);
   const std::uint64_t top = (std::uint64_t{1} << std::popcount(mask)) - 1;
-  for (std::uint64_t v = 0; v < 256; ++v) table[v] = static_cast<std::uint32_t>((v * top + 127) / 255) << shift;
+  for (std::size_t v = 0; v < table.size(); ++v)
+    table[v] = static_cast<std::uint32_t>((std::uint64_t{v} * top + 127) / 255) << shift;
   return table;
 }
 

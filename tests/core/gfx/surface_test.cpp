@@ -22,6 +22,17 @@ struct Desk {
   }
 };
 
+TEST(Bitmap, AllocateRefusesWhatItCannotHold) {
+  Bitmap b(2, 2);
+  // 2^31 - 1 squared: more than memory holds, and 1 where a size_t is 32
+  // bits and the product wraps.
+  EXPECT_FALSE(Bitmap::Allocate(2147483647, 2147483647, &b));
+  EXPECT_EQ(b.Width(), 2);
+  ASSERT_TRUE(Bitmap::Allocate(3, 2, &b));
+  EXPECT_EQ(b.Width() * b.Height(), 6);
+  EXPECT_EQ(b.Pixel(2, 1), kBlack);
+}
+
 TEST(Surface, PrimitivesPaintExactPixels) {
   Desk d;
   // A line leaves its end point alone, in both directions.

@@ -1,0 +1,161 @@
+// Opens a page in a headless Chromium and reports on it, for the harness's
+// page functions (harness.sh): the browser is driven through its DevTools
+// protocol over a pipe, so nothing but Node and Chromium is needed.
+//
+//   node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm]
+//
+// The viewport is WIDTH x HEIGHT CSS pixels at device pixel ratio DENSITY.
+// With CODERAIN_IN_FRAME=1 the page's first frame is the one looked at;
+// CODERAIN_BEFORE_PAGE is a script run before the page's own.
+// Waits up to 30 s for the page to say what it came to (data-scene on its
+// root element), then prints one line for each console message
+// ("console.TYPE: TEXT") and exception ("exception: TEXT") and a line
+// "facts: {...}" of what it shows; with OUT, writes its canvas's pixels
+// there. Extra Chromium flags come from CODERAIN_CHROMIUM_FLAGS. Exit
+// status 0 when the page settled, 1 when it did not or the browser failed.
+"use strict";
+const { spawn } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+
+const [url, width, height, density, out] = process.argv.slice(2);
+if (!url || !(width >= 0) || !(height >= 0) || !(density > 0)) {
+  console.error("usage: node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm]");
+  process.exit(2);
+}
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), "coderain-chromium-"));
+const flags = [
+  "--headless", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+  "--disable-sync", "--no-first-run", "--no-default-browser-check", "--mute-audio",
+  "--user-data-dir=" + profile, "--remote-debugging-pipe",
+  ...(process.getuid && process.getuid() === 0 ? ["--no-sandbox"] : []),
+  ...(process.env.CODERAIN_CHROMIUM_FLAGS || "").split(" ").filter(Boolean),
+];
+const browser = spawn(process.env.CHROMIUM || "chromium", flags, { stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"] });
+
+// The protocol: JSON messages ended by a NUL byte, fd 3 to the browser and
+// fd 4 from it.
+let nextId = 1;
+const waiting = new Map();
+const lines = [];
+let received = "";
+browser.stdio[4].on("data", (chunk) => {
+  received += chunk.toString("utf8");
+  let end;
+  while ((end = received.indexOf("\0")) >= 0) {
+    const message = JSON.parse(received.slice(0, end));
+    received = received.slice(end + 1);
+    if (message.id && waiting.has(message.id)) {
+      const { resolve, reject } = waiting.get(message.id);
+      waiting.delete(message.id);
+      if (message.error) reject(new Error(message.error.message));
+      else resolve(message.result);
+    } else {
+      onEvent(message);
+    }
+  }
+});
+function send(method, params = {}, sessionId = undefined) {
+  const id = nextId++;
+  browser.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + "\0");
+  return new Promise((resolve, reject) => waiting.set(id, { resolve, reject }));
+}
+
+const contexts = [];
+function onEvent(m) {
+  const p = m.params || {};
+  if (m.method === "Runtime.executionContextCreated") contexts.push(p.context);
+  if (m.method === "Runtime.consoleAPICalled")
+    lines.push("console." + p.type + ": " + p.args.map((a) => (a.value !== undefined ? a.value : a.description)).join(" "));
+  if (m.method === "Runtime.exceptionThrown") {
+    const d = p.exceptionDetails;
+    lines.push("exception: " + (d.exception && d.exception.description ? d.exception.description : d.text));
+  }
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+async function main() {
+  const { targetId } = await send("Target.createTarget", { url: "about:blank" });
+  const { sessionId } = await send("Target.attachToTarget", { targetId, flatten: true });
+  const on = (method, params) => send(method, params, sessionId);
+  await on("Emulation.setDeviceMetricsOverride", { width: +width, height: +height, deviceScaleFactor: +density, mobile: false });
+  await on("Page.enable");
+  await on("Runtime.enable");
+  if (process.env.CODERAIN_BEFORE_PAGE)
+    await on("Page.addScriptToEvaluateOnNewDocument", { source: process.env.CODERAIN_BEFORE_PAGE });
+  await on("Page.navigate", { url });
+
+  // The page itself, or its first frame's default context.
+  const evaluate = async (expression) => {
+    let contextId;
+    if (process.env.CODERAIN_IN_FRAME === "1") {
+      const { frameTree } = await on("Page.getFrameTree");
+      const child = (frameTree.childFrames || [])[0];
+      const c = child && contexts.find((x) => x.auxData && x.auxData.frameId === child.frame.id && x.auxData.isDefault);
+      if (!c) return undefined;
+      contextId = c.id;
+    }
+    const r = await on("Runtime.evaluate", { expression, contextId, returnByValue: true });
+    return r.result.value;
+  };
+  let state;
+  for (let i = 0; i < 300 && !state; ++i) {
+    state = await evaluate("document.documentElement.dataset.scene");
+    if (!state) await sleep(100);
+  }
+  const facts = await evaluate(`(() => {
+    const c = document.getElementById("scene"), e = document.scrollingElement, line = document.getElementById("line");
+    return { scene: document.documentElement.dataset.scene, inner: [innerWidth, innerHeight], density: devicePixelRatio,
+             canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
+             cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
+             line: line && !line.hidden ? line.textContent : "" };
+  })()`);
+  if (out && facts && facts.canvas) {
+    const pixels = await evaluate(`(() => {
+      const c = document.getElementById("scene"), d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+      let s = "";
+      for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
+      return btoa(s);
+    })()`);
+    const header = Buffer.from("P6\n" + facts.canvas[0] + " " + facts.canvas[1] + "\n255\n");
+    fs.writeFileSync(out, Buffer.concat([header, Buffer.from(pixels, "base64")]));
+  }
+  for (const l of lines) console.log(l);
+  console.log("facts: " + JSON.stringify(facts));
+  return state ? 0 : 1;
+}
+
+// Closes the browser (killing it if it does not go in 5 s), removes its
+// profile and exits with `status`.
+let closing = false;
+const exited = new Promise((resolve) => browser.on("exit", resolve));
+async function end(status) {
+  if (closing) return;
+  closing = true;
+  if (browser.exitCode === null && browser.signalCode === null) {
+    send("Browser.close").catch(() => {});
+    if ((await Promise.race([exited.then(() => true), sleep(5000)])) !== true) {
+      browser.kill("SIGKILL");
+      await exited;
+    }
+  }
+  fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10 });
+  process.exit(status);
+}
+setTimeout(() => {
+  console.log("chromium.js: no answer in 60 s");
+  end(1);
+}, 60000).unref();
+exited.then((code) => {
+  if (closing) return;
+  console.log("chromium.js: the browser ended (" + code + ")");
+  end(1);
+});
+main().then(end, (e) => {
+  for (const l of lines) console.log(l);
+  console.log("chromium.js: " + e.message);
+  end(1);
+});
