@@ -43,21 +43,28 @@ std::filesystem::path TempDir::Write(const std::string& name, const std::string&
   return p;
 }
 
-std::string WriteSourceFiles(const TempDir& dir, const std::string& asmText, const std::string& cText,
-                             const std::string& vbText) {
-  dir.Write("codeASM.txt", asmText);
-  dir.Write("codeC.txt", cText);
-  dir.Write("codeVB.txt", vbText);
-  return dir.Path().string();
-}
-
-std::string WriteSourceFiles(const TempDir& dir, const std::string& text) {
-  return WriteSourceFiles(dir, text, text, text);
-}
-
 Scene::Scene(int width, int height, std::unique_ptr<RandomSource> r, const std::string& dataDir)
     : framebuffer(width, height), random(r ? std::move(r) : std::make_unique<SeededRandom>(1)) {
   form = std::make_unique<Form1>(&framebuffer, PinnedFonts(), random.get(), dataDir, 0);
+  started = form->Start(&error);
+}
+
+namespace {
+
+std::string Written(TempDir* dir, const Texts& texts) {
+  dir->Write("codeASM.txt", texts.asmText);
+  dir->Write("codeC.txt", texts.cText);
+  dir->Write("codeVB.txt", texts.vbText);
+  return dir->Path().string();
+}
+
+}  // namespace
+
+Scene::Scene(int width, int height, std::unique_ptr<RandomSource> r, const Texts& texts)
+    : sources(std::make_unique<TempDir>()),
+      framebuffer(width, height),
+      random(r ? std::move(r) : std::make_unique<SeededRandom>(1)) {
+  form = std::make_unique<Form1>(&framebuffer, PinnedFonts(), random.get(), Written(sources.get(), texts), 0);
   started = form->Start(&error);
 }
 

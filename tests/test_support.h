@@ -32,19 +32,26 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Writes the three source files a scene opens at start-up into `dir`, with
-// the texts given (one text serves for all three); returns the directory,
-// for Scene's dataDir.
-std::string WriteSourceFiles(const TempDir& dir, const std::string& asmText, const std::string& cText,
-                             const std::string& vbText);
-std::string WriteSourceFiles(const TempDir& dir, const std::string& text = "line\r\n");
+// The three source texts a scene reads: one for all three, or each its own.
+struct Texts {
+  explicit Texts(const std::string& all = "line\r\n") : asmText(all), cText(all), vbText(all) {}
+  Texts(std::string a, std::string c, std::string v)
+      : asmText(std::move(a)), cText(std::move(c)), vbText(std::move(v)) {}
+  std::string asmText, cText, vbText;
+};
 
 // A headless scene: a framebuffer of the given size and a Form1 over it,
-// started at time 0 with the project's data
-// files unless `dataDir` names others. Owns everything it needs.
+// started at time 0 with the project's data files, the files of `dataDir`,
+// or `texts` written into a folder of the scene's own. Owns everything it
+// needs.
 struct Scene {
   Scene(int width = 1920, int height = 1080, std::unique_ptr<RandomSource> random = nullptr,
         const std::string& dataDir = CODERAIN_TEST_DATA);
+  Scene(int width, int height, std::unique_ptr<RandomSource> random, const Texts& texts);
+  // The random source, where the test scripted it.
+  ScriptedRandom& Scripted() { return static_cast<ScriptedRandom&>(*random); }
+
+  std::unique_ptr<TempDir> sources;  // the folder of its own texts, where it has one
   Bitmap framebuffer;
   std::unique_ptr<RandomSource> random;
   std::unique_ptr<Form1> form;

@@ -84,16 +84,13 @@ TEST(Form1, StartUpStopsAtTheFirstMissingFileInOrder) {
 TEST(Form1, StartUpSetsThePaletteAndStartsEveryTimer) {
   test::Scene s(1024, 768);
   ASSERT_TRUE(s.started);
-  EXPECT_EQ(s->GreenPalette, (std::array<Color, 4>{Rgb(0, 32, 0), Rgb(0, 64, 0), Rgb(0, 96, 0), Rgb(0, 128, 0)}));
-  // Every timer runs from the start and first ticks one interval later.
-  for (int id = 1; id <= kTimerCount; ++id) {
-    EXPECT_EQ(s->Timers.Interval(id), kTimerStartIntervals[id - 1]) << "Timer" << id;
-    EXPECT_EQ(s->Timers.DueTime(id), kTimerStartIntervals[id - 1]) << "Timer" << id;
-  }
-  // The streams' timers are 15 + 6k ms apart: Timer2 to Timer5 from the
-  // fastest, then Timer10 down to Timer7.
-  const int streamTimers[] = {2, 3, 4, 5, 10, 9, 8, 7};
-  for (int k = 0; k < 8; ++k) EXPECT_EQ(kTimerStartIntervals[streamTimers[k] - 1], 15 + 6 * k) << k;
+  // The block colours as colour values: red + 256 green + 65536 blue.
+  EXPECT_EQ(s->GreenPalette, (std::array<Color, 4>{FromColorValue(8192), FromColorValue(16384), FromColorValue(24576),
+                                                   FromColorValue(32768)}));
+  // Every timer runs from the start and first ticks one interval later:
+  // Timer1 to Timer15, the streams' eight 15 + 6k ms apart.
+  const int starts[] = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
+  for (int id = 1; id <= kTimerCount; ++id) EXPECT_EQ(s->Timers.DueTime(id), starts[id - 1]) << "Timer" << id;
 }
 
 TEST(Form1, ClicksEndTheSceneOnlyOnTheWindowOrPicAsm) {

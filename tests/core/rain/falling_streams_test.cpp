@@ -13,9 +13,9 @@ namespace coderain {
 namespace {
 
 // Draws that pick digit 1 for the trail, 2 for the head and 3 for the wake,
-// and at 1024 x 768 the grid column j.
+// and, through ColumnDraw, grid column j.
 constexpr double kTrail = 0.15, kHead = 0.25, kWake = 0.35;
-double ColumnDraw(int j) { return (j + 0.5) / (1024.0 / 15); }
+using test::ColumnDraw;
 
 // What CellContent reports for digit d in band b.
 constexpr int Shows(int d, int b) { return 10 * b + d; }

@@ -14,10 +14,8 @@ namespace {
 
 constexpr double kAlmostOne = 0.9999999999;
 
-// At 1024 x 768 a column draw r gives x = 15 floor(r 1024 / 15) and a row
-// draw y = 18 floor(r 768 / 18); these give column j and row k exactly.
-double ColumnDraw(int j) { return (j + 0.5) / (1024.0 / 15); }
-double RowDraw(int k) { return (k + 0.5) / (768.0 / 18); }
+using test::ColumnDraw;
+using test::RowDraw;
 
 int LitPixels(const Bitmap& b) {
   return static_cast<int>(b.Bounds().Area()) - test::CountPixels(b, b.Bounds(), kBlack);

@@ -7,6 +7,12 @@
 
 namespace coderain::test {
 
+// Draws that give grid column j and grid row k exactly on a 1024 x 768
+// screen, where a column draw r is x = 15 floor(r 1024 / 15) and a row
+// draw y = 18 floor(r 768 / 18).
+inline double ColumnDraw(int j) { return (j + 0.5) / (1024.0 / 15); }
+inline double RowDraw(int k) { return (k + 0.5) / (768.0 / 18); }
+
 // True when the window shows cell (d, b) of the strip with its top left
 // pixel at (x, y), in the part of the cell that lies on the framebuffer.
 inline bool ShowsCell(const Form1& f, int x, int y, int d, int b) {

@@ -17,7 +17,7 @@ struct GameScene {
   explicit GameScene(std::deque<double> values) {
     auto source = std::make_unique<ScriptedRandom>(std::move(values));
     random = source.get();
-    scene = std::make_unique<test::Scene>(kScreenW, kScreenH, std::move(source), files.Path());
+    scene = std::make_unique<test::Scene>(kScreenW, kScreenH, std::move(source), test::Texts());
     if (scene->started) ResetGame(f().Blocks.game);
   }
   Form1& f() { return **scene; }
@@ -36,7 +36,6 @@ struct GameScene {
     } while (s().BlockFalling != kFalse && n < 100);
     return n;
   }
-  SourceDir files;
   ScriptedRandom* random = nullptr;
   std::unique_ptr<test::Scene> scene;
 };

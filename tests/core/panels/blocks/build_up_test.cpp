@@ -21,7 +21,7 @@ constexpr int kFramePixels = 2 * 194 + 2 * 386 - 4;
 
 struct WatchScene {
   explicit WatchScene(std::uint64_t seed = 7)
-      : scene(kScreenW, kScreenH, std::make_unique<SeededRandom>(seed), files.Path()), f(*scene) {}
+      : scene(kScreenW, kScreenH, std::make_unique<SeededRandom>(seed), test::Texts()), f(*scene) {}
   // One tick of Timer14, called directly, with the damage list holding only
   // what it drew.
   void Tick() {
@@ -33,7 +33,6 @@ struct WatchScene {
     for (int n = 0; f.State.WatchPhase != phase && n < 100000; ++n) Tick();
     ASSERT_EQ(f.State.WatchPhase, phase);
   }
-  SourceDir files;
   test::Scene scene;
   Form1& f;
 };

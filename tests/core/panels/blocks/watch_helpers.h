@@ -16,14 +16,6 @@ namespace coderain::blocks_test {
 inline constexpr int kScreenW = 800;
 inline constexpr int kScreenH = 720;
 
-// A directory with the three source files a scene opens at start-up; the
-// block panel does not read them.
-struct SourceDir {
-  std::string Path() const { return path; }
-  test::TempDir dir;
-  std::string path = test::WriteSourceFiles(dir, "line\n");
-};
-
 inline Point WatchOrigin(Form1& f) {
   const Rect a = f.picWatch.DrawArea();
   return {a.x, a.y};

@@ -30,13 +30,11 @@ constexpr int kRowPitch = 12;
 constexpr int kRowsPerPage = 12;
 constexpr double kFullPast = 143;
 
-// A scene whose source files live in a directory of the test's own.
-std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr<RandomSource> random = nullptr,
-                                       const std::string& asmText = "mov ax, bx\r\n",
-                                       const std::string& cText = "int main() {\r\n",
-                                       const std::string& vbText = "Dim x As Integer\r\n") {
-  auto scene =
-      std::make_unique<test::Scene>(640, 600, std::move(random), test::WriteSourceFiles(dir, asmText, cText, vbText));
+// A scene over source texts of its own.
+std::unique_ptr<test::Scene> MakeScene(std::unique_ptr<RandomSource> random = nullptr,
+                                       const test::Texts& texts = {"mov ax, bx\r\n", "int main() {\r\n",
+                                                                   "Dim x As Integer\r\n"}) {
+  auto scene = std::make_unique<test::Scene>(640, 600, std::move(random), texts);
   EXPECT_TRUE(scene->started) << scene->error;
   return scene;
 }
@@ -44,7 +42,7 @@ std::unique_ptr<test::Scene> MakeScene(const test::TempDir& dir, std::unique_ptr
 // picC of a scene, driven tick by tick with a source file of the test's own.
 struct Rig {
   explicit Rig(const std::string& contents, std::unique_ptr<RandomSource> random = nullptr)
-      : scene(MakeScene(dir, std::move(random))) {
+      : scene(MakeScene(std::move(random))) {
     path = dir.Write("source.txt", contents);
     Open(path);
   }
@@ -90,8 +88,7 @@ void PaintPage(Panel& p, std::string_view heading, const std::vector<std::string
 // pixel that differs.
 ::testing::AssertionResult ShowsPage(const Bitmap& got, const Panel& panel, std::string_view heading,
                                      const std::vector<std::string>& lines, Rect region) {
-  test::TempDir dir;
-  auto expected = MakeScene(dir);
+  auto expected = MakeScene();
   Panel* p = nullptr;
   for (const auto& candidate : (*expected)->WindowSurface.Panels())
     if (candidate->Name() == panel.Name()) p = candidate.get();
@@ -319,9 +316,7 @@ TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
 }
 
 TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
-  test::TempDir dir;
-  const std::string text = NumberedLines(200);
-  auto scene = MakeScene(dir, std::make_unique<SeededRandom>(7), text, text, text);
+  auto scene = MakeScene(std::make_unique<SeededRandom>(7), test::Texts(NumberedLines(200)));
   Form1& f = **scene;
   const auto& panels = f.CodePanels;
 
@@ -355,31 +350,36 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
       last[i] = now;
     }
   }
+  // Each panel's rhythm, in ms: the first page's interval, the pause base
+  // and the interval of every later page.
+  struct Rhythm {
+    int start, pauseBase, run;
+  };
+  const Rhythm rhythms[] = {{10, 400, 15}, {50, 500, 25}, {100, 1000, 50}};
   for (std::size_t i = 0; i < panels.size(); ++i) {
-    const CodePanel& p = panels[i];
-    SCOPED_TRACE(p.heading);
+    const Rhythm& r = rhythms[i];
+    SCOPED_TRACE(panels[i].heading);
     const int k = kRowsPerPage;
     ASSERT_GE(changes[i].size(), 4u);
     // The first page runs at the timer's start interval; the pause begins
     // with its k-th row and lasts pauseBase to 3 x pauseBase.
-    std::int64_t at = static_cast<std::int64_t>(k) * kTimerStartIntervals[p.timer.Id() - 1];
+    std::int64_t at = static_cast<std::int64_t>(k) * r.start;
     for (std::size_t c = 0; c + 1 < changes[i].size(); c += 2) {
       const Change pause = changes[i][c];
       const Change run = changes[i][c + 1];
       EXPECT_EQ(pause.at, at);
-      EXPECT_GE(pause.interval, p.pauseBase);
-      EXPECT_LE(pause.interval, 3 * p.pauseBase);
+      EXPECT_GE(pause.interval, r.pauseBase);
+      EXPECT_LE(pause.interval, 3 * r.pauseBase);
       EXPECT_EQ(run.at, pause.at + pause.interval);
-      EXPECT_EQ(run.interval, p.runInterval);
-      at = run.at + static_cast<std::int64_t>(k - 1) * p.runInterval;
+      EXPECT_EQ(run.interval, r.run);
+      at = run.at + static_cast<std::int64_t>(k - 1) * r.run;
     }
-    EXPECT_EQ(p.paused, changes[i].size() % 2 == 1 ? kTrue : 0);
+    EXPECT_EQ(panels[i].paused, changes[i].size() % 2 == 1 ? kTrue : 0);
   }
 }
 
 TEST(CodePanelSchedule, EmptySourceFileShowsPagesOfEmptyRows) {
-  test::TempDir dir;
-  auto scene = MakeScene(dir, nullptr, NumberedLines(3), NumberedLines(3), "");
+  auto scene = MakeScene(nullptr, {NumberedLines(3), NumberedLines(3), ""});
   Form1& f = **scene;
   int pageStarts = 0;
   std::int16_t was = 0;

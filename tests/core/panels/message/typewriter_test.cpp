@@ -22,13 +22,12 @@ constexpr int kLen = 344;
 // can be tested whatever the code panels are fed with.
 struct MessageScene {
   explicit MessageScene(int width = 1024, int height = 768) {
-    scene = std::make_unique<test::Scene>(width, height, nullptr, test::WriteSourceFiles(dir, "MOV AX, BX\r\n"));
+    scene = std::make_unique<test::Scene>(width, height, nullptr, test::Texts("MOV AX, BX\r\n"));
   }
   Form1& form() { return **scene; }
   Panel& panel() { return scene->form->picCommand; }
   const Bitmap& pixels() const { return scene->framebuffer; }
 
-  test::TempDir dir;
   std::unique_ptr<test::Scene> scene;
 };
 
@@ -53,20 +52,37 @@ TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
   const std::string text = ComposeMessageText();
   EXPECT_EQ(text.size(), 344u);
   EXPECT_NE(text.substr(text.size() - 2), "\r\n");
-
-  // Every line end is a full CR LF pair; the credit line is 22 characters
-  // from a blank.
-  std::vector<std::string> lines = SplitLines(text);
-  ASSERT_EQ(lines.size(), 16u);
-  EXPECT_EQ(lines[0].size(), 22u);
+  // The lines as their table gives them, each with its length; the credit
+  // line is 22 characters from a blank.
+  struct Line {
+    const char* text;
+    std::size_t length;
+  };
+  const Line table[] = {{nullptr, 22},
+                        {" CODE KORVEX SCREEN SAVER V1.0", 30},
+                        {" PRESS THE MOUSE BUTTON TO EXIT", 31},
+                        {"", 0},
+                        {" VISUAL BASIC IS BACK", 21},
+                        {" ALL THE THREADS RUNNING ON THE SCREEN", 38},
+                        {" ARE CONTROLLED BY A TIMER", 26},
+                        {"", 0},
+                        {" THE VB TIMER OBJECT IS POWERFUL", 32},
+                        {" AND IS ABLE TO GIVE THE FEELING", 32},
+                        {" OF A MULTI THREADED APPLICATION", 32},
+                        {"", 0},
+                        {" DON'T FORGET TO GO BACK TO THE", 31},
+                        {" REAL LIFE", 10},
+                        {"", 0},
+                        {" ENJOY :)", 9}};
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), std::size(table));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].size(), table[i].length) << i + 1;
+    if (table[i].text) {
+      EXPECT_EQ(lines[i], table[i].text) << i + 1;
+    }
+  }
   EXPECT_EQ(lines[0].rfind(" CODERAIN", 0), 0u);
-  lines[0] = "credit";
-  EXPECT_EQ(lines,
-            (std::vector<std::string>{"credit", " CODE KORVEX SCREEN SAVER V1.0", " PRESS THE MOUSE BUTTON TO EXIT", "",
-                                      " VISUAL BASIC IS BACK", " ALL THE THREADS RUNNING ON THE SCREEN",
-                                      " ARE CONTROLLED BY A TIMER", "", " THE VB TIMER OBJECT IS POWERFUL",
-                                      " AND IS ABLE TO GIVE THE FEELING", " OF A MULTI THREADED APPLICATION", "",
-                                      " DON'T FORGET TO GO BACK TO THE", " REAL LIFE", "", " ENJOY :)"}));
 
   MessageScene m;
   ASSERT_TRUE(m.scene->started) << m.scene->error;
