@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace coderain {
@@ -58,6 +59,7 @@ void SourceFile::Open(std::unique_ptr<ByteSource> bytes, std::string path) {
   line_.reserve(kMaxLineChars);
   begin_ = end_ = 0;
   eof_ = false;
+  atStart_ = true;
 }
 
 void SourceFile::Close() { bytes_.reset(); }
@@ -77,7 +79,34 @@ bool SourceFile::Fill() {
   return true;
 }
 
+bool SourceFile::Start() {
+  if (!atStart_) return true;
+  if (!Fill()) return false;
+  constexpr std::string_view kMarks[] = {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+  const auto unread = [this] { return std::string_view(buffer_.data() + begin_, end_ - begin_); };
+  // A read that stopped inside a mark is completed, as far as bytes come.
+  const auto cutMark = [&] {
+    return std::any_of(std::begin(kMarks), std::end(kMarks),
+                       [&](std::string_view m) { return unread().size() < m.size() && m.starts_with(unread()); });
+  };
+  while (cutMark() && FillMore()) {
+  }
+  encoding_ = Encoding::Bytes;
+  if (unread().starts_with(kMarks[0])) {
+    begin_ += kMarks[0].size();
+  } else if (unread().starts_with(kMarks[1])) {
+    begin_ += kMarks[1].size();
+    encoding_ = Encoding::Utf16Le;
+  } else if (unread().starts_with(kMarks[2])) {
+    begin_ += kMarks[2].size();
+    encoding_ = Encoding::Utf16Be;
+  }
+  atStart_ = false;
+  return true;
+}
+
 bool SourceFile::AtEnd() {
+  if (!Start()) return eof_;
   if (begin_ < end_) return false;
   return !Fill() && eof_;
 }
@@ -86,6 +115,7 @@ void SourceFile::Rewind() {
   if (bytes_) bytes_->Rewind();
   begin_ = end_ = 0;
   eof_ = false;
+  atStart_ = true;
 }
 
 bool SourceFile::FillMore() {
@@ -103,8 +133,64 @@ bool SourceFile::FillMore() {
   return true;
 }
 
+bool SourceFile::Have(std::size_t n) {
+  while (end_ - begin_ < n)
+    if (!(begin_ < end_ ? FillMore() : Fill())) return false;
+  return true;
+}
+
 std::string_view SourceFile::ReadLine() {
   line_.clear();
+  if (!Start()) return line_;
+  return encoding_ == Encoding::Bytes ? ReadByteLine() : ReadUtf16Line();
+}
+
+std::string_view SourceFile::ReadUtf16Line() {
+  const bool bigEndian = encoding_ == Encoding::Utf16Be;
+  const auto unitAt = [&](std::size_t k) {
+    const auto* u = reinterpret_cast<const unsigned char*>(buffer_.data()) + begin_ + k;
+    return static_cast<char32_t>(bigEndian ? u[0] << 8 | u[1] : u[1] << 8 | u[0]);
+  };
+  // Takes the line end at the read position, if there is one.
+  const auto takeLineEnd = [&] {
+    if (!Have(2) || (unitAt(0) != '\n' && unitAt(0) != '\r')) return false;
+    const bool cr = unitAt(0) == '\r';
+    begin_ += 2;
+    if (cr && Have(2) && unitAt(0) == '\n') begin_ += 2;
+    return true;
+  };
+  std::size_t scanned = 0;
+  int column = 0;
+  // Past kMaxLineChars nothing is kept, but the units are still read one by
+  // one, so that a line end is only ever found on a unit's boundary.
+  while (scanned < kMaxScanBytes && Have(1)) {
+    if (takeLineEnd()) return line_;
+    std::size_t used = 2;
+    char32_t c = '?';  // half a unit at the end, a lone surrogate, past Latin-1
+    if (!Have(2)) {
+      used = 1;
+    } else if (const char32_t u = unitAt(0); u < 0xD800 || u > 0xDFFF) {
+      if (u <= 0xFF) c = u;
+    } else if (u <= 0xDBFF && Have(4) && unitAt(2) >= 0xDC00 && unitAt(2) <= 0xDFFF) {
+      used = 4;
+    }
+    begin_ += used;
+    scanned += used;
+    if (c == '\t') {
+      do {
+        if (line_.size() < kMaxLineChars) line_.push_back(' ');
+      } while (++column % kTabStop != 0);
+    } else {
+      if (line_.size() < kMaxLineChars) line_.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+      ++column;
+    }
+  }
+  // As for bytes: a piece that stops right at its line end takes it along.
+  if (scanned >= kMaxScanBytes) takeLineEnd();
+  return line_;
+}
+
+std::string_view SourceFile::ReadByteLine() {
   std::size_t scanned = 0;
   int column = 0;
   // Set when the bytes of a character cut by the end of the buffer could
