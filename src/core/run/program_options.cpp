@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/base/whole_number.h"
 #include "core/run/output_fit.h"
 
 namespace coderain {
@@ -136,13 +137,10 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       o->output = value;
     } else if (name == "scale") {
       if (!takeValue()) return missing();
-      char* end = nullptr;
-      const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || n < 1 || n > kMaxScale) {
+      if (!ParseWholeNumber(value, 1, kMaxScale, &o->scale)) {
         err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
         return 2;
       }
-      o->scale = static_cast<int>(n);
     } else {
       for (const Ignored& ignored : kIgnored)
         if (name == ignored.name && ignored.value && !inline_value && i + 1 < argc) ++i;

@@ -56,6 +56,16 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       {{"--scale", "x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--scale", "2x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--scale="}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      // Plain ASCII digits and nothing else.
+      {{"--scale", " 2"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "2 "}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "+3"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "-0"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "0x2"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "2.5"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "\xD9\xA3"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},  // an Arabic-Indic three
+      {{"--scale", "18446744073709551618"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "02"}, -1, T::OwnWindow, 0, 2},
       {{"--display"}, 2, T::OwnWindow, 0, 0, "", "coderain: --display needs a value"},
       {{"--output=DP-2", "--root"}, -1, T::Root, 0, 0, "", "", "DP-2"},
       {{"--output", ""}, 2, T::OwnWindow, 0, 0, "", "coderain: --output : not an output's name; usage"},
