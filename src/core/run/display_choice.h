@@ -17,8 +17,8 @@ namespace coderain {
 enum class DisplayKind { X11, Wayland };
 
 // `display` and `wayland` are the environment's DISPLAY and WAYLAND_DISPLAY,
-// null when unset; `usualSocket`, whether the runtime directory holds the
-// usual compositor's socket (wayland-0).
+// null when unset (set but empty is unset too); `usualSocket`, whether the
+// runtime directory holds the usual compositor's socket (wayland-0).
 std::vector<DisplayKind> DisplaysToTry(const LaunchRequest& request, const char* display, const char* wayland,
                                        bool usualSocket);
 

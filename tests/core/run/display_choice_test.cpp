@@ -24,6 +24,10 @@ TEST(DisplayChoice, WhichDisplayIsTriedWhen) {
       {M::OwnWindow, "", nullptr, nullptr, true, {K::Wayland}},
       {M::OwnWindow, "", "", nullptr, false, {K::Wayland}},
       {M::OwnWindow, "", "", "", false, {K::Wayland}},
+      // Set but empty is unset.
+      {M::OwnWindow, "", ":0", "", false, {K::X11}},
+      {M::OwnWindow, "", ":0", "", true, {K::Wayland, K::X11}},
+      {M::OwnWindow, "", nullptr, "", true, {K::Wayland}},
       {M::OwnWindow, ":3", nullptr, "wayland-0", true, {K::X11}},
       {M::LentWindow, "", nullptr, "wayland-0", true, {K::X11}},
       {M::Preview, "", ":0", "wayland-0", false, {K::X11}},
