@@ -22,9 +22,9 @@ struct LaunchRequest {
   std::uint64_t window = 0;
   // The window XSCREENSAVER_WINDOW names, else the root window (--root).
   bool daemonWindow = false;
-  std::string display;  // the display to use; empty: the environment's
-  int scale = 0;        // 1 to 8; 0: the display's rule
-  std::string output;   // Wayland: the output to show the scene on, by name; empty: the first
+  std::string display;        // the display to use; empty: the environment's
+  int scale = 0;              // 1 to 8; 0: the display's rule
+  std::string output;         // Wayland: the output to show the scene on, by name; empty: the first
   bool everyMonitor = false;  // a scene of its own on every monitor (own window only)
   std::string dataDir;        // the folder of the three text files; empty: the program's own
 
