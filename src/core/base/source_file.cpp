@@ -44,6 +44,32 @@ int DecodeUtf8(const unsigned char* p, std::size_t avail, char32_t* out) {
 
 }  // namespace
 
+std::string ShownPath(std::string_view path) {
+  std::string shown;
+  for (std::size_t i = 0; i < path.size();) {
+    const auto b = static_cast<unsigned char>(path[i]);
+    char32_t c = b;
+    int len = b < 0x80 ? 1 : DecodeUtf8(reinterpret_cast<const unsigned char*>(path.data()) + i, path.size() - i, &c);
+    if (len <= 0) {
+      len = 1;
+      shown += '?';
+    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+      shown += '?';  // C1 controls are controls too
+    } else {
+      shown.append(path.substr(i, static_cast<std::size_t>(len)));
+    }
+    i += static_cast<std::size_t>(len);
+  }
+  constexpr std::size_t kLongest = 160, kKept = 72;
+  if (shown.size() <= kLongest) return shown;
+  // Cut between characters, never inside one.
+  const auto isContinuation = [&](std::size_t k) { return (static_cast<unsigned char>(shown[k]) & 0xC0) == 0x80; };
+  std::size_t head = kKept, tail = shown.size() - kKept;
+  while (isContinuation(head)) --head;
+  while (isContinuation(tail)) ++tail;
+  return shown.substr(0, head) + "..." + shown.substr(tail);
+}
+
 bool SourceFile::Open(const std::string& path, std::string* error) {
   Close();
   std::unique_ptr<ByteSource> bytes = OpenByteSource(path, error);

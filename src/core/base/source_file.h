@@ -81,4 +81,10 @@ class SourceFile {
   std::string line_;
 };
 
+// `path` as an error line shows it: UTF-8 characters as they are, control
+// characters and bytes that are not UTF-8 as '?', and a path longer than
+// 160 bytes as its first and last 72 bytes or so around "...", so that the
+// line stays one short line that still names the file.
+std::string ShownPath(std::string_view path);
+
 }  // namespace coderain

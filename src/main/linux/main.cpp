@@ -54,7 +54,10 @@ int Run(int argc, char** argv) {
 #else
   constexpr bool kStats = false;
 #endif
-  const LoopEnd end = RunScene(display.get(), request.mode, ProgramDirectory(), kStats);
+  // The three text files: from --data where it names a folder, else from
+  // beside the program.
+  const std::string dataDir = request.dataDir.empty() ? ProgramDirectory() : request.dataDir;
+  const LoopEnd end = RunScene(display.get(), request.mode, dataDir, kStats);
   if (end.signal != 0) {
     std::fflush(nullptr);
     CloseSignals::DieBySignal(end.signal);

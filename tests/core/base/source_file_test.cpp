@@ -216,6 +216,26 @@ TEST(SourceFile, Utf16LinesAreBoundedAsBytesAre) {
   EXPECT_EQ(f.ReadLine(), "?z");
 }
 
+TEST(SourceFile, ShownPathIsOneShortLineThatNamesTheFile) {
+  const std::string xs(5000, 'x');
+  struct Case {
+    std::string path, shown;
+  } cases[] = {
+      {"/home/u/donn\u00e9es \u2713/codeASM.txt", "/home/u/donn\u00e9es \u2713/codeASM.txt"},
+      {"/a\nb\x1B]0;t\a/c\x7F", "/a?b?]0;t?/c?"},
+      {"/x\xFF\xFE\xC3/\xC2\x9B[2J", "/x\?\?\?/?[2J"},  // not UTF-8; a C1 control
+      {"/" + xs + "/codeASM.txt", "/" + std::string(71, 'x') + "..." + std::string(60, 'x') + "/codeASM.txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShownPath(c.path), c.shown);
+  // A long path of two-byte characters is cut between them.
+  std::string e;
+  for (std::size_t i = 0; i < 3000; ++i) e += "\xC3\xA9";
+  const std::string shown = ShownPath("/" + e + "/codeC.txt");
+  EXPECT_LE(shown.size(), 160u);
+  EXPECT_EQ(ShownPath(shown), shown);  // nothing cut inside a character
+  EXPECT_EQ(shown.substr(shown.size() - 10), "/codeC.txt");
+}
+
 TEST(SourceFile, RefusesDirectoriesAndMissingFilesWithAReason) {
   test::TempDir dir;
   SourceFile f;
