@@ -262,8 +262,9 @@ sway_picture() {
 # --- The xscreensaver daemon ---
 
 # Starts the xscreensaver daemon on the test's X server with one program,
-# the command line $1 (a staged program, made readable to all), and has it
-# blank the screen at once. The daemon refuses to run as root, so as root
+# the command line $1 (a staged program, made readable to all), started
+# anew every $2 (H:MM:SS, 0:00:05 by default), and has it blank the screen
+# at once. The daemon refuses to run as root, so as root
 # it and what it starts run as nobody. Its log is $XSS_LOG; returns once it
 # answers.
 start_xscreensaver() {
@@ -274,7 +275,7 @@ start_xscreensaver() {
   mkdir -p "$home"
   cat >"$home/.xscreensaver" <<CONFIG
 timeout:	0:30:00
-cycle:		0:00:05
+cycle:		${2:-0:00:05}
 lock:		False
 splash:		False
 fade:		False
