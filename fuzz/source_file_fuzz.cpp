@@ -113,6 +113,14 @@ std::string ModelLine16(const std::string& c, std::size_t* pos, bool bigEndian) 
       *pos = p;
       return line;
     }
+    if (line.size() >= SourceFile::kMaxLineChars) {
+      // Past the bound nothing is decoded: unit by unit to the line end or
+      // the budget.
+      const std::size_t used = unit(p) == 0x10000 ? 1 : 2;
+      p += used;
+      scanned += used;
+      continue;
+    }
     const unsigned u = unit(p);
     std::size_t used = 2;
     unsigned ch = '?';

@@ -187,10 +187,22 @@ std::string_view SourceFile::ReadUtf16Line() {
   };
   std::size_t scanned = 0;
   int column = 0;
-  // Past kMaxLineChars nothing is kept, but the units are still read one by
-  // one, so that a line end is only ever found on a unit's boundary.
   while (scanned < kMaxScanBytes && Have(1)) {
     if (takeLineEnd()) return line_;
+    if (line_.size() >= kMaxLineChars) {
+      // Past what any panel shows: whole units, not decoded, up to a line
+      // end (found only on a unit's boundary) or the end of what is read;
+      // half a unit, the last byte or one cut by the read, as one.
+      const std::size_t units = std::min(end_ - begin_, kMaxScanBytes - scanned) / 2;
+      const auto* low = reinterpret_cast<const unsigned char*>(buffer_.data()) + begin_ + (bigEndian ? 1 : 0);
+      const auto* high = reinterpret_cast<const unsigned char*>(buffer_.data()) + begin_ + (bigEndian ? 0 : 1);
+      std::size_t skip = 0;
+      while (skip < units && (high[2 * skip] != 0 || (low[2 * skip] != '\n' && low[2 * skip] != '\r'))) ++skip;
+      const std::size_t used = skip > 0 ? 2 * skip : Have(2) ? 2 : 1;
+      begin_ += used;
+      scanned += used;
+      continue;
+    }
     std::size_t used = 2;
     char32_t c = '?';  // half a unit at the end, a lone surrogate, past Latin-1
     if (!Have(2)) {
@@ -204,10 +216,10 @@ std::string_view SourceFile::ReadUtf16Line() {
     scanned += used;
     if (c == '\t') {
       do {
-        if (line_.size() < kMaxLineChars) line_.push_back(' ');
-      } while (++column % kTabStop != 0);
+        line_.push_back(' ');
+      } while (++column % kTabStop != 0 && line_.size() < kMaxLineChars);
     } else {
-      if (line_.size() < kMaxLineChars) line_.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+      line_.push_back(static_cast<char>(static_cast<unsigned char>(c)));
       ++column;
     }
   }
