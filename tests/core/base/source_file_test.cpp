@@ -208,12 +208,6 @@ TEST(SourceFile, Utf16LinesAreBoundedAsBytesAre) {
   EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'y'));
   EXPECT_EQ(f.ReadLine(), "next");
   EXPECT_TRUE(f.AtEnd());
-  // A pair across the edge of the first 16 KiB read (the mark and 8,190
-  // units before it) is one character.
-  const std::u16string before = std::u16string(8189, u'a') + u"\n";
-  ASSERT_TRUE(f.Open(dir.Write("p.txt", Utf16(before + u"\U0001F600z")).string(), &error));
-  EXPECT_EQ(f.ReadLine().size(), SourceFile::kMaxLineChars);
-  EXPECT_EQ(f.ReadLine(), "?z");
 }
 
 TEST(SourceFile, ShownPathIsOneShortLineThatNamesTheFile) {
