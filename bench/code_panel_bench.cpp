@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/app/form1.h"
+#include "core/base/source_file.h"
 #include "core/panels/code/code_panel.h"
 #include "test_support.h"
 
@@ -52,6 +53,26 @@ void BM_CodePanelStartsAPage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CodePanelStartsAPage);
+
+// The line reader's costliest call: a 64 KiB piece of one endless line,
+// past what a panel shows, in bytes (0) and in UTF-16 (1), which is read
+// unit by unit so that a line end is found only on a unit's boundary.
+void BM_ReaderLongLinePiece(benchmark::State& state) {
+  const bool utf16 = state.range(0) != 0;
+  test::TempDir dir;
+  std::string text = utf16 ? "\xFF\xFE" : "";
+  text.resize(text.size() + (4 << 20), 'x');
+  if (utf16)
+    for (std::size_t i = 3; i < text.size(); i += 2) text[i] = '\0';
+  SourceFile f;
+  std::string error;
+  if (!f.Open(dir.Write("long.txt", text).string(), &error)) state.SkipWithError(error.c_str());
+  for (auto _ : state) {
+    if (f.AtEnd()) f.Rewind();
+    benchmark::DoNotOptimize(f.ReadLine().size());
+  }
+}
+BENCHMARK(BM_ReaderLongLinePiece)->Arg(0)->Arg(1);
 
 }  // namespace
 }  // namespace coderain

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "arguments.h"
 #include "render_options.h"
 
 namespace {
@@ -22,18 +24,8 @@ namespace {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t kMaxArgs = 64;
   std::vector<std::string> args{coderain::kRenderProgram};
-  std::string arg;
-  for (std::size_t i = 0; i < size && args.size() < kMaxArgs; ++i) {
-    if (data[i] == 0) {
-      args.push_back(arg);
-      arg.clear();
-    } else {
-      arg.push_back(static_cast<char>(data[i]));
-    }
-  }
-  if (!arg.empty() && args.size() < kMaxArgs) args.push_back(arg);
+  for (std::string& a : SplitArguments(data, size, 63)) args.push_back(std::move(a));
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   argv.push_back(nullptr);

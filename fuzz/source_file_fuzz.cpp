@@ -3,13 +3,12 @@
 // The input is a script and a file: the first byte gives the number of
 // operation bytes that follow, the next two place a stretch of filler text
 // near one of the reader's buffer or scan boundaries, and the rest is the
-// file's tail. The file lives in memory (a memfd) and is opened by its
-// /proc path, as the program opens its source files. Each operation reads a
-// line, tests for the end, rewinds, runs a code panel's tick, or cuts the
-// file short or lengthens it while it is open. While the file is unchanged
-// since the last rewind, every line and every end test must be exactly what
-// the model says; after a change, lines must still stay within their bound.
-// Every input ends with a rewind and a read of the whole file, which must
+// file's tail. A tail that starts with a byte-order mark puts the mark at
+// the head of the file and the filler after it, in the mark's encoding. The file lives in memory (a memfd) and is
+// opened by its /proc path, as the program opens its source files. Each operation reads a line, tests for the end,
+// rewinds, runs a code panel's tick, or cuts the file short or lengthens it while it is open. While the file is
+// unchanged since the last rewind, every line and every end test must be exactly what the model says; after a change,
+// lines must still stay within their bound. Every input ends with a rewind and a read of the whole file, which must
 // match the model line for line and reach the end.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -76,8 +75,82 @@ int DecodeModel(const std::string& c, std::size_t pos, char32_t* out) {
   return len;
 }
 
+enum class Encoding { Bytes, Utf16Le, Utf16Be };
+
+// The byte-order mark `c` starts with: its length and the encoding it says.
+std::size_t Mark(const std::string& c, Encoding* encoding) {
+  *encoding = Encoding::Bytes;
+  if (c.starts_with("\xEF\xBB\xBF")) return 3;
+  if (c.starts_with("\xFF\xFE")) *encoding = Encoding::Utf16Le;
+  if (c.starts_with("\xFE\xFF")) *encoding = Encoding::Utf16Be;
+  return *encoding == Encoding::Bytes ? 0 : 2;
+}
+
+// The next line of UTF-16 text `c` from *pos, as the reader's header
+// describes it.
+std::string ModelLine16(const std::string& c, std::size_t* pos, bool bigEndian) {
+  std::string line;
+  std::size_t scanned = 0;
+  int column = 0;
+  std::size_t p = *pos;
+  auto unit = [&](std::size_t at) -> unsigned {
+    if (at + 1 >= c.size()) return 0x10000;  // none, or half of one
+    const unsigned a = static_cast<unsigned char>(c[at]), b = static_cast<unsigned char>(c[at + 1]);
+    return bigEndian ? a << 8 | b : b << 8 | a;
+  };
+  auto takeLineEnd = [&] {
+    if (unit(p) != '\n' && unit(p) != '\r') return false;
+    const bool cr = unit(p) == '\r';
+    p += 2;
+    if (cr && unit(p) == '\n') p += 2;
+    return true;
+  };
+  auto keep = [&](unsigned ch) {
+    if (line.size() < SourceFile::kMaxLineChars) line.push_back(static_cast<char>(ch));
+  };
+  while (p < c.size() && scanned < SourceFile::kMaxScanBytes) {
+    if (takeLineEnd()) {
+      *pos = p;
+      return line;
+    }
+    if (line.size() >= SourceFile::kMaxLineChars) {
+      // Past the bound nothing is decoded: unit by unit to the line end or
+      // the budget.
+      const std::size_t used = unit(p) == 0x10000 ? 1 : 2;
+      p += used;
+      scanned += used;
+      continue;
+    }
+    const unsigned u = unit(p);
+    std::size_t used = 2;
+    unsigned ch = '?';
+    if (u == 0x10000) {
+      used = 1;
+    } else if (u < 0xD800 || u > 0xDFFF) {
+      if (u < 0x100) ch = u;
+    } else if (u < 0xDC00 && unit(p + 2) >= 0xDC00 && unit(p + 2) < 0xE000) {
+      used = 4;
+    }
+    if (ch == '\t') {
+      do keep(' ');
+      while (++column % 8 != 0);
+    } else {
+      keep(ch);
+      ++column;
+    }
+    p += used;
+    scanned += used;
+  }
+  takeLineEnd();
+  *pos = p;
+  return line;
+}
+
 // The next line of `c` from *pos, as the reader's header describes it.
 std::string ModelLine(const std::string& c, std::size_t* pos) {
+  Encoding e;
+  Mark(c, &e);
+  if (e != Encoding::Bytes) return ModelLine16(c, pos, e == Encoding::Utf16Be);
   std::string line;
   std::size_t scanned = 0;
   int column = 0;
@@ -183,8 +256,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* ops = data + 1;
   const unsigned where = data[1 + opCount];
   const unsigned offset = data[2 + opCount];
-  const std::string tail(reinterpret_cast<const char*>(data + 3 + opCount), size - 3 - opCount);
-  std::string contents = Filler(where, offset) + tail;
+  std::string tail(reinterpret_cast<const char*>(data + 3 + opCount), size - 3 - opCount);
+  Encoding encoding;
+  const std::string mark = tail.substr(0, Mark(tail, &encoding));
+  std::string filler = Filler(where, offset);
+  if (encoding != Encoding::Bytes) {
+    // About as many bytes as the filler had, one unit for each of its first
+    // half.
+    std::string units;
+    for (std::size_t i = 0; i < filler.size() / 2; ++i) {
+      const char zero = 0;
+      units += encoding == Encoding::Utf16Le ? std::string{filler[i], zero} : std::string{zero, filler[i]};
+    }
+    filler = units;
+  }
+  std::string contents = mark + filler + tail.substr(mark.size());
 
   const int fd = ::memfd_create("source", MFD_CLOEXEC);
   if (fd < 0) std::abort();
@@ -198,9 +284,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The model follows the reader while the file is as it was at the last
-  // rewind.
+  // rewind (or the opening), from the first byte after the mark.
   bool modelled = true;
-  std::size_t pos = 0;
+  std::size_t pos = mark.size();
   auto readLine = [&] {
     const std::string_view got = file.ReadLine();
     if (got.size() > SourceFile::kMaxLineChars) Fail("a line past its bound", got, {});
@@ -217,7 +303,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto rewind = [&] {
     file.Rewind();
     if (!modelled) contents = FileContents(fd);
-    pos = 0;
+    Encoding e;
+    pos = Mark(contents, &e);
     modelled = true;
   };
   // A code panel's tick: rewind at the end, then read a line.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   libwayland-dev libwayland-bin wayland-protocols libx11-dev libxext-dev libxrandr-dev libxss-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core fonts-urw-base35 libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev

@@ -5,7 +5,9 @@
 # build's tests under wine.
 # Then builds the core and its tests again with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted):
-# any report from either fails the run. First of all, every C++ file must be
+# any report from either fails the run. Last, the fuzz targets (clang,
+# libFuzzer): each over its seeds and then for 30 s, any crash, leak or
+# sanitizer report failing the run. First of all, every C++ file must be
 # formatted as clang-format says.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,3 +42,9 @@ cmake --build --preset asan --target coderain_tests coderain-render
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan
+
+# The fuzz targets, two at a time: one line of figures each, or libFuzzer's
+# report, the finding's file and how to run the target on it again.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+FUZZ_SECONDS=30 ctest --preset fuzz

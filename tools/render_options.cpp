@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <charconv>
+#include <limits>
 #include <string_view>
+
+#include "core/base/whole_number.h"
 
 namespace coderain {
 
@@ -18,21 +20,13 @@ int UsageError(std::ostream& err, const std::string& what) {
   return 2;
 }
 
-// A whole decimal number filling all of `s`.
-template <typename T>
-bool ParseNumber(std::string_view s, T* value) {
-  if (s.empty()) return false;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), *value);
-  return ec == std::errc() && end == s.data() + s.size();
-}
-
 bool ParseSize(std::string_view s, int* w, int* h) {
   const std::size_t x = s.find('x');
-  return x != std::string_view::npos && ParseNumber(s.substr(0, x), w) && ParseNumber(s.substr(x + 1), h) && *w >= 1 &&
-         *h >= 1 && *w <= kMaxSide && *h <= kMaxSide;
+  return x != std::string_view::npos && ParseWholeNumber(s.substr(0, x), 1, kMaxSide, w) &&
+         ParseWholeNumber(s.substr(x + 1), 1, kMaxSide, h);
 }
 
-bool ParseTime(std::string_view s, std::int64_t* ms) { return ParseNumber(s, ms) && *ms >= 0 && *ms <= kMaxTimeMs; }
+bool ParseTime(std::string_view s, std::int64_t* ms) { return ParseWholeNumber<std::int64_t>(s, 0, kMaxTimeMs, ms); }
 
 std::vector<std::string_view> Split(std::string_view s, char sep) {
   std::vector<std::string_view> parts;
@@ -84,11 +78,11 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std:
 
   if (!size.empty() && !ParseSize(size, &o->width, &o->height))
     return UsageError(err, "--size must be WxH, each 1 to " + std::to_string(kMaxSide) + ": " + size);
-  if (!scale.empty() && (!ParseNumber(std::string_view(scale), &o->scale) || o->scale < 1 ||
-                         o->scale > kMaxRenderScale || o->width / o->scale < 1 || o->height / o->scale < 1))
+  if (!scale.empty() &&
+      (!ParseWholeNumber(scale, 1, kMaxRenderScale, &o->scale) || o->width / o->scale < 1 || o->height / o->scale < 1))
     return UsageError(err, "--scale must be 1 to " + std::to_string(kMaxRenderScale) +
                                " and leave a scene of at least one pixel: " + scale);
-  if (!seed.empty() && !ParseNumber(std::string_view(seed), &o->seed))
+  if (!seed.empty() && !ParseWholeNumber(seed, std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max(), &o->seed))
     return UsageError(err, "--seed must be a whole number from 0 to 2^64 - 1: " + seed);
   if (o->out.empty()) return UsageError(err, "--out must name a file");
 

@@ -307,7 +307,7 @@ case_echoed_values() {
   local escape long option value
   escape=$(printf '\e]0;title\a\e[31m')
   long=$(head -c 131000 /dev/zero | tr '\0' x)
-  for option in display window-id; do
+  for option in display window-id data; do
     for value in "$escape" "$long"; do
       stage_case echoed
       watch_program "$CASE_DIR/coderain" "--$option" "$value"

@@ -259,6 +259,44 @@ sway_picture() {
   if [ "$#" -eq 4 ]; then pamcut -left "$1" -top "$2" -width "$3" -height "$4" "$file.all" >"$file"; else mv "$file.all" "$file"; fi
 }
 
+# --- The xscreensaver daemon ---
+
+# Starts the xscreensaver daemon on the test's X server with one program,
+# the command line $1 (a staged program, made readable to all), started
+# anew every $2 (H:MM:SS, 0:00:05 by default), and has it blank the screen
+# at once. The daemon refuses to run as root, so as root
+# it and what it starts run as nobody. Its log is $XSS_LOG; returns once it
+# answers.
+start_xscreensaver() {
+  local as_user=() home=$WORK/home
+  [ "$(id -u)" != 0 ] || as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
+  chmod 755 "$WORK"
+  chmod -R a+rX "$WORK/app"
+  mkdir -p "$home"
+  cat >"$home/.xscreensaver" <<CONFIG
+timeout:	0:30:00
+cycle:		${2:-0:00:05}
+lock:		False
+splash:		False
+fade:		False
+unfade:		False
+dpmsEnabled:	False
+mode:		one
+selected:	0
+programs:	"coderain" $1 \\n
+CONFIG
+  [ "$(id -u)" != 0 ] || chown -R nobody:nogroup "$home"
+  XSS_LOG=$home/log
+  start_server_process "${as_user[@]}" env HOME="$home" xscreensaver -no-splash -verbose -log "$XSS_LOG"
+  poll 10 eval 'xscreensaver-command -time >/dev/null 2>&1' || return 1
+  xscreensaver-command -activate >/dev/null 2>&1
+}
+
+# The programs the daemon has started, "PID WINDOW" a line, the first first.
+xss_started() {
+  sed -n 's/.*forked "[^"]*coderain[^"]*" in pid \([0-9]*\) on window \(0x[0-9a-f]*\).*/\1 \2/p' "$XSS_LOG"
+}
+
 # --- The program ---
 
 # Copies the program and its three source files into directory $1

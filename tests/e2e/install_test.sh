@@ -58,6 +58,8 @@ check "coderain.xml is well-formed" xmllint --noout "$xml"
 check "coderain.xml names the program and runs it with --root" \
   test "$(xmllint --xpath 'concat(/screensaver/@name, " ", /screensaver/command/@arg)' "$xml")" = "coderain --root"
 check "coderain.xml describes it" test "$(xmllint --xpath 'string-length(/screensaver/_description)' "$xml")" -gt 100
+check "coderain.xml: the text folder is a file setting given to --data" \
+  test "$(xmllint --xpath 'string(/screensaver/file[@id="data"]/@arg)' "$xml")" = "--data %"
 
 man=$P/share/man/man6/coderain.6.gz
 zcat "$man" >"$WORK/coderain.6"

@@ -5,7 +5,8 @@
 # before it started; a close from the compositor, SIGTERM and a lost
 # compositor end it as they should; an idle timeout still fires; sockets
 # that are no compositor end it with one line, or give way to X11 where
-# there is one. Without sway and its tools the test is skipped (status 77).
+# there is one; an empty WAYLAND_DISPLAY is no name. Without sway and its
+# tools the test is skipped (status 77).
 source "$(dirname "$0")/harness.sh"
 
 for tool in sway swaymsg grim jq wtype swayidle; do
@@ -83,6 +84,13 @@ check "scale 2, the usual socket: full screen" poll 10 full_screen
 check "scale 2: laid out for 1920 at twice the places" laid_out_for 1920 0 0 2
 check "scale 2: every 2x2 block one colour" on_screen in_blocks 2
 end_app
+# WAYLAND_DISPLAY set but empty is unset: the usual socket, ahead of the X
+# server that DISPLAY names.
+start_xvfb 1280x720
+start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY= "$APP"
+check "WAYLAND_DISPLAY empty, DISPLAY set: full screen on the usual socket" poll 10 full_screen
+end_app
+unset DISPLAY
 stop_servers
 
 # Sockets that are no compositor, and paths that name none: one line and
@@ -100,6 +108,10 @@ for name in "$WORK/garbage" "$WORK/silent" "$WORK/file" "$long" "wayland-none"; 
   check "WAYLAND_DISPLAY=${shown:0:12}: status 1 within 5 s" ended 5 1
   check "WAYLAND_DISPLAY=${shown:0:12}: one line" one_line "cannot open the display: DISPLAY is not set, and "
 done
+start_app env XDG_RUNTIME_DIR="$WORK" WAYLAND_DISPLAY= "$APP"
+check "WAYLAND_DISPLAY empty, no compositor: status 1 within 5 s" ended 5 1
+check "WAYLAND_DISPLAY empty, no compositor: the usual socket named" \
+  one_line "cannot open the display: DISPLAY is not set, and no Wayland compositor at the usual socket (wayland-0) (No such file or directory)$"
 start_xvfb 1280x720
 for name in "$WORK/garbage" "$WORK/silent"; do
   check "WAYLAND_DISPLAY=${name#"$WORK/"} with an X server: X11" \

@@ -7,43 +7,17 @@
 source "$(dirname "$0")/harness.sh"
 command -v xscreensaver >/dev/null || skip "xscreensaver (scripts/install-deps.sh installs it)"
 
-# The daemon refuses to run as root, so as root it and everything it starts
-# run as nobody, from files nobody can read.
-as_user=()
-[ "$(id -u)" = 0 ] && as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
-chmod 755 "$WORK"
 stage_program
-chmod -R a+rX "$WORK/app"
-home=$WORK/home
-mkdir "$home"
-cat >"$home/.xscreensaver" <<CONFIG
-timeout:	0:30:00
-cycle:		0:00:05
-lock:		False
-splash:		False
-fade:		False
-unfade:		False
-dpmsEnabled:	False
-mode:		one
-selected:	0
-programs:	"coderain" $APP --root \\n
-CONFIG
-[ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$home"
-log=$home/log
-
 start_xvfb 1280x1024
-start_server_process "${as_user[@]}" env HOME="$home" xscreensaver -no-splash -verbose -log "$log"
-check "the daemon runs" poll 10 eval 'xscreensaver-command -time >/dev/null 2>&1'
-xscreensaver-command -activate >/dev/null 2>&1
+check "the daemon runs" start_xscreensaver "$APP --root"
+log=$XSS_LOG
 
 # The n-th program the daemon started: "PID WINDOW".
-started() {
-  sed -n 's/.*forked "[^"]*coderain --root" in pid \([0-9]*\) on window \(0x[0-9a-f]*\).*/\1 \2/p' "$log" | sed -n "${1}p"
-}
+started() { xss_started | sed -n "${1}p"; }
 check "the daemon started coderain --root" poll 10 eval '[ -n "$(started 1)" ]'
 read -r pid window <<<"$(started 1)"
 check "on the window in XSCREENSAVER_WINDOW" \
-  eval 'tr "\0" "\n" <"/proc/$pid/environ" | grep -qx "XSCREENSAVER_WINDOW=$window"'
+  eval 'tr "\0" "\n" <"/proc/$pid/environ" | grep -qix "XSCREENSAVER_WINDOW=$window"'
 check "the screen shows the scene, laid out for it" laid_out_for 1280
 check "nothing lit but green and grey" on_screen green_and_grey
 check "no Form1 window" eval '! xprobe windows | grep -q " Form1$"'

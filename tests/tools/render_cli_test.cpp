@@ -92,6 +92,11 @@ TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
       {"--scale", "9", "--at", "10", "--out", out},
       {"--scale", "x", "--at", "10", "--out", out},
       {"--size", "7x48", "--scale", "8", "--at", "10", "--out", out},
+      // Whole numbers are plain ASCII digits and nothing else.
+      {"--scale", " 2", "--at", "10", "--out", out},
+      {"--scale", "+3", "--at", "10", "--out", out},
+      {"--seed", "+1", "--at", "10", "--out", out},
+      {"--at", "-0", "--out", out},
   };
   for (const auto& args : cases) {
     std::string shown;

@@ -103,7 +103,7 @@ bool Form1::LoadScene(std::string* error) {
 #endif
     std::string reason;
     if (!s.file->Open(path, &reason)) {
-      if (error) *error = "cannot open source file " + path + ": " + reason;
+      if (error) *error = "cannot open source file " + ShownPath(path) + ": " + reason;
       return false;
     }
   }

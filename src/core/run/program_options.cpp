@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/base/whole_number.h"
 #include "core/run/output_fit.h"
 
 namespace coderain {
@@ -14,7 +15,8 @@ namespace coderain {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N] [--output NAME]";
+    "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N] [--output NAME] "
+    "[--every-monitor] [--data DIR]";
 
 // Options that screen-saver daemons pass to every program they run, and
 // that have nothing to change here; those marked take a value.
@@ -92,14 +94,16 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
     };
     if (name == "help" || name == "h") {
       out << kUsage << "\n"
-          << "  --window        full screen in a window of its own (the default)\n"
-          << "  --root          draw into the window in $XSCREENSAVER_WINDOW, else the root window\n"
-          << "  --window-id ID  draw into the window ID (hexadecimal 0x... or decimal)\n"
-          << "  --display D     the X display to use\n"
-          << "  --scale N       draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
-          << "                  display's density\n"
-          << "  --output NAME   on Wayland, the output to show the scene on (by default the first)\n"
-          << "  --version       print the version and exit\n"
+          << "  --window         full screen in a window of its own (the default)\n"
+          << "  --root           draw into the window in $XSCREENSAVER_WINDOW, else the root window\n"
+          << "  --window-id ID   draw into the window ID (hexadecimal 0x... or decimal)\n"
+          << "  --display D      the X display to use\n"
+          << "  --scale N        draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
+          << "                   display's density\n"
+          << "  --output NAME    on Wayland, the output to show the scene on (by default the first)\n"
+          << "  --every-monitor  a scene of its own on every monitor, in its own windows\n"
+          << "  --data DIR       the folder of the three text files (by default the program's own)\n"
+          << "  --version        print the version and exit\n"
           << "A key press or a click ends it in its own window; in a window given to it, a\n"
           << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
       return 0;
@@ -136,15 +140,23 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
         return 2;
       }
       o->output = value;
+    } else if (name == "every-monitor") {
+      o->everyMonitor = true;
+    } else if (name == "data") {
+      if (!takeValue()) return missing();
+      if (value.empty()) {
+        err << "coderain: --data takes a folder; " << kUsage << "\n";
+        return 2;
+      }
+      // "texts/" and "texts" name the same folder; "/" stays.
+      while (value.size() > 1 && value.back() == '/') value.pop_back();
+      o->dataDir = value;
     } else if (name == "scale") {
       if (!takeValue()) return missing();
-      char* end = nullptr;
-      const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || n < 1 || n > kMaxScale) {
+      if (!ParseWholeNumber(value, 1, kMaxScale, &o->scale)) {
         err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
         return 2;
       }
-      o->scale = static_cast<int>(n);
     } else {
       for (const Ignored& ignored : kIgnored)
         if (name == ignored.name && ignored.value && !inline_value && i + 1 < argc) ++i;

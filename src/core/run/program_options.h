@@ -1,7 +1,7 @@
 // The program's command line, in the form screen-saver daemons use:
 //
 //   coderain [--window | --root | --window-id ID] [--display D] [--scale N]
-//            [--output NAME]
+//            [--output NAME] [--every-monitor] [--data DIR]
 //
 // Options take one dash or two (-root and --root are the same), and a value
 // follows as the next argument or after '='. With no options the program is
@@ -18,7 +18,8 @@
 namespace coderain {
 
 // Parses argv (argv[0] is the program) into *request: --window is the own
-// window, --root and --window-id a lent window. Returns -1 when the program
+// window, --root and --window-id a lent window; --every-monitor and --data
+// set the fields of that name (a folder without its trailing separators). Returns -1 when the program
 // should run, or the exit status: 0 after printing the usage to `out` for
 // --help, or "coderain VERSION" for --version (CODERAIN_VERSION, CMake's
 // project version); 2 after one line on `err` for a value that is missing or

@@ -108,7 +108,9 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Connect(int timeoutMs, std
   }
   std::unique_ptr<WaylandConnection> c(new WaylandConnection);
   errno = 0;
-  c->display = wl_display_connect(nullptr);
+  // Set but empty is unset: the library would take the empty name for the
+  // runtime directory itself.
+  c->display = wl_display_connect(named ? name : "wayland-0");
   if (!c->display) {
     const int err = errno;
     *error = "no Wayland compositor at " + where + " (" +

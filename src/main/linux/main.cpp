@@ -76,7 +76,10 @@ int Run(int argc, char** argv) {
 #else
   constexpr bool kStats = false;
 #endif
-  SceneRun run(display.get(), request, request.dataDir.empty() ? ProgramDirectory() : request.dataDir, kStats);
+  // The three text files: from --data where it names a folder, else from
+  // beside the program.
+  const std::string dataDir = request.dataDir.empty() ? ProgramDirectory() : request.dataDir;
+  SceneRun run(display.get(), request, dataDir, kStats);
   const LoopEnd end = RunPolled(&run, display.get(), signals);
   if (end.signal != 0) {
     std::fflush(nullptr);

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,6 +104,130 @@ TEST(SourceFile, CharacterCutByTheEndOfAReadIsDecodedWhole) {
     EXPECT_EQ(f.ReadLine(), "?\xE9z") << "cut " << cut;
     EXPECT_TRUE(f.AtEnd());
   }
+}
+
+// A UTF-16 file as Notepad writes it: the byte-order mark, then the units,
+// little-endian or big-endian.
+std::string Utf16(std::u16string_view units, bool bigEndian = false) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t u : units) {
+    const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+    bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return bytes;
+}
+
+// Bytes handed out at most `piece` at a time, as a device or a file being
+// written hands them: the reads' edges fall everywhere.
+class PieceBytes : public ByteSource {
+ public:
+  PieceBytes(std::string bytes, std::size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t n) override {
+    n = std::min({n, piece_, bytes_.size() - at_});
+    std::memcpy(buffer, bytes_.data() + at_, n);
+    at_ += n;
+    return static_cast<std::ptrdiff_t>(n);
+  }
+  void Rewind() override { at_ = 0; }
+
+ private:
+  std::string bytes_;
+  std::size_t piece_;
+  std::size_t at_ = 0;
+};
+
+TEST(SourceFile, ByteOrderMarksWhereverTheReadsEnd) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const std::string eight(8, ' ');
+  const Case cases[] = {
+      {"UTF-16 LE, every line end",
+       Utf16(u"one\r\ntwo\nthree\rfour\r\n\r\nlast"),
+       {"one", "two", "three", "four", "", "last"}},
+      {"UTF-16 BE, every line end",
+       Utf16(u"one\r\ntwo\nthree\rfour\r\n\r\nlast", true),
+       {"one", "two", "three", "four", "", "last"}},
+      {"UTF-16 Latin-1, beyond, a pair", Utf16(u"\u00e9\u00ff\u0080\u20ac\U0001F600z\r\n"), {"\xE9\xFF\x80??z"}},
+      {"UTF-16 BE, a pair", Utf16(u"\U0001F600\u00e9", true), {"?\xE9"}},
+      {"UTF-16 lone surrogates", Utf16(std::u16string{0xD83D, u'a', 0xDE00, u'b', 0xD800}), {"?a?b?"}},
+      {"UTF-16 units whose bytes are CR and LF", Utf16(u"\u0a0d\u0d0a|\r\n"), {"??|"}},
+      {"UTF-16 BE units whose bytes are CR and LF", Utf16(u"\u0a0d\u0d0a|", true), {"??|"}},
+      {"UTF-16 tabs to eight",
+       Utf16(u"a\tb\t\tc"),
+       {"a" + std::string(7, ' ') + "b" + std::string(7, ' ') + eight + "c"}},
+      {"UTF-16 NUL", Utf16(std::u16string{u'a', 0, u'b'}), {"a\0b"s}},
+      {"UTF-16 ends in half a unit", Utf16(u"ab") + "c", {"ab?"}},
+      {"UTF-16 only line ends", Utf16(u"\r\n\n\r"), {"", "", ""}},
+      {"UTF-16 mark alone", Utf16(u""), {}},
+      {"UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "caf\xC3\xA9\r\n\xEF\xBB\xBFx",
+       {"caf\xE9", "?x"}},
+      {"UTF-8 mark alone", "\xEF\xBB\xBF", {}},
+      {"a mark not at the start", "x\xFF\xFE\r\n\xFE\xFF", {"x\xFF\xFE", "\xFE\xFF"}},
+      {"the start of a mark", "\xEF\xBB", {"\xEF\xBB"}},
+      {"the start of a mark, then text", "\xEF\xBBz\xFF", {"\xEF\xBBz\xFF"}},
+      {"one byte of a mark", "\xFE", {"\xFE"}},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    // 0: a file on disk, read as the program reads it.
+    for (std::size_t piece : {0, 1, 2, 3, 5}) {
+      SCOPED_TRACE(std::string(c.what) + ", pieces of " + std::to_string(piece));
+      SourceFile f;
+      std::string error;
+      if (piece == 0) {
+        ASSERT_TRUE(f.Open(dir.Write("m.txt", c.bytes).string(), &error)) << error;
+      } else {
+        f.Open(std::make_unique<PieceBytes>(c.bytes, piece), "m.txt");
+      }
+      EXPECT_EQ(ReadAll(f), c.lines);
+      // A rewind reads the mark again.
+      f.Rewind();
+      EXPECT_EQ(ReadAll(f), c.lines);
+    }
+  }
+}
+
+TEST(SourceFile, Utf16LinesAreBoundedAsBytesAre) {
+  test::TempDir dir;
+  SourceFile f;
+  std::string error;
+  // 100,000 units are 200,000 bytes: four calls of at most 64 KiB, the last
+  // taking the line end; then a line of exactly the budget (32,768 units),
+  // whose line end goes with it.
+  const std::u16string longLine(100000, u'x'), exact(SourceFile::kMaxScanBytes / 2, u'y');
+  ASSERT_TRUE(f.Open(dir.Write("l.txt", Utf16(longLine + u"\r\n" + exact + u"\r\nnext")).string(), &error));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'x'));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'x'));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'x'));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'x'));
+  EXPECT_EQ(f.ReadLine(), std::string(SourceFile::kMaxLineChars, 'y'));
+  EXPECT_EQ(f.ReadLine(), "next");
+  EXPECT_TRUE(f.AtEnd());
+}
+
+TEST(SourceFile, ShownPathIsOneShortLineThatNamesTheFile) {
+  const std::string xs(5000, 'x');
+  struct Case {
+    std::string path, shown;
+  } cases[] = {
+      {"/home/u/donn\u00e9es \u2713/codeASM.txt", "/home/u/donn\u00e9es \u2713/codeASM.txt"},
+      {"/a\nb\x1B]0;t\a/c\x7F", "/a?b?]0;t?/c?"},
+      {"/x\xFF\xFE\xC3/\xC2\x9B[2J", "/x\?\?\?/?[2J"},  // not UTF-8; a C1 control
+      {"/" + xs + "/codeASM.txt", "/" + std::string(71, 'x') + "..." + std::string(60, 'x') + "/codeASM.txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShownPath(c.path), c.shown);
+  // A long path of two-byte characters is cut between them.
+  std::string e;
+  for (std::size_t i = 0; i < 3000; ++i) e += "\xC3\xA9";
+  const std::string shown = ShownPath("/" + e + "/codeC.txt");
+  EXPECT_LE(shown.size(), 160u);
+  EXPECT_EQ(ShownPath(shown), shown);  // nothing cut inside a character
+  EXPECT_EQ(shown.substr(shown.size() - 10), "/codeC.txt");
 }
 
 TEST(SourceFile, RefusesDirectoriesAndMissingFilesWithAReason) {

@@ -22,6 +22,8 @@ struct Row {
   const char* display = "";
   const char* err = "";  // the start of what goes to stderr
   const char* output = "";
+  bool everyMonitor = false;
+  const char* data = "";
 };
 
 TEST(ProgramOptions, EveryFormAndEveryMistake) {
@@ -56,6 +58,14 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       {{"--scale", "x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--scale", "2x"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
       {{"--scale="}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      // Plain ASCII digits and nothing else.
+      {{"--scale", " 2"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "+3"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "0x2"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "2.5"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "\xD9\xA3"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},  // an Arabic-Indic three
+      {{"--scale", "18446744073709551618"}, 2, T::OwnWindow, 0, 0, "", "coderain: --scale takes"},
+      {{"--scale", "02"}, -1, T::OwnWindow, 0, 2},
       {{"--display"}, 2, T::OwnWindow, 0, 0, "", "coderain: --display needs a value"},
       {{"--output=DP-2", "--root"}, -1, T::Root, 0, 0, "", "", "DP-2"},
       {{"--output", ""}, 2, T::OwnWindow, 0, 0, "", "coderain: --output : not an output's name; usage"},
@@ -63,6 +73,21 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
       {{"--output", "\x1b[2J"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output ?[2J: not"},
       {{"--output"}, 2, T::OwnWindow, 0, 0, "", "coderain: --output needs a value"},
       {{"-help", "--root"}, 0},
+      {{"--every-monitor"}, -1, T::OwnWindow, 0, 0, "", "", "", true},
+      {{"--data", "/home/u/my texts/", "-every-monitor", "--scale=3"},
+       -1,
+       T::OwnWindow,
+       0,
+       3,
+       "",
+       "",
+       "",
+       true,
+       "/home/u/my texts"},
+      {{"--root", "--data=t\xC3\xA9xtes"}, -1, T::Root, 0, 0, "", "", "", false, "t\xC3\xA9xtes"},
+      {{"--data", "/"}, -1, T::OwnWindow, 0, 0, "", "", "", false, "/"},
+      {{"--data="}, 2, T::OwnWindow, 0, 0, "", "coderain: --data takes a folder; usage: coderain"},
+      {{"--data"}, 2, T::OwnWindow, 0, 0, "", "coderain: --data needs a value; usage"},
   };
   for (const Row& row : rows) {
     std::vector<const char*> argv = {"coderain"};
@@ -87,6 +112,8 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
     EXPECT_EQ(o.scale, row.scale);
     EXPECT_EQ(o.display, row.display);
     EXPECT_EQ(o.output, row.output);
+    EXPECT_EQ(o.everyMonitor, row.everyMonitor);
+    EXPECT_EQ(o.dataDir, row.data);
   }
 }
 

@@ -1,0 +1,95 @@
+// Fuzzes coderain's command line. The input is the argument list, the
+// arguments separated by NUL bytes. Whatever it holds, parsing must end with
+// the help or the version (status 0) or with one printable line on stderr
+// (status 1 or 2), or give a request that keeps every rule the program
+// relies on; and a scale must come from plain digits.
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "arguments.h"
+#include "core/run/output_fit.h"
+#include "core/run/program_options.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "program options: %s\n", what);
+  std::abort();
+}
+
+bool PlainDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Whether some argument gives --scale as plain digits whose value is `scale`.
+bool ScaleGivenInDigits(const std::vector<std::string>& args, int scale) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string_view a = args[i];
+    if (a.size() < 2 || a[0] != '-') continue;
+    a.remove_prefix(a[1] == '-' ? 2 : 1);
+    std::string_view value;
+    if (a.starts_with("scale=")) {
+      value = a.substr(6);
+    } else if (a == "scale" && i + 1 < args.size()) {
+      value = args[i + 1];
+    } else {
+      continue;
+    }
+    if (!PlainDigits(value)) continue;
+    while (value.size() > 1 && value[0] == '0') value.remove_prefix(1);
+    if (value.size() < 10 && std::atoi(std::string(value).c_str()) == scale) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::string> args{"coderain"};
+  for (std::string& a : SplitArguments(data, size, 63)) args.push_back(std::move(a));
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  argv.push_back(nullptr);
+
+  coderain::LaunchRequest o;
+  std::ostringstream out, err;
+  const int status = coderain::ParseProgramOptions(static_cast<int>(args.size()), argv.data(), &o, out, err);
+  const std::string said = err.str();
+  if (status == 0) {
+    if (out.str().empty() || !said.empty()) Fail("status 0 without the help or the version, or with a complaint");
+    return 0;
+  }
+  if (status == 1 || status == 2) {
+    // One line, its own, that a terminal shows as it stands.
+    if (said.rfind("coderain: ", 0) != 0 || said.back() != '\n') Fail("a failure without its line");
+    for (std::size_t i = 0; i + 1 < said.size(); ++i)
+      if (!std::isprint(static_cast<unsigned char>(said[i]))) Fail("a failure's line with a byte a terminal acts on");
+    if (said.size() > 400) Fail("a failure's line past 400 bytes");
+    return 0;
+  }
+  if (status != -1) Fail("an exit status other than -1, 0, 1 or 2");
+  if (!said.empty()) Fail("a complaint, and still it runs");
+
+  using Mode = coderain::LaunchRequest::Mode;
+  if (o.mode == Mode::OwnWindow && (o.window != 0 || o.daemonWindow)) Fail("its own window, and a window to draw in");
+  if (o.mode == Mode::LentWindow && o.daemonWindow == (o.window != 0)) Fail("a lent window, none or two named");
+  if (o.mode != Mode::OwnWindow && o.mode != Mode::LentWindow) Fail("a mode of the screen saver's");
+  if (o.scale != 0 && (o.scale < 1 || o.scale > coderain::kMaxScale)) Fail("a scale past its limits");
+  if (o.scale != 0 && !ScaleGivenInDigits(args, o.scale)) Fail("a scale not given in plain digits");
+  if (o.output.size() > 64) Fail("an output's name past 64 bytes");
+  for (char c : o.output)
+    if (!std::isgraph(static_cast<unsigned char>(c))) Fail("an output's name with a blank or a control");
+  if (o.dataDir.size() > 1 && o.dataDir.back() == '/') Fail("a folder with its trailing separator");
+  return 0;
+}
