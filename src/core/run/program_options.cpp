@@ -125,8 +125,6 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       }
       SetMode(o, LaunchRequest::Mode::LentWindow, id, false);
       byId = true;
-    } else if (name == "every-monitor") {
-      o->everyMonitor = true;
     } else if (name == "display") {
       if (!takeValue()) return missing();
       o->display = value;
