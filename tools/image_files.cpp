@@ -143,18 +143,7 @@ bool GifWriter::Open(const std::string& path, int width, int height, std::string
   return true;
 }
 
-bool GifWriter::AddFrame(const Bitmap& frame, int delayCs, std::string* error) {
-  if (!gif_) {
-    *error = "cannot write " + path_ + ": the file is not open";
-    return false;
-  }
-  if (frame.Width() != width_ || frame.Height() != height_) {
-    *error = "cannot write " + path_ + ": a frame differs in size from the first";
-    return false;
-  }
-  delayCs = std::clamp(delayCs, 0, 65535);
-
-  // The rectangle of pixels that differ from the frame before.
+Rect GifWriter::Changed(const Bitmap& frame) const {
   int left = width_, right = -1, top = height_, bottom = -1;
   for (int y = 0; y < height_; ++y) {
     const std::uint32_t* row = frame.Row(y);
@@ -169,47 +158,36 @@ bool GifWriter::AddFrame(const Bitmap& frame, int delayCs, std::string* error) {
     top = std::min(top, y);
     bottom = y;
   }
-  const bool first = !hasPending_;
-  if (first) left = 0, right = width_ - 1, top = 0, bottom = height_ - 1;
+  return right < 0 ? Rect{} : Rect::FromCorners(left, top, right, bottom);
+}
 
-  if (right < 0) {
-    // Nothing changed: the frame before stays up longer.
-    if (pending_.delayCs + delayCs <= 65535) {
-      pending_.delayCs += delayCs;
-      return true;
-    }
-    left = right = top = bottom = 0;  // a one-pixel frame that repeats what is shown
-  }
-  if (hasPending_ && !WriteFrame(pending_, error)) return false;
-
-  Frame& f = pending_;
-  f.x = left;
-  f.y = top;
-  f.w = right - left + 1;
-  f.h = bottom - top + 1;
-  f.delayCs = delayCs;
-  f.palette.clear();
-  f.indices.resize(static_cast<std::size_t>(f.w) * static_cast<std::size_t>(f.h));
-
+void GifWriter::Index(const Bitmap& frame, Rect r, Frame* f) {
+  f->palette.clear();
+  f->indices.resize(static_cast<std::size_t>(r.w) * static_cast<std::size_t>(r.h));
   // Exact colours while there are at most 256 of them.
   std::unordered_map<Color, std::uint8_t> index;
-  bool exact = true;
   Color last = 0xFFFFFFFFu;
   std::uint8_t lastIndex = 0;
-  std::uint8_t* out = f.indices.data();
-  for (int y = top; y <= bottom && exact; ++y) {
+  std::uint8_t* out = f->indices.data();
+  for (int y = r.y; y < r.Bottom(); ++y) {
     const std::uint32_t* row = frame.Row(y);
-    for (int x = left; x <= right; ++x) {
+    for (int x = r.x; x < r.Right(); ++x) {
       const Color c = row[x] & 0xFFFFFFu;
       if (c != last) {
         auto it = index.find(c);
         if (it == index.end()) {
-          if (f.palette.size() == 256) {
-            exact = false;
-            break;
+          if (f->palette.size() == 256) {
+            // Too many: every pixel through the fixed palette.
+            f->palette.resize(256);
+            for (int i = 0; i < 256; ++i) f->palette[static_cast<std::size_t>(i)] = FixedPaletteColor(i);
+            out = f->indices.data();
+            for (int fy = r.y; fy < r.Bottom(); ++fy)
+              for (int fx = r.x; fx < r.Right(); ++fx)
+                *out++ = static_cast<std::uint8_t>(FixedPaletteIndex(frame.Row(fy)[fx]));
+            return;
           }
-          it = index.emplace(c, static_cast<std::uint8_t>(f.palette.size())).first;
-          f.palette.push_back(c);
+          it = index.emplace(c, static_cast<std::uint8_t>(f->palette.size())).first;
+          f->palette.push_back(c);
         }
         last = c;
         lastIndex = it->second;
@@ -217,20 +195,38 @@ bool GifWriter::AddFrame(const Bitmap& frame, int delayCs, std::string* error) {
       *out++ = lastIndex;
     }
   }
-  if (!exact) {
-    f.palette.resize(256);
-    for (int i = 0; i < 256; ++i) f.palette[static_cast<std::size_t>(i)] = FixedPaletteColor(i);
-    out = f.indices.data();
-    for (int y = top; y <= bottom; ++y) {
-      const std::uint32_t* row = frame.Row(y);
-      for (int x = left; x <= right; ++x) *out++ = static_cast<std::uint8_t>(FixedPaletteIndex(row[x]));
-    }
-  }
+}
 
-  for (int y = top; y <= bottom; ++y) {
+bool GifWriter::AddFrame(const Bitmap& frame, int delayCs, std::string* error) {
+  if (!gif_) {
+    *error = "cannot write " + path_ + ": the file is not open";
+    return false;
+  }
+  if (frame.Width() != width_ || frame.Height() != height_) {
+    *error = "cannot write " + path_ + ": a frame differs in size from the first";
+    return false;
+  }
+  delayCs = std::clamp(delayCs, 0, 65535);
+  Rect r = hasPending_ ? Changed(frame) : frame.Bounds();
+  if (r.Empty()) {
+    // Nothing changed: the frame before stays up longer.
+    if (pending_.delayCs + delayCs <= 65535) {
+      pending_.delayCs += delayCs;
+      return true;
+    }
+    r = {0, 0, 1, 1};  // a one-pixel frame that repeats what is shown
+  }
+  if (hasPending_ && !WriteFrame(pending_, error)) return false;
+  pending_.x = r.x;
+  pending_.y = r.y;
+  pending_.w = r.w;
+  pending_.h = r.h;
+  pending_.delayCs = delayCs;
+  Index(frame, r, &pending_);
+  for (int y = r.y; y < r.Bottom(); ++y) {
     const std::uint32_t* row = frame.Row(y);
     Color* previous = previous_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
-    for (int x = left; x <= right; ++x) previous[x] = row[x] & 0xFFFFFFu;
+    for (int x = r.x; x < r.Right(); ++x) previous[x] = row[x] & 0xFFFFFFu;
   }
   hasPending_ = true;
   return true;

@@ -48,6 +48,12 @@ class GifWriter {
     std::vector<Color> palette;
     std::vector<std::uint8_t> indices;  // w x h, row-major
   };
+  // The rectangle of `frame` that differs from the frame added before;
+  // empty when none does.
+  Rect Changed(const Bitmap& frame) const;
+  // Fills f's palette and indices from rectangle r of `frame`: the exact
+  // colours where there are at most 256, else the fixed palette.
+  static void Index(const Bitmap& frame, Rect r, Frame* f);
   bool WriteFrame(const Frame& f, std::string* error);
   bool Fail(int gifError, std::string* error);
 

@@ -28,29 +28,7 @@ Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, std::string pro
             {&picVB, &picC, &picASM, &picWatch, &picGame, &picCommand},
             State.BurstDone},
       Streams{Burst.rain, picGame, ScreenWidthPx, ScreenHeightPx},
-      // "ASSMEBLY" is the heading as the panel has always shown it. The
-      // pause base and the run interval are in ms.
-      CodePanels{
-          CodePanel{"ASSMEBLY WINDOW",
-                    picASM,
-                    AsmFile,
-                    State.AsmPanelStarted,
-                    {&Timers, 6},
-                    State.AsmPanelPaused,
-                    400,
-                    15,
-                    *random},
-          CodePanel{
-              "C++ WINDOW", picC, CFile, State.CPanelStarted, {&Timers, 11}, State.CPanelPaused, 500, 25, *random},
-          CodePanel{"VISUAL BASIC WINDOW",
-                    picVB,
-                    VbFile,
-                    State.VbPanelStarted,
-                    {&Timers, 12},
-                    State.VbPanelPaused,
-                    1000,
-                    50,
-                    *random}},
+      CodePanels(MakeCodePanels(*random)),
       Blocks{{&Timers, 14},
              State.WatchPhase,
              {picWatch, *random, GreenPalette, State.BlockGrid, State.BlockFalling, State.BlockColumn, State.BlockRow,
@@ -63,6 +41,34 @@ Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, std::string pro
   picASM.ForeColor = picC.ForeColor = picVB.ForeColor = kCodeText;
   picCommand.ForeColor = kFrameGreen;
 
+  SetTimers(now);
+}
+
+std::array<CodePanel, 3> Form1::MakeCodePanels(RandomSource& random) {
+  // "ASSMEBLY" is the heading as the panel has always shown it. The pause
+  // base and the run interval are in ms.
+  return {CodePanel{"ASSMEBLY WINDOW",
+                    picASM,
+                    AsmFile,
+                    State.AsmPanelStarted,
+                    {&Timers, 6},
+                    State.AsmPanelPaused,
+                    400,
+                    15,
+                    random},
+          CodePanel{"C++ WINDOW", picC, CFile, State.CPanelStarted, {&Timers, 11}, State.CPanelPaused, 500, 25, random},
+          CodePanel{"VISUAL BASIC WINDOW",
+                    picVB,
+                    VbFile,
+                    State.VbPanelStarted,
+                    {&Timers, 12},
+                    State.VbPanelPaused,
+                    1000,
+                    50,
+                    random}};
+}
+
+void Form1::SetTimers(std::int64_t now) {
   // The one place where timers meet animations. The streams are in the
   // order of their timers; Timer13 ticks and does nothing.
   const TimerScheduler::Handler ticks[kTimerCount] = {

@@ -104,6 +104,10 @@ class Form1 {
 
   bool LoadScene(std::string* error);
   void LayoutScene();
+  // The three code panels' views, each with its own row of parameters.
+  std::array<CodePanel, 3> MakeCodePanels(RandomSource& random);
+  // Sets every timer's interval and handler and starts them at `now`.
+  void SetTimers(std::int64_t now);
   void EndScene();
   void CloseScene();
 

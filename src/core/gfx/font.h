@@ -70,9 +70,14 @@ struct FontFaces {
 
 // --- What the host's font library does (one implementation per host) ---
 
-// Finds the family "Lucida Console" where it is really installed, else a
-// monospace family in the order the host prefers. Returns false and sets
-// *error when none gives a usable face.
+// The families the scene's face is taken from, in order, each only where it
+// is really installed (a font library offers some face for any name). Past
+// them each host has a last resort of its own: a monospaced sans-serif
+// face, then the system's monospace (fontconfig); Courier New (GDI).
+inline constexpr const char* kSceneFamilies[] = {"Lucida Console", "DejaVu Sans Mono", "Consolas"};
+
+// Finds the first of kSceneFamilies installed, else the host's last
+// resort. Returns false and sets *error when none gives a usable face.
 bool FindSceneFonts(FontFaces* faces, std::string* error);
 // Rasterises `face` at `pixelSize` pixels per em into *table: a row's
 // height is the face's ascender minus its descender; control characters

@@ -66,46 +66,81 @@ std::uint64_t DaemonWindow(const char* daemonWindow, std::string* note) {
   return 0;
 }
 
+namespace {
+
+constexpr int kGoOn = -1;
+
+void PrintUsage(std::ostream& out) {
+  out << kUsage << "\n"
+      << "  --window         full screen in a window of its own (the default)\n"
+      << "  --root           draw into the window in $XSCREENSAVER_WINDOW, else the root window\n"
+      << "  --window-id ID   draw into the window ID (hexadecimal 0x... or decimal)\n"
+      << "  --display D      the X display to use\n"
+      << "  --scale N        draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
+      << "                   display's density\n"
+      << "  --output NAME    on Wayland, the output to show the scene on (by default the first)\n"
+      << "  --every-monitor  a scene of its own on every monitor, in its own windows\n"
+      << "  --data DIR       the folder of the three text files (by default the program's own)\n"
+      << "  --version        print the version and exit\n"
+      << "A key press or a click ends it in its own window; in a window given to it, a\n"
+      << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
+}
+
+bool TakesValue(std::string_view name) {
+  return name == "window-id" || name == "display" || name == "output" || name == "data" || name == "scale";
+}
+
+// Sets option `name` (one that TakesValue) to `value`. Returns kGoOn, or
+// the exit status after one line on `err`.
+int SetOption(std::string_view name, std::string value, LaunchRequest* o, bool* byId, std::ostream& err) {
+  if (name == "window-id") {
+    std::uint64_t id = 0;
+    if (!ParseWindowId(value, &id)) {
+      err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
+      return 1;
+    }
+    SetMode(o, LaunchRequest::Mode::LentWindow, id, false);
+    *byId = true;
+  } else if (name == "display") {
+    o->display = value;
+  } else if (name == "output") {
+    // Outputs are named in visible ASCII (DP-1, HEADLESS-2).
+    if (value.empty() || value.size() > 64 || !std::all_of(value.begin(), value.end(), [](char ch) {
+          return std::isgraph(static_cast<unsigned char>(ch));
+        })) {
+      err << "coderain: --output " << Printable(value) << ": not an output's name; " << kUsage << "\n";
+      return 2;
+    }
+    o->output = value;
+  } else if (name == "data") {
+    if (value.empty()) {
+      err << "coderain: --data takes a folder; " << kUsage << "\n";
+      return 2;
+    }
+    // "texts/" and "texts" name the same folder; "/" stays.
+    while (value.size() > 1 && value.back() == '/') value.pop_back();
+    o->dataDir = value;
+  } else if (name == "scale" && !ParseWholeNumber(value, 1, kMaxScale, &o->scale)) {
+    err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
+    return 2;
+  }
+  return kGoOn;
+}
+
+}  // namespace
+
 int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std::ostream& out, std::ostream& err) {
   bool byId = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg.size() < 2 || arg[0] != '-') continue;
     arg.remove_prefix(arg[1] == '-' ? 2 : 1);
-    std::string_view name = arg;
-    std::string value;
-    bool inline_value = false;
-    if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
-      name = arg.substr(0, eq);
-      value = std::string(arg.substr(eq + 1));
-      inline_value = true;
-    }
-    // The value of an option that takes one: after '=', else the next
-    // argument.
-    const auto takeValue = [&]() -> bool {
-      if (inline_value) return true;
-      if (i + 1 >= argc) return false;
-      value = argv[++i];
-      return true;
-    };
-    const auto missing = [&] {
-      err << "coderain: --" << Printable(name) << " needs a value; " << kUsage << "\n";
-      return 2;
-    };
+    // A value follows '=', else it is the next argument.
+    const std::size_t eq = arg.find('=');
+    const std::string_view name = arg.substr(0, eq);
+    const bool inlineValue = eq != std::string_view::npos;
     if (name == "help" || name == "h") {
-      out << kUsage << "\n"
-          << "  --window         full screen in a window of its own (the default)\n"
-          << "  --root           draw into the window in $XSCREENSAVER_WINDOW, else the root window\n"
-          << "  --window-id ID   draw into the window ID (hexadecimal 0x... or decimal)\n"
-          << "  --display D      the X display to use\n"
-          << "  --scale N        draw every pixel as N x N (1 to " << kMaxScale << "); by default from the\n"
-          << "                   display's density\n"
-          << "  --output NAME    on Wayland, the output to show the scene on (by default the first)\n"
-          << "  --every-monitor  a scene of its own on every monitor, in its own windows\n"
-          << "  --data DIR       the folder of the three text files (by default the program's own)\n"
-          << "  --version        print the version and exit\n"
-          << "A key press or a click ends it in its own window; in a window given to it, a\n"
-          << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
+      PrintUsage(out);
       return 0;
     }
     if (name == "version") {
@@ -116,51 +151,21 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       if (!byId) SetMode(o, LaunchRequest::Mode::OwnWindow, 0, false);
     } else if (name == "root") {
       if (!byId) SetMode(o, LaunchRequest::Mode::LentWindow, 0, true);
-    } else if (name == "window-id") {
-      if (!takeValue()) return missing();
-      std::uint64_t id = 0;
-      if (!ParseWindowId(value, &id)) {
-        err << "coderain: --window-id " << Printable(value) << ": not a window id\n";
-        return 1;
-      }
-      SetMode(o, LaunchRequest::Mode::LentWindow, id, false);
-      byId = true;
-    } else if (name == "display") {
-      if (!takeValue()) return missing();
-      o->display = value;
-    } else if (name == "output") {
-      if (!takeValue()) return missing();
-      // Outputs are named in visible ASCII (DP-1, HEADLESS-2).
-      if (value.empty() || value.size() > 64 || !std::all_of(value.begin(), value.end(), [](char ch) {
-            return std::isgraph(static_cast<unsigned char>(ch));
-          })) {
-        err << "coderain: --output " << Printable(value) << ": not an output's name; " << kUsage << "\n";
-        return 2;
-      }
-      o->output = value;
     } else if (name == "every-monitor") {
       o->everyMonitor = true;
-    } else if (name == "data") {
-      if (!takeValue()) return missing();
-      if (value.empty()) {
-        err << "coderain: --data takes a folder; " << kUsage << "\n";
+    } else if (TakesValue(name)) {
+      if (!inlineValue && i + 1 >= argc) {
+        err << "coderain: --" << Printable(name) << " needs a value; " << kUsage << "\n";
         return 2;
       }
-      // "texts/" and "texts" name the same folder; "/" stays.
-      while (value.size() > 1 && value.back() == '/') value.pop_back();
-      o->dataDir = value;
-    } else if (name == "scale") {
-      if (!takeValue()) return missing();
-      if (!ParseWholeNumber(value, 1, kMaxScale, &o->scale)) {
-        err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
-        return 2;
-      }
+      std::string value = inlineValue ? std::string(arg.substr(eq + 1)) : argv[++i];
+      if (const int status = SetOption(name, std::move(value), o, &byId, err); status != kGoOn) return status;
     } else {
       for (const Ignored& ignored : kIgnored)
-        if (name == ignored.name && ignored.value && !inline_value && i + 1 < argc) ++i;
+        if (name == ignored.name && ignored.value && !inlineValue && i + 1 < argc) ++i;
     }
   }
-  return -1;
+  return kGoOn;
 }
 
 }  // namespace coderain

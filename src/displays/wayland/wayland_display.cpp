@@ -35,8 +35,8 @@ void Release(Device* device, void (*release)(Device*), void (*destroy)(Device*))
 
 }  // namespace
 
-struct WaylandDisplay::Events {
-  static WaylandDisplay& Of(void* data) { return *static_cast<WaylandDisplay*>(data); }
+// What the compositor says of a window of ours.
+struct WaylandDisplay::WindowEvents {
   static Window& WindowOf(void* data) { return *static_cast<Window*>(data); }
 
   static constexpr xdg_surface_listener kSurface = {
@@ -96,6 +96,11 @@ struct WaylandDisplay::Events {
             }
           },
   };
+};
+
+// The seat's keyboard and pointer, as they come and go.
+struct WaylandDisplay::SeatEvents {
+  static WaylandDisplay& Of(void* data) { return *static_cast<WaylandDisplay*>(data); }
 
   static constexpr wl_keyboard_listener kKeyboard = {
       .keymap = [](void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); },
@@ -225,7 +230,7 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
   }
   std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), request));
   WaylandConnection& w = *d->c_;
-  if (w.seat) wl_seat_add_listener(w.seat, &Events::kSeat, d.get());
+  if (w.seat) wl_seat_add_listener(w.seat, &SeatEvents::kSeat, d.get());
   if (d->everyMonitor_) {
     for (const auto& o : w.Outputs())
       if (o->ready) d->scenes_.push_back(d->OpenWindow(o->id, true));
@@ -257,9 +262,9 @@ std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t
   w->scene = scene;
   w->surface = wl_compositor_create_surface(c_->compositor);
   w->xdg = xdg_wm_base_get_xdg_surface(c_->wmBase, w->surface);
-  xdg_surface_add_listener(w->xdg, &Events::kSurface, w.get());
+  xdg_surface_add_listener(w->xdg, &WindowEvents::kSurface, w.get());
   w->toplevel = xdg_surface_get_toplevel(w->xdg);
-  xdg_toplevel_add_listener(w->toplevel, &Events::kToplevel, w.get());
+  xdg_toplevel_add_listener(w->toplevel, &WindowEvents::kToplevel, w.get());
   xdg_toplevel_set_title(w->toplevel, scene ? "Form1" : "coderain");
   xdg_toplevel_set_app_id(w->toplevel, "coderain");
   const WaylandOutput* o = c_->FindOutput(output);
@@ -438,7 +443,7 @@ void WaylandDisplay::Send(int screen, int index, std::span<const Rect> rects, bo
     for (const Rect& r : rects) wl_surface_damage_buffer(w.surface, r.x, r.y, r.w, r.h);
   }
   w.frameCallback = wl_surface_frame(w.surface);
-  wl_callback_add_listener(w.frameCallback, &Events::kFrame, &w);
+  wl_callback_add_listener(w.frameCallback, &WindowEvents::kFrame, &w);
   w.frameAsked = std::chrono::steady_clock::now();
   wl_surface_commit(w.surface);
   buffer.Attached();

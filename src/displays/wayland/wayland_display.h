@@ -86,7 +86,9 @@ class WaylandDisplay : public PolledDisplay {
   void Send(int screen, int index, std::span<const Rect> rects, bool whole) override;
 
  private:
-  struct Events;  // the compositor's events, as functions
+  // The compositor's events, as functions.
+  struct WindowEvents;
+  struct SeatEvents;
 
   WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request);
   std::unique_ptr<Window> OpenWindow(std::uint32_t output, bool scene);

@@ -5,6 +5,7 @@
 #include FT_OUTLINE_H
 
 #include <string>
+#include <vector>
 
 #include "core/gfx/font.h"
 
@@ -135,10 +136,9 @@ bool FindSceneFonts(FontFaces* faces, std::string* error) {
     const char* pattern;
     const char* family;  // the family it must be; null: any monospaced face
   };
-  const Choice choices[] = {{"Lucida Console", "Lucida Console"},
-                            {"DejaVu Sans Mono", "DejaVu Sans Mono"},
-                            {"sans-serif:spacing=mono", nullptr},
-                            {"monospace", ""}};
+  std::vector<Choice> choices;
+  for (const char* family : kSceneFamilies) choices.push_back({family, family});
+  choices.insert(choices.end(), {{"sans-serif:spacing=mono", nullptr}, {"monospace", ""}});
   Matched m;
   bool ok = false;
   for (const Choice& c : choices) {

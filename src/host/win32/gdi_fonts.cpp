@@ -135,19 +135,23 @@ bool RasterizeFace(const std::string& face, int pixelSize, bool embolden, GlyphT
 }
 
 bool FindSceneFonts(FontFaces* faces, std::string* error) {
-  // "Lucida Console" is on every Windows; Consolas on most; DejaVu Sans
-  // Mono is what wine finds on a Linux desktop; Courier New is the last
-  // resort. The bold panel text is GDI's bold of the same family: its real
-  // bold face where it has one, else one GDI makes.
-  for (const wchar_t* family : {L"Lucida Console", L"Consolas", L"DejaVu Sans Mono", L"Courier New"}) {
-    const FontDc f(family, PointsToPixels(6.75), false);
-    if (f.Ok() && lstrcmpiW(f.Face().c_str(), family) == 0) {
-      faces->regular = Narrow(family);
+  // "Lucida Console" is on every Windows; DejaVu Sans Mono is what wine
+  // finds on a Linux desktop; Consolas is on most Windows; Courier New is
+  // the last resort. The bold panel text is GDI's bold of the same family:
+  // its real bold face where it has one, else one GDI makes.
+  std::vector<std::string> families(std::begin(kSceneFamilies), std::end(kSceneFamilies));
+  families.push_back("Courier New");
+  std::string names;
+  for (const std::string& family : families) {
+    const FontDc f(Widen(family), PointsToPixels(6.75), false);
+    if (f.Ok() && lstrcmpiW(f.Face().c_str(), Widen(family).c_str()) == 0) {
+      faces->regular = family;
       faces->bold.clear();
       return true;
     }
+    names += (names.empty() ? "" : ", ") + family;
   }
-  if (error) *error = "no usable font: none of Lucida Console, Consolas, DejaVu Sans Mono, Courier New is installed";
+  if (error) *error = "no usable font: none of " + names + " is installed";
   return false;
 }
 
