@@ -14,7 +14,8 @@ int ScaleFor(const OutputFacts& o) {
   int s = o.requestedScale;
   if (s <= 0) {
     s = o.dpi > 0 ? static_cast<int>(std::lround(o.dpi / kBaseDpi)) : o.height / kRowsPerScale;
-    s = std::min(s, std::min(o.width / kMinSceneWidth, o.height / kMinSceneHeight));
+    // Never past the largest scale the option takes.
+    s = std::min({s, o.width / kMinSceneWidth, o.height / kMinSceneHeight, kMaxScale});
   }
   return std::clamp(s, 1, std::min(o.width, o.height));
 }

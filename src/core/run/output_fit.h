@@ -5,7 +5,8 @@
 //   scale s, every scene pixel an s x s block, so that the scene keeps its
 //   size in millimetres on dense screens: `--scale` where given, else
 //   round(dpi / 96) where the desktop says its density, else one for every
-//   1080 rows; either held to what leaves a scene of at least 1024 x 768.
+//   1080 rows; either held to what leaves a scene of at least 1024 x 768,
+//   and to kMaxScale.
 //   The scene is floor(width / s) x floor(height / s); the rows and columns
 //   left past that stay black.
 // - A window lent to the scene that is too short for the layout (a

@@ -29,6 +29,8 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
       {1920, 1080, 192, 0, false, 60, 1920, 1080, 1, 1, 60, "XWayland in logical pixels: 1024x768 at the least"},
       {3840, 2160, 960, 0, false, 60, 1920, 1080, 2, 1, 60, "a density past reason: held to 1024x768"},
       {800, 600, 192, 0, false, 60, 800, 600, 1, 1, 60, "smaller than 1024x768, desktop at 2x"},
+      {16384, 16384, 0, 0, false, 60, 2048, 2048, 8, 1, 60, "16K: the largest scale, not one for every 1080 rows"},
+      {16384, 16384, 2400, 0, false, 60, 2048, 2048, 8, 1, 60, "16K at a density of 25x: the largest scale"},
       {1023, 4000, 0, 0, false, 60, 1023, 4000, 1, 1, 60, "narrow and tall"},
       {800, 600, 0, 3, false, 60, 266, 200, 3, 1, 60, "--scale wins"},
       {7680, 4320, 0, 1, false, 60, 7680, 4320, 1, 1, 60, "--scale 1 on 8K"},
