@@ -7,9 +7,12 @@
 #   1080p, 4k, 8k      Xvfb at 1920x1080, 3840x2160, 7680x4320, at the scale
 #                      the program takes there (1, 2 and 4)
 #   4k-native          3840x2160 at --scale 1
+#   16k, 16k-native    16384x16384 at the largest scale (8), and at --scale 1
 #   1080p-xorg         X.Org's dummy driver, one 1920x1080 monitor (root)
 #   two-monitors       the same with a 1280x1024 monitor beside it, which
 #                      the program covers black (root)
+#   two-monitors-every the same two monitors with --every-monitor: a scene
+#                      on each (root)
 #   wayland            a headless sway at 1920x1080 without XWayland, the
 #                      program on native Wayland, then in the same run the
 #                      program on an Xvfb of that size beside it; on Wayland
@@ -18,6 +21,7 @@
 #   wayland-4k         the same at 3840x2160 with the output at scale 2
 #   wayland-two        the same at 1920x1080 with a 1280x1024 output beside
 #                      it, which the program covers black
+#   wayland-two-every  the same two outputs with --every-monitor
 #   hack               see below
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
@@ -50,6 +54,7 @@ fi
 modes=(own)
 server=xvfb
 args=()
+wayland_args=()  # the program's arguments on Wayland
 monitors=()
 sway_setup=()
 case "$size_name" in
@@ -57,11 +62,18 @@ case "$size_name" in
   4k) size=3840x2160 ;;
   4k-native) size=3840x2160 args=(--scale 1) ;;
   8k) size=7680x4320 ;;
+  16k) size=16384x16384 ;;
+  16k-native) size=16384x16384 args=(--scale 1) ;;
   1080p-xorg) server=xorg size=1920x1080 monitors=(1920x1080+0+0) ;;
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
+  two-monitors-every)
+    server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) args=(--every-monitor) ;;
   wayland) server=sway size=1920x1080 modes=(wayland x11) ;;
   wayland-4k) server=sway size=3840x2160 modes=(wayland x11) sway_setup=(output HEADLESS-1 scale 2) ;;
   wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024') ;;
+  wayland-two-every)
+    server=sway size=1920x1080 modes=(wayland) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024')
+    wayland_args=(--every-monitor) ;;
   hack)
     size=1920x1080
     modes=(own root preview)
@@ -69,7 +81,7 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|1080p-xorg|two-monitors|wayland|wayland-4k|wayland-two|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|two-monitors|two-monitors-every|wayland|wayland-4k|wayland-two|wayland-two-every|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
@@ -108,7 +120,7 @@ for ((run = 1; run <= runs; run++)); do
       server_pid=$SWAY_PID
       unset DISPLAY
       export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
-      args=()
+      args=("${wayland_args[@]}")
       [ "${#sway_setup[@]}" = 0 ] || swaymsg -s "$IPC" "${sway_setup[@]}" >/dev/null
     else
       unset WAYLAND_DISPLAY

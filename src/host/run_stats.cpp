@@ -1,14 +1,16 @@
 #include "host/run_stats.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace coderain {
 
-void RunStats::Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs) {
+void RunStats::Presented(int screen, const DamageList& damage, bool burstDone, std::int64_t nowMs) {
   ++presents_;
   pixels_ += damage.Pixels();
   if (firstMs_ < 0) firstMs_ = nowMs;
-  if (burstDone && firstFrameNs_ < 0) {
+  if (burstDone && std::find(complete_.begin(), complete_.end(), screen) == complete_.end()) {
+    complete_.push_back(screen);
     // Wall-clock time, so that a script can compare it with the moment it
     // started the process.
     firstFrameNs_ =

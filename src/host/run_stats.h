@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "core/base/timer_scheduler.h"
 #include "core/gfx/damage.h"
@@ -13,7 +14,7 @@ namespace coderain {
 
 class RunStats : public PresentObserver {
  public:
-  void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs) override;
+  void Presented(int screen, const DamageList& damage, bool burstDone, std::int64_t nowMs) override;
   // Prints the figures to `out`; `endMs` is the run's length on the steady
   // clock.
   void Print(std::FILE* out, const TimerScheduler& timers, std::int64_t endMs) const;
@@ -21,8 +22,10 @@ class RunStats : public PresentObserver {
  private:
   std::int64_t presents_ = 0;
   long long pixels_ = 0;
-  std::int64_t firstMs_ = -1;    // the first present, on the steady clock
-  long long firstFrameNs_ = -1;  // the first complete frame, wall clock
+  std::int64_t firstMs_ = -1;  // the first present, on the steady clock
+  // When every screen that showed a complete frame first did, wall clock.
+  long long firstFrameNs_ = -1;
+  std::vector<int> complete_;  // the screens that have
 };
 
 }  // namespace coderain

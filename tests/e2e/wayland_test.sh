@@ -57,6 +57,19 @@ swaymsg -s "$IPC" '[app_id="coderain"] fullscreen enable' >/dev/null
 check "tiny and back: laid out for 1920" laid_out_for 1920
 end_app
 
+# A second one full screen takes it from the first; once the second ends,
+# the first, shown again, asks for it back.
+check "two at once: the first full screen" started
+first_pid=$APP_PID
+start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$APP"
+sleep 2
+in_sway wtype -s 300 x
+check "two at once: a key ends the second" ended 2 0
+APP_PID=$first_pid
+check "two at once: the first is full screen again" poll 3 full_screen
+check "two at once: and laid out for 1920" laid_out_for 1920
+end_app
+
 check "swaymsg kill: full screen" started
 swaymsg -s "$IPC" '[app_id="coderain"] kill' >/dev/null
 check "swaymsg kill: it closes with status 0" ended 2 0

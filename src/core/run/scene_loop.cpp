@@ -61,7 +61,7 @@ std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
   if (toShow && frame > pace.lastFrame) {
     pace.busy = !display_.Present(screen, damage);
     if (!pace.busy) {
-      if (observer_) observer_->Presented(damage, form.State.BurstDone != 0, t);
+      if (observer_) observer_->Presented(screen, damage, form.State.BurstDone != 0, t);
       damage.Clear();
       pace.lastFrame = frame;
     }

@@ -57,8 +57,9 @@ struct LoopStatus {
 class PresentObserver {
  public:
   virtual ~PresentObserver() = default;
-  // `burstDone`: the start-up burst is in the picture.
-  virtual void Presented(const DamageList& damage, bool burstDone, std::int64_t nowMs) = 0;
+  // Screen `screen` showed `damage`; `burstDone`: the start-up burst is in
+  // its picture.
+  virtual void Presented(int screen, const DamageList& damage, bool burstDone, std::int64_t nowMs) = 0;
 };
 
 class SceneLoop {
