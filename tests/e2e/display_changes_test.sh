@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The window or the screen changes size, or the window is hidden and shown
 # again: the program keeps running, says nothing of X errors, and the scene
-# is laid out for the size it now has.
+# is laid out for the size it now has. With a scene on every monitor,
+# twenty monitors, a monitor of one pixel and monitors that come and go ten
+# times a second change nothing but the scenes.
 source "$(dirname "$0")/harness.sh"
 stage_program
 
@@ -86,5 +88,30 @@ xdotool windowactivate "$WID" 2>/dev/null || true
 check "restored after minimising: within 1 s as before" poll 1 as_before
 check "hidden and shown: still running" alive
 check "hidden and shown: no X error" no_x_error
+end_app
+
+# A scene on every monitor of RandR's own (virtual monitors on Xvfb, which
+# it reads as it starts: no event announces them).
+stop_servers
+start_xvfb 3840x2160
+monitors() {  # each "WxH+X+Y"; the first takes the screen's output, whose own monitor then goes
+  local i=0 w h x y
+  for m in "$@"; do
+    IFS='x+' read -r w h x y <<<"$m"
+    xrandr --setmonitor "m$i" "$w/1x$h/1+$x+$y" "$( ((i)) && echo none || echo screen)" >/dev/null
+    i=$((i + 1))
+  done
+}
+scenes() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | wc -l; }
+twenty=()
+for ((i = 0; i < 20; i++)); do twenty+=("768x540+$((i % 5 * 768))+$((i / 5 * 540))"); done
+monitors "${twenty[@]}"
+check "twenty monitors: a scene on each" eval 'run_app "$APP" --every-monitor && poll 5 eval "[ \$(scenes) = 20 ]"'
+xdotool key q
+check "twenty monitors: a key ends them all, nothing said" eval 'wait_for_exit 2 && ended_with 0 && test ! -s "$WORK/stderr"'
+for ((i = 0; i < 20; i++)); do xrandr --delmonitor "m$i"; done
+monitors 3840x2160+0+0 1x1+3000+2000
+check "a monitor of one pixel: a scene there too" eval 'run_app "$APP" --every-monitor && poll 5 eval "[ \$(scenes) = 2 ]"'
+check "a monitor of one pixel: running, nothing said" eval 'sleep 1 && alive && test ! -s "$WORK/stderr"'
 end_app
 finish

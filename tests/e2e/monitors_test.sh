@@ -103,6 +103,14 @@ for wm in without with; do
   check "$what: with status 0, nothing said" eval 'ended_with 0 && test ! -s "$WORK/stderr"'
   start_app "$APP" --every-monitor
   check "$what: window mapped again" wait_for_window 10
+  # A monitor that comes and goes ten times a second, for three seconds.
+  for ((i = 0; i < 15; i++)); do
+    set_monitors 1920x1080+0+0 1280x1024+1920+0
+    sleep 0.05
+    set_monitors 1920x1080+0+0
+    sleep 0.05
+  done
+  check "$what: a monitor that comes and goes, still running" eval 'alive && laid_out_for 1920'
   xdotool key q
   check "$what: a key ends them all" wait_for_exit 1
   [ "$wm" != with ] || stop_process "$WM_PID"

@@ -3,7 +3,8 @@
 # block of the screen is one colour and the panels stand where they stand
 # at 1920x1080, twice as far out; the desktop's Xft.dpi decides where it is
 # set; --scale wins over both; screens up to 2560x1440, and any smaller
-# than 1024x768, show it as it is. Bad --scale values end it at once.
+# than 1024x768, show it as it is; a 16384x16384 screen shows it at the
+# largest scale, 8. Bad --scale values end it at once.
 source "$(dirname "$0")/harness.sh"
 stage_program
 
@@ -54,6 +55,9 @@ check "2560x1440 --scale 2: --scale wins" laid_out_for 1280 0 0 2
 # 1025 is odd: the last column stays black past the scaled scene.
 check "1025x768 --scale 2: window mapped" run_on 1025x768 "" --scale 2
 check "1025x768 --scale 2: the last column black" eval 'laid_out_for 512 0 0 2 && on_screen all_black 1024 0 1 768'
+
+check "16384x16384: window mapped" run_on 16384x16384 ""
+check "16384x16384: at the largest scale, 8" laid_out_for 2048 0 0 8
 
 check "800x600 with Xft.dpi: 192: window mapped" run_on 800x600 "Xft.dpi: 192"
 check "800x600 with Xft.dpi: 192: scale 1 below 1024x768" laid_out_for 800
