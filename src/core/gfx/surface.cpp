@@ -1,5 +1,7 @@
 #include "core/gfx/surface.h"
 
+#include "core/gfx/painter.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -37,11 +39,8 @@ void Surface::SetFonts(const Font* regular, const Font* bold) {
 }
 
 void Surface::FillScreenRect(Rect r, Color c) {
-  Bitmap& fb = window_->Framebuffer();
-  window_->ForEachPiece(*this, r, [&](const Rect& piece) {
-    fb.FillRect(piece, c);
-    window_->Damage().Add(piece);
-  });
+  Painter painter(&window_->Framebuffer(), &window_->Damage());
+  window_->ForEachPiece(*this, r, [&](const Rect& piece) { painter.Fill(piece, c); });
 }
 
 void Surface::DrawLine(Point a, Point b, Color c) {
@@ -82,18 +81,9 @@ void Surface::Blit(Point at, const Bitmap& src, Rect srcRect) {
   Point o = Origin();
   const int dx = at.x + o.x - srcRect.x;  // screen x of source column 0
   const int dy = at.y + o.y - srcRect.y;
-  Bitmap& fb = window_->Framebuffer();
-  window_->ForEachPiece(*this, s.Translated(dx, dy), [&](const Rect& piece) {
-    // Rows are short (a glyph cell is 15 pixels): a plain loop the
-    // compiler unrolls beats a library call per row.
-    const int w = piece.w, bottom = piece.Bottom();
-    for (int y = piece.y; y < bottom; ++y) {
-      const std::uint32_t* __restrict from = src.Row(y - dy) + (piece.x - dx);
-      std::uint32_t* __restrict to = fb.Row(y) + piece.x;
-      for (int x = 0; x < w; ++x) to[x] = from[x];
-    }
-    window_->Damage().Add(piece);
-  });
+  Painter painter(&window_->Framebuffer(), &window_->Damage());
+  window_->ForEachPiece(*this, s.Translated(dx, dy),
+                        [&](const Rect& piece) { painter.Copy(piece, src, dx, dy); });
 }
 
 void Surface::Clear() { FillScreenRect(ClipRect(), kBlack); }
@@ -115,33 +105,13 @@ void Surface::Print(std::string_view text, bool rowEnd) {
   const int penX = Floor(CurrentX) + o.x;
   const int top = Floor(CurrentY) + o.y;
   const int width = f->TextWidth(text);
-  Bitmap& fb = window_->Framebuffer();
-  const Color c = ForeColor;
   // Glyphs may reach a little outside their advance and row; a margin keeps
   // those pixels inside the pieces considered.
   const int margin = f->RowHeight();
-  Rect box{penX - margin, top - margin, width + 2 * margin, f->RowHeight() + 2 * margin};
-  window_->ForEachPiece(*this, box, [&](const Rect& piece) {
-    int pen = penX;
-    Rect touched;
-    for (unsigned char ch : text) {
-      const Glyph& g = f->GlyphFor(ch);
-      if (pen >= piece.Right()) break;
-      Rect gr{pen + g.left, top + g.top, g.width, g.height};
-      Rect vis = gr.Intersect(piece);
-      if (!vis.Empty()) {
-        for (int y = vis.y; y < vis.Bottom(); ++y) {
-          const std::uint8_t* m = g.mask.data() + static_cast<std::size_t>(y - gr.y) * g.width;
-          std::uint32_t* row = fb.Row(y);
-          for (int x = vis.x; x < vis.Right(); ++x)
-            if (m[x - gr.x]) row[x] = c;
-        }
-        touched = touched.Union(vis);
-      }
-      pen += g.advance;
-    }
-    window_->Damage().Add(touched);
-  });
+  const Rect box{penX - margin, top - margin, width + 2 * margin, f->RowHeight() + 2 * margin};
+  Painter painter(&window_->Framebuffer(), &window_->Damage());
+  window_->ForEachPiece(*this, box,
+                        [&](const Rect& piece) { painter.Text(piece, *f, text, penX, top, ForeColor); });
   if (rowEnd) {
     CurrentX = 0;
     CurrentY += f->RowHeight();

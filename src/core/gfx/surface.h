@@ -11,7 +11,9 @@
 // visible panels above it (panels added later lie on top). Drawing on a
 // hidden panel paints nothing. Every drawn rectangle is recorded in the
 // window's damage list. Drawing calls never fail: what is clipped away is
-// simply not painted.
+// simply not painted. A surface works out where it may paint (the window
+// keeps the panels, their order and visibility); the pixel work is the
+// Painter's (painter.h).
 #pragma once
 
 #include <memory>
