@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/base/program_directory.h"
 #include "core/gfx/font.h"
 
 namespace coderain {
 
-SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, std::string dataDir, bool stats,
-                   std::optional<std::uint64_t> seed)
+SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool stats, std::optional<std::uint64_t> seed)
     : display_(*display),
       mode_(request.mode),
-      dataDir_(std::move(dataDir)),
+      dataDir_(request.dataDir.empty() ? ProgramDirectory() : request.dataDir),
       stats_(stats),
       // One seed for the whole run, from the clock.
       seed_(seed ? *seed

@@ -23,10 +23,11 @@ namespace coderain {
 class SceneRun {
  public:
   // The scenes of `request` on `display`, reading the three text files of
-  // `dataDir`. With `stats`, the timers' and presents' statistics go to
-  // stderr at the end (the statistics build). A `seed` makes the run's
-  // numbers the same every time; without one they come from the clock.
-  SceneRun(SceneDisplay* display, const LaunchRequest& request, std::string dataDir, bool stats,
+  // the request's folder, else of the program's own. With `stats`, the
+  // timers' and presents' statistics go to stderr at the end (the
+  // statistics build). A `seed` makes the run's numbers the same every
+  // time; without one they come from the clock.
+  SceneRun(SceneDisplay* display, const LaunchRequest& request, bool stats,
            std::optional<std::uint64_t> seed = std::nullopt);
 
   // Finds the faces, starts the scenes and shows the display. A start-up

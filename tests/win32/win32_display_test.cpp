@@ -97,7 +97,8 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
       DestroyWindow(g_watch.parent);
     }
   });
-  SceneRun run(display.get(), request, CODERAIN_TEST_DATA, false, 7);
+  request.dataDir = CODERAIN_TEST_DATA;
+  SceneRun run(display.get(), request, false, 7);
   const LoopEnd end = RunMessages(&run, display.get());
   EXPECT_EQ(end.status, 0) << end.message;
   EXPECT_FALSE(IsWindow(g_watch.parent));

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "core/base/program_directory.h"
 #include "core/run/display_table.h"
 #include "core/run/program_options.h"
 #include "host/posix/close_signals.h"
@@ -76,10 +75,7 @@ int Run(int argc, char** argv) {
 #else
   constexpr bool kStats = false;
 #endif
-  // The three text files: from --data where it names a folder, else from
-  // beside the program.
-  const std::string dataDir = request.dataDir.empty() ? ProgramDirectory() : request.dataDir;
-  SceneRun run(display.get(), request, dataDir, kStats);
+  SceneRun run(display.get(), request, kStats);
   const LoopEnd end = RunPolled(&run, display.get(), signals);
   if (end.signal != 0) {
     std::fflush(nullptr);

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "core/base/program_directory.h"
 #include "core/run/display_table.h"
 #include "core/run/saver_options.h"
 #include "displays/win32/win32_display.h"
@@ -64,7 +63,7 @@ int Run(int argc, wchar_t** argv) {
 #else
   constexpr bool kStats = false;
 #endif
-  SceneRun run(display.get(), request, request.dataDir.empty() ? ProgramDirectory() : request.dataDir, kStats);
+  SceneRun run(display.get(), request, kStats);
   const LoopEnd end = RunMessages(&run, display.get());
   End(end.status, end.message);
 }
