@@ -9,7 +9,7 @@
 namespace coderain {
 
 SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, std::string dataDir, bool stats,
-                   std::optional<std::uint64_t> seed)
+                   std::optional<std::uint64_t> seed, const Clock* clock)
     : display_(*display),
       mode_(request.mode),
       dataDir_(std::move(dataDir)),
@@ -17,7 +17,8 @@ SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, std::str
       // One seed for the whole run, from the clock.
       seed_(seed ? *seed
                  : static_cast<std::uint64_t>(std::time(nullptr)) ^
-                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {}
+                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
+      clock_(clock ? *clock : steady_) {}
 
 LoopStatus SceneRun::Start() {
   LoopStatus failed{false, {1, 0, ""}};
