@@ -404,17 +404,20 @@ start_chromium() {
 
 # Opens URL $1 in a viewport of $2 (WxH CSS pixels) at device pixel ratio
 # $3 (1 by default) in a Chromium of its own, waits until the page says
-# what it came to, and writes what it said and showed to $WORK/page.txt
-# (chromium.js); with $4, its canvas's pixels there as a PPM.
+# what it came to, takes the steps after $4 in turn (keys, clicks, sizes,
+# pictures: chromium.js says which), and writes what it said and showed to
+# $WORK/page.txt; with $4 (not "-"), its canvas's pixels at the end there
+# as a PPM.
 open_page() {
-  node "$E2E_DIR/chromium.js" "$1" "${2%x*}" "${2#*x}" "${3:-1}" ${4:+"$4"} >"$WORK/page.txt" 2>&1
+  node "$E2E_DIR/chromium.js" "$1" "${2%x*}" "${2#*x}" "${3:-1}" "${4:--}" "${@:5}" >"$WORK/page.txt" 2>&1
 }
 
 # page_picture FILE URL WxH [DENSITY]: the page's canvas, as open_page.
 page_picture() { open_page "$2" "$3" "${4:-1}" "$1"; }
 
-# What the page showed, by name (scene, line, canvas, cursor, ...).
-page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | jq -c -r ".$1"; }
+# What the page showed, by name (scene, line, canvas, cursor, presents,
+# ...): at the end, or at its $2-th "facts" step.
+page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | sed -n "${2:-\$}p" | jq -c -r ".$1"; }
 
 # The page came to $1 (still, none, stopped) and threw no exception.
 page_settled() { [ "$(page_fact scene)" = "$1" ] && ! grep -q '^exception: ' "$WORK/page.txt"; }
