@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) and runs one for a given time, at the lowest
 # priority, on one core.
 #
-#   fuzz/run.sh source_file|render_options|saver_settings SECONDS [libFuzzer options...]
+#   fuzz/run.sh source_file|render_options|saver_settings|page_options SECONDS [libFuzzer options...]
 #
 # It starts from the seed corpus in fuzz/corpus/TARGET and keeps what it
 # learns in fuzz/corpus-run/TARGET (not in the tree). A finding is written
@@ -12,14 +12,15 @@
 #   build-fuzz/fuzz/TARGET_fuzz fuzz/corpus-run/findings/crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target=${1:?usage: fuzz/run.sh source_file|render_options|saver_settings SECONDS [libFuzzer options...]}
-seconds=${2:?usage: fuzz/run.sh source_file|render_options|saver_settings SECONDS [libFuzzer options...]}
+target=${1:?usage: fuzz/run.sh source_file|render_options|saver_settings|page_options SECONDS [libFuzzer options...]}
+seconds=${2:?usage: fuzz/run.sh source_file|render_options|saver_settings|page_options SECONDS [libFuzzer options...]}
 shift 2
 case "$target" in
   source_file) max_len=160000 ;;  # room to reach past the reader's 64 KiB scan budget
   render_options) max_len=1024 ;;
   saver_settings) max_len=4096 ;;
-  *) echo "fuzz/run.sh: no target $target (source_file, render_options or saver_settings)" >&2; exit 2 ;;
+  page_options) max_len=1024 ;;
+  *) echo "fuzz/run.sh: no target $target (source_file, render_options, saver_settings or page_options)" >&2; exit 2 ;;
 esac
 
 cmake --preset fuzz >/dev/null
