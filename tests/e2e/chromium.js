@@ -19,6 +19,7 @@
 //   "click X Y"          a left click at CSS pixel (X, Y)
 //   "size W H [DENSITY]" a new viewport
 //   "hide", "show"       another tab in front of the page, and gone again
+//   "fullscreen"         the page asks for full screen, as after a click
 //   "facts"              a line of facts now
 //   "picture FILE"       the canvas's pixels now, as a PPM
 //
@@ -129,7 +130,8 @@ async function main() {
                canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
                cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
                line: line && !line.hidden ? line.textContent : "",
-               presents: window.coderainStats ? coderainStats.presents : null };
+               presents: window.coderainStats ? coderainStats.presents : null,
+               fullscreen: !!document.fullscreenElement };
     })()`);
   const picture = async (file) => {
     const size = await evaluate(`(() => { const c = document.getElementById("scene"); return c && [c.width, c.height]; })()`);
@@ -181,6 +183,9 @@ async function main() {
       await send("Target.activateTarget", { targetId });
       await send("Target.closeTarget", { targetId: front });
     },
+    fullscreen: () =>
+      on("Runtime.evaluate", { expression: "document.documentElement.requestFullscreen()", userGesture: true,
+                               awaitPromise: true }),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
     picture,
   };

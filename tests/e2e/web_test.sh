@@ -70,9 +70,11 @@ done
 check "no WebAssembly: one line on the page" \
   eval 'CODERAIN_BEFORE_PAGE="delete window.WebAssembly" open_page "$URL" 800x600 && page_settled stopped &&
         page_fact line | grep -q "^coderain: this browser runs no WebAssembly"'
-check "memory refused (16384x16384 at scale 1): one line on the page" \
-  eval 'open_page "$URL#at=0&scale=1" 8192x8192 2 && page_settled stopped &&
-        [ "$(page_fact line)" = "coderain: not enough memory for a 16384x16384 image" ]'
+for fragment in at=0 seed=1; do
+  check "memory refused (16384x16384 at scale 1, #$fragment): one line on the page" \
+    eval 'open_page "$URL#$fragment&scale=1" 8192x8192 2 - "wait 500" && page_settled stopped &&
+          [ "$(page_fact line)" = "coderain: not enough memory for a 16384x16384 image" ]'
+done
 for fragment in at=0 seed=1; do
   check "larger than a canvas can be (16384x16384 at density 3, #$fragment): one line on the page" \
     eval 'open_page "$URL#$fragment" 16384x16384 3 - "wait 500" && page_settled stopped &&
@@ -93,11 +95,12 @@ laid_out() {
     [ -z "$(colours "$WORK/message.ppm" | awk '$1 || $3 || !$2')" ] && green_and_grey "$SHOT"
 }
 
-open_page "$LIVE" 1920x1080 1 - "wait 3000" "picture $SHOT" "repeat Enter" "wait 300" facts "keyup Enter" \
-  "key KeyA" "until ended" "picture $WORK/ended.ppm"
+open_page "$LIVE" 1920x1080 1 - "wait 3000" "picture $SHOT" fullscreen "repeat Enter" "wait 300" facts \
+  "keyup Enter" "key KeyA" "until ended" "picture $WORK/ended.ppm"
 check "1920x1080: laid out for its size, only the scene's colours" laid_out 1920
 check "a key held as the page opened does not end the scene" eval '[ "$(page_fact scene 1)" = live ]'
-check "a key ends it: the canvas black" eval 'page_settled ended && all_black "$WORK/ended.ppm"'
+check "a key ends it: the canvas black, full screen left" \
+  eval 'page_settled ended && all_black "$WORK/ended.ppm" && [ "$(page_fact fullscreen 1)/$(page_fact fullscreen)" = true/false ]'
 
 open_page "$LIVE" 1920x1080 1 - "click 100 280" "wait 300" facts "click 100 50" "until ended" facts \
   "click 960 540" "until live" facts "click 960 540" "until ended"
