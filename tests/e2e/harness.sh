@@ -29,7 +29,8 @@ passes=0
 cleanup() {
   [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null || true
   stop_servers
-  rm -rf "$WORK"
+  # A browser's helpers may write into its profile a moment after it ended.
+  rm -rf "$WORK" 2>/dev/null || { sleep 1 && rm -rf "$WORK"; } || true
 }
 trap cleanup EXIT
 
@@ -392,13 +393,15 @@ E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # fresh profile; more flags may follow. Sets CHROMIUM_PID, one of
 # SERVER_PIDS (its helper processes are its descendants).
 start_chromium() {
-  local url=$1 size=$2 as_root=()
+  local url=$1 size=$2 as_root=() profile
   shift 2
   [ "$(id -u)" != 0 ] || as_root=(--no-sandbox)
-  rm -rf "$WORK/chromium"
+  # A profile of its own: one that the last browser's helpers may still be
+  # writing to cannot always be removed yet.
+  profile=$(mktemp -d "$WORK/chromium.XXXXXX")
   start_server_process "$CHROMIUM" --headless "${as_root[@]}" --disable-gpu --disable-background-networking \
     --disable-component-update --disable-sync --no-first-run --no-default-browser-check --mute-audio \
-    --user-data-dir="$WORK/chromium" --window-size="${size/x/,}" "$@" "$url"
+    --user-data-dir="$profile" --window-size="${size/x/,}" "$@" "$url"
   CHROMIUM_PID=$LAST_PID
 }
 
