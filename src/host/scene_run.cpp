@@ -9,7 +9,8 @@
 
 namespace coderain {
 
-SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool stats, std::optional<std::uint64_t> seed)
+SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool stats, std::optional<std::uint64_t> seed,
+                   const Clock* clock)
     : display_(*display),
       mode_(request.mode),
       dataDir_(request.dataDir.empty() ? ProgramDirectory() : request.dataDir),
@@ -17,7 +18,8 @@ SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool sta
       // One seed for the whole run, from the clock.
       seed_(seed ? *seed
                  : static_cast<std::uint64_t>(std::time(nullptr)) ^
-                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {}
+                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
+      clock_(clock ? *clock : steady_) {}
 
 LoopStatus SceneRun::Start() {
   LoopStatus failed{false, {1, 0, ""}};

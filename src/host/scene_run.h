@@ -26,9 +26,11 @@ class SceneRun {
   // the request's folder, else of the program's own. With `stats`, the
   // timers' and presents' statistics go to stderr at the end (the
   // statistics build). A `seed` makes the run's numbers the same every
-  // time; without one they come from the clock.
+  // time; without one they come from the clock. The run's time is the
+  // steady clock's, or `clock`'s where the host tells the time itself (a
+  // page's frame callback is handed it); the clock must outlive the run.
   SceneRun(SceneDisplay* display, const LaunchRequest& request, bool stats,
-           std::optional<std::uint64_t> seed = std::nullopt);
+           std::optional<std::uint64_t> seed = std::nullopt, const Clock* clock = nullptr);
 
   // Finds the faces, starts the scenes and shows the display. A start-up
   // failure (no face, no directory, a missing file) ends the run with
@@ -45,7 +47,8 @@ class SceneRun {
   std::string dataDir_;
   bool stats_;
   std::uint64_t seed_;
-  SteadyClock clock_;
+  SteadyClock steady_;
+  const Clock& clock_;
   RunStats runStats_;
   std::unique_ptr<Stage> stage_;
   std::unique_ptr<SceneLoop> loop_;

@@ -2,26 +2,42 @@
 // page functions (harness.sh): the browser is driven through its DevTools
 // protocol over a pipe, so nothing but Node and Chromium is needed.
 //
-//   node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm]
+//   node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm] [STEP...]
 //
 // The viewport is WIDTH x HEIGHT CSS pixels at device pixel ratio DENSITY.
 // With CODERAIN_IN_FRAME=1 the page's first frame is the one looked at;
 // CODERAIN_BEFORE_PAGE is a script run before the page's own.
 // Waits up to 30 s for the page to say what it came to (data-scene on its
-// root element), then prints one line for each console message
-// ("console.TYPE: TEXT") and exception ("exception: TEXT") and a line
-// "facts: {...}" of what it shows; with OUT, writes its canvas's pixels
-// there. Extra Chromium flags come from CODERAIN_CHROMIUM_FLAGS. Exit
-// status 0 when the page settled, 1 when it did not or the browser failed.
+// root element), then takes the steps in order, each one argument:
+//
+//   "wait MS"            lets MS ms pass
+//   "until STATE"        waits up to 10 s for the page to come to STATE
+//   "keydown CODE", "keyup CODE", "key CODE" (down, then up),
+//   "repeat CODE"        a key (a DOM code: KeyA, Enter, ...) as the user
+//                        types it; repeat is the browser's repeat of a key
+//                        held down
+//   "click X Y"          a left click at CSS pixel (X, Y)
+//   "size W H [DENSITY]" a new viewport
+//   "hide", "show"       another tab in front of the page, and gone again
+//   "fullscreen"         the page asks for full screen, as after a click
+//   "facts"              a line of facts now
+//   "picture FILE"       the canvas's pixels now, as a PPM
+//
+// Then it prints one line for each console message ("console.TYPE: TEXT")
+// and exception ("exception: TEXT"), the steps' lines, and a last line
+// "facts: {...}" of what the page shows; with OUT (not "-"), it writes
+// its canvas's pixels there. Extra Chromium flags come from
+// CODERAIN_CHROMIUM_FLAGS. Exit status 0 when the page settled and every
+// step was taken, 1 when not or the browser failed.
 "use strict";
 const { spawn } = require("child_process");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
 
-const [url, width, height, density, out] = process.argv.slice(2);
+const [url, width, height, density, out, ...steps] = process.argv.slice(2);
 if (!url || !(width >= 0) || !(height >= 0) || !(density > 0)) {
-  console.error("usage: node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm]");
+  console.error("usage: node chromium.js URL WIDTH HEIGHT DENSITY [OUT.ppm] [STEP...]");
   process.exit(2);
 }
 
@@ -101,30 +117,89 @@ async function main() {
     const r = await on("Runtime.evaluate", { expression, contextId, returnByValue: true });
     return r.result.value;
   };
+  const scene = () => evaluate("document.documentElement.dataset.scene");
   let state;
   for (let i = 0; i < 300 && !state; ++i) {
-    state = await evaluate("document.documentElement.dataset.scene");
+    state = await scene();
     if (!state) await sleep(100);
   }
-  const facts = await evaluate(`(() => {
-    const c = document.getElementById("scene"), e = document.scrollingElement, line = document.getElementById("line");
-    return { scene: document.documentElement.dataset.scene, inner: [innerWidth, innerHeight], density: devicePixelRatio,
-             canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
-             cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
-             line: line && !line.hidden ? line.textContent : "" };
-  })()`);
-  if (out && facts && facts.canvas) {
+  const facts = () =>
+    evaluate(`(() => {
+      const c = document.getElementById("scene"), e = document.scrollingElement, line = document.getElementById("line");
+      return { scene: document.documentElement.dataset.scene, inner: [innerWidth, innerHeight], density: devicePixelRatio,
+               canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
+               cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
+               line: line && !line.hidden ? line.textContent : "",
+               presents: window.coderainStats ? coderainStats.presents : null,
+               fullscreen: !!document.fullscreenElement };
+    })()`);
+  const picture = async (file) => {
+    const size = await evaluate(`(() => { const c = document.getElementById("scene"); return c && [c.width, c.height]; })()`);
+    if (!size) throw new Error("no canvas to take a picture of");
     const pixels = await evaluate(`(() => {
       const c = document.getElementById("scene"), d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
       let s = "";
       for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
       return btoa(s);
     })()`);
-    const header = Buffer.from("P6\n" + facts.canvas[0] + " " + facts.canvas[1] + "\n255\n");
-    fs.writeFileSync(out, Buffer.concat([header, Buffer.from(pixels, "base64")]));
+    const header = Buffer.from("P6\n" + size[0] + " " + size[1] + "\n255\n");
+    fs.writeFileSync(file, Buffer.concat([header, Buffer.from(pixels, "base64")]));
+  };
+
+  // A key as a DOM code gives it, with the key and the Windows key code
+  // the browser wants beside it.
+  const key = (type, code, autoRepeat = false) => {
+    const letter = /^Key([A-Z])$/.exec(code);
+    const codes = { Enter: 13, Escape: 27, Space: 32, ShiftLeft: 16 };
+    return on("Input.dispatchKeyEvent", { type, code, key: letter ? letter[1].toLowerCase() : code,
+                                          windowsVirtualKeyCode: letter ? letter[1].charCodeAt(0) : codes[code] || 0,
+                                          autoRepeat });
+  };
+  let front = null;  // the tab in front of the page while it is hidden
+  const actions = {
+    wait: (ms) => sleep(+ms),
+    until: async (want) => {
+      for (let i = 0; i < 100 && (await scene()) !== want; ++i) await sleep(100);
+      if ((await scene()) !== want) throw new Error("the page did not come to " + want + " but to " + (await scene()));
+    },
+    keydown: (code) => key("rawKeyDown", code),
+    keyup: (code) => key("keyUp", code),
+    key: async (code) => {
+      await key("rawKeyDown", code);
+      await key("keyUp", code);
+    },
+    repeat: (code) => key("rawKeyDown", code, true),
+    click: async (x, y) => {
+      for (const type of ["mouseMoved", "mousePressed", "mouseReleased"])
+        await on("Input.dispatchMouseEvent", { type, x: +x, y: +y, button: type === "mouseMoved" ? "none" : "left", clickCount: 1 });
+    },
+    size: (w, h, d) =>
+      on("Emulation.setDeviceMetricsOverride", { width: +w, height: +h, deviceScaleFactor: +(d || density), mobile: false }),
+    hide: async () => {
+      front = (await send("Target.createTarget", { url: "about:blank" })).targetId;
+      await send("Target.activateTarget", { targetId: front });
+    },
+    show: async () => {
+      await send("Target.activateTarget", { targetId });
+      await send("Target.closeTarget", { targetId: front });
+    },
+    fullscreen: () =>
+      on("Runtime.evaluate", { expression: "document.documentElement.requestFullscreen()", userGesture: true,
+                               awaitPromise: true }),
+    facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
+    picture,
+  };
+  if (state) {
+    for (const step of steps) {
+      const [verb, ...args] = step.split(" ");
+      if (!actions[verb]) throw new Error("no step " + verb);
+      await actions[verb](...args);
+    }
   }
+  const last = await facts();
+  if (out && out !== "-" && last && last.canvas) await picture(out);
   for (const l of lines) console.log(l);
-  console.log("facts: " + JSON.stringify(facts));
+  console.log("facts: " + JSON.stringify(last));
   return state ? 0 : 1;
 }
 
@@ -146,9 +221,9 @@ async function end(status) {
   process.exit(status);
 }
 setTimeout(() => {
-  console.log("chromium.js: no answer in 60 s");
+  console.log("chromium.js: no answer in 120 s");
   end(1);
-}, 60000).unref();
+}, 120000).unref();
 exited.then((code) => {
   if (closing) return;
   console.log("chromium.js: the browser ended (" + code + ")");

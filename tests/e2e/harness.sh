@@ -29,7 +29,8 @@ passes=0
 cleanup() {
   [ -n "$APP_PID" ] && kill -9 "$APP_PID" 2>/dev/null || true
   stop_servers
-  rm -rf "$WORK"
+  # A browser's helpers may write into its profile a moment after it ended.
+  rm -rf "$WORK" 2>/dev/null || { sleep 1 && rm -rf "$WORK"; } || true
 }
 trap cleanup EXIT
 
@@ -430,29 +431,34 @@ E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # fresh profile; more flags may follow. Sets CHROMIUM_PID, one of
 # SERVER_PIDS (its helper processes are its descendants).
 start_chromium() {
-  local url=$1 size=$2 as_root=()
+  local url=$1 size=$2 as_root=() profile
   shift 2
   [ "$(id -u)" != 0 ] || as_root=(--no-sandbox)
-  rm -rf "$WORK/chromium"
+  # A profile of its own: one that the last browser's helpers may still be
+  # writing to cannot always be removed yet.
+  profile=$(mktemp -d "$WORK/chromium.XXXXXX")
   start_server_process "$CHROMIUM" --headless "${as_root[@]}" --disable-gpu --disable-background-networking \
     --disable-component-update --disable-sync --no-first-run --no-default-browser-check --mute-audio \
-    --user-data-dir="$WORK/chromium" --window-size="${size/x/,}" "$@" "$url"
+    --user-data-dir="$profile" --window-size="${size/x/,}" "$@" "$url"
   CHROMIUM_PID=$LAST_PID
 }
 
 # Opens URL $1 in a viewport of $2 (WxH CSS pixels) at device pixel ratio
 # $3 (1 by default) in a Chromium of its own, waits until the page says
-# what it came to, and writes what it said and showed to $WORK/page.txt
-# (chromium.js); with $4, its canvas's pixels there as a PPM.
+# what it came to, takes the steps after $4 in turn (keys, clicks, sizes,
+# pictures: chromium.js says which), and writes what it said and showed to
+# $WORK/page.txt; with $4 (not "-"), its canvas's pixels at the end there
+# as a PPM.
 open_page() {
-  node "$E2E_DIR/chromium.js" "$1" "${2%x*}" "${2#*x}" "${3:-1}" ${4:+"$4"} >"$WORK/page.txt" 2>&1
+  node "$E2E_DIR/chromium.js" "$1" "${2%x*}" "${2#*x}" "${3:-1}" "${4:--}" "${@:5}" >"$WORK/page.txt" 2>&1
 }
 
 # page_picture FILE URL WxH [DENSITY]: the page's canvas, as open_page.
 page_picture() { open_page "$2" "$3" "${4:-1}" "$1"; }
 
-# What the page showed, by name (scene, line, canvas, cursor, ...).
-page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | jq -c -r ".$1"; }
+# What the page showed, by name (scene, line, canvas, cursor, presents,
+# ...): at the end, or at its $2-th "facts" step.
+page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | sed -n "${2:-\$}p" | jq -c -r ".$1"; }
 
 # The page came to $1 (still, none, stopped) and threw no exception.
 page_settled() { [ "$(page_fact scene)" = "$1" ] && ! grep -q '^exception: ' "$WORK/page.txt"; }

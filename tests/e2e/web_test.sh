@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The page in a real browser (headless Chromium, from file://, no server):
-# the Linux build's scene pixel for pixel, at density 1 and 2, its host
-# under Node the same frames as this machine's fonts and files; and what it
-# cannot use (bad options, a window of no size, no WebAssembly, too little
-# memory) is one line, never an exception.
+# the live scene laid out as the program lays out the window, ended by the
+# program's keys and clicks and started again by a click, a new scene for a
+# new size, no presents while hidden; the still the Linux build's scene
+# pixel for pixel, at density 1 and 2, its host under Node the same frames
+# as this machine's fonts and files; and what it cannot use (bad options,
+# a window of no size, no WebAssembly, too little memory) is one line,
+# never an exception.
 #
 #   web_test.sh path/to/coderain.html path/to/coderain-render path/to/scene_frames.js
 PAGE=$(realpath "$1")
@@ -45,27 +48,78 @@ check "1024x768 at density 2: a canvas of device pixels, the picture of --scale 
   same_as_render "seed=7&at=30000" 1024x768 2 --seed 7 --at 30000 --size 2048x1536 --scale 2
 
 # Bad options: each set aside with its line, the scene shown all the same.
-for fragment in "seed=x&at=-1&scale=99" "at=99999999999999999999&seed=-3&scale=1.5" "%00&&==&wallpaper=2&at=5"; do
+for case in "live seed=x&at=-1&scale=99" "live at=99999999999999999999&seed=-3&scale=1.5" \
+            "still %00&&==&wallpaper=2&at=5"; do
+  fragment=${case#* }
   check "#$fragment: a line for each, the scene shown" \
-    eval 'open_page "$URL#$fragment" 800x600 && page_settled still && [ "$(grep -c "^console.warning: coderain: .* ignored: " "$WORK/page.txt")" = 3 ]'
+    eval 'open_page "$URL#$fragment" 800x600 && page_settled ${case%% *} &&
+          [ "$(grep -c "^console.warning: coderain: .* ignored: " "$WORK/page.txt")" = 3 ]'
 done
 
-# Windows of no size and of 10x10, in a frame of a page of their own.
-for size in 0 10; do
-  echo "<iframe src=\"$URL#at=1000\" style=\"border: 0; width: ${size}px; height: ${size}px\"></iframe>" >"$WORK/frame.html"
-  state=$([ "$size" = 0 ] && echo none || echo still)
-  check "a window of ${size}x${size}: $state, no exception" \
-    eval 'CODERAIN_IN_FRAME=1 open_page "file://$WORK/frame.html" 800x600 && page_settled $state &&
+# Windows of no size and of 10x10, in a frame of a page of their own, live
+# and still.
+for case in "0 none" "10 live" "0 none at=1000" "10 still at=1000"; do
+  read -r size state fragment <<<"$case"
+  echo "<iframe src=\"$URL#$fragment\" style=\"border: 0; width: ${size}px; height: ${size}px\"></iframe>" \
+    >"$WORK/frame.html"
+  check "a window of ${size}x${size}${fragment:+, $fragment}: $state, no exception" \
+    eval 'CODERAIN_IN_FRAME=1 open_page "file://$WORK/frame.html" 800x600 1 - "wait 500" && page_settled $state &&
           [ "$(page_fact canvas)" = "[$size,$size]" ]'
 done
 
 check "no WebAssembly: one line on the page" \
   eval 'CODERAIN_BEFORE_PAGE="delete window.WebAssembly" open_page "$URL" 800x600 && page_settled stopped &&
         page_fact line | grep -q "^coderain: this browser runs no WebAssembly"'
-check "memory refused (16384x16384 at scale 1): one line on the page" \
-  eval 'open_page "$URL#at=0&scale=1" 8192x8192 2 && page_settled stopped &&
-        [ "$(page_fact line)" = "coderain: not enough memory for a 16384x16384 image" ]'
-check "larger than a canvas can be (16384x16384 at density 3): one line on the page" \
-  eval 'open_page "$URL#at=0" 16384x16384 3 && page_settled stopped && page_fact line | grep -q "larger than a canvas"'
+for fragment in at=0 seed=1; do
+  check "memory refused (16384x16384 at scale 1, #$fragment): one line on the page" \
+    eval 'open_page "$URL#$fragment&scale=1" 8192x8192 2 - "wait 500" && page_settled stopped &&
+          [ "$(page_fact line)" = "coderain: not enough memory for a 16384x16384 image" ]'
+done
+for fragment in at=0 seed=1; do
+  check "larger than a canvas can be (16384x16384 at density 3, #$fragment): one line on the page" \
+    eval 'open_page "$URL#$fragment" 16384x16384 3 - "wait 500" && page_settled stopped &&
+          page_fact line | grep -q "larger than a canvas" && [ "$(grep -c "^console.error: coderain: " "$WORK/page.txt")" = 1 ]'
+done
+
+# --- The live scene ---
+
+LIVE="$URL#seed=7"
+SHOT=$WORK/live.ppm
+# Rectangle X Y W H of picture $SHOT, as picture() takes it.
+shot() { pamcut -left "$2" -top "$3" -width "$4" -height "$5" "$SHOT" >"$1"; }
+# Picture $SHOT is the scene laid out for width $1: the left lines of the
+# block panel's frame and of the message panel's (at column W - 195, rows
+# 411 to 708) are green, and nothing lit is but green and grey.
+laid_out() {
+  PICTURE=shot frame_line "$1" && PICTURE=shot picture "$WORK/message.ppm" $(($1 - 195)) 411 1 298 &&
+    [ -z "$(colours "$WORK/message.ppm" | awk '$1 || $3 || !$2')" ] && green_and_grey "$SHOT"
+}
+
+open_page "$LIVE" 1920x1080 1 - "wait 3000" "picture $SHOT" fullscreen "repeat Enter" "wait 300" facts \
+  "keyup Enter" "key KeyA" "until ended" "picture $WORK/ended.ppm"
+check "1920x1080: laid out for its size, only the scene's colours" laid_out 1920
+check "a key held as the page opened does not end the scene" eval '[ "$(page_fact scene 1)" = live ]'
+check "a key ends it: the canvas black, full screen left" \
+  eval 'page_settled ended && all_black "$WORK/ended.ppm" && [ "$(page_fact fullscreen 1)/$(page_fact fullscreen)" = true/false ]'
+
+open_page "$LIVE" 1920x1080 1 - "click 100 280" "wait 300" facts "click 100 50" "until ended" facts \
+  "click 960 540" "until live" facts "click 960 540" "until ended"
+check "a click on picC leaves the scene" eval '[ "$(page_fact scene 1)" = live ]'
+check "a click on picASM ends it" eval '[ "$(page_fact scene 2)" = ended ]'
+check "after the end a click starts a new scene, a click on the bare screen ends it" \
+  eval '[ "$(page_fact scene 3)" = live ] && page_settled ended'
+
+check "#wallpaper: keys and clicks leave the scene" \
+  eval 'open_page "$URL#wallpaper" 1920x1080 1 - "key KeyA" "click 960 540" "click 100 50" "wait 500" &&
+        page_settled live'
+
+check "a new size (1024x768) is a new scene laid out for it" \
+  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "size 1024 768" "wait 3000" "picture $SHOT" &&
+        page_settled live && [ "$(page_fact canvas)" = "[1024,768]" ] && laid_out 1024'
+
+check "a hidden page takes no presents; shown, it goes on" \
+  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" hide "wait 300" facts "wait 2000" facts show "wait 1000" facts &&
+        [ "$(page_fact presents 1)" = "$(page_fact presents 2)" ] &&
+        [ "$(page_fact presents 3)" -gt "$(page_fact presents 2)" ]'
 
 finish

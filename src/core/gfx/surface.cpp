@@ -1,10 +1,10 @@
 #include "core/gfx/surface.h"
 
-#include "core/gfx/painter.h"
-
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+
+#include "core/gfx/painter.h"
 
 namespace coderain {
 
@@ -82,8 +82,7 @@ void Surface::Blit(Point at, const Bitmap& src, Rect srcRect) {
   const int dx = at.x + o.x - srcRect.x;  // screen x of source column 0
   const int dy = at.y + o.y - srcRect.y;
   Painter painter(&window_->Framebuffer(), &window_->Damage());
-  window_->ForEachPiece(*this, s.Translated(dx, dy),
-                        [&](const Rect& piece) { painter.Copy(piece, src, dx, dy); });
+  window_->ForEachPiece(*this, s.Translated(dx, dy), [&](const Rect& piece) { painter.Copy(piece, src, dx, dy); });
 }
 
 void Surface::Clear() { FillScreenRect(ClipRect(), kBlack); }
@@ -110,8 +109,7 @@ void Surface::Print(std::string_view text, bool rowEnd) {
   const int margin = f->RowHeight();
   const Rect box{penX - margin, top - margin, width + 2 * margin, f->RowHeight() + 2 * margin};
   Painter painter(&window_->Framebuffer(), &window_->Damage());
-  window_->ForEachPiece(*this, box,
-                        [&](const Rect& piece) { painter.Text(piece, *f, text, penX, top, ForeColor); });
+  window_->ForEachPiece(*this, box, [&](const Rect& piece) { painter.Text(piece, *f, text, penX, top, ForeColor); });
   if (rowEnd) {
     CurrentX = 0;
     CurrentY += f->RowHeight();

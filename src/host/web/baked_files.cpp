@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/base/byte_source.h"
+#include "core/base/program_directory.h"
 #include "host/web/baked.h"
 
 namespace coderain {
@@ -29,6 +30,9 @@ class BakedBytes : public ByteSource {
 };
 
 }  // namespace
+
+// The page's files stand in a folder of their own, the root.
+std::string ProgramDirectory() { return "/"; }
 
 std::unique_ptr<ByteSource> OpenByteSource(const std::string& path, std::string* error) {
   const std::string name = path.substr(path.find_last_of('/') + 1);

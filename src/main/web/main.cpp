@@ -1,104 +1,209 @@
-// The page's entry points, called from its script (page.html). For now the
-// page holds one frame: the scene run on a virtual clock to a time, as
-// coderain-render --at shows it, fitted to the window as every display
-// fits it (the device pixel ratio is the density).
+// The page's entry points, called by its script (page.html), which is the
+// host's driver: from its frame callback it hands in the window's size,
+// the input its listeners heard since the last frame and the time, and
+// steps the scene's loop. A hidden page gets no frames and costs nothing;
+// the scene catches up when it is shown again, as on any desktop.
+//
+// Without at=MS the scene is live, and ends as the program's own window
+// does (a counted key or click), after which the canvas is black until a
+// click starts a new scene. With at=MS it is a still: the scene run on a
+// virtual clock to MS, as coderain-render --at shows it, and held.
 #include <emscripten/console.h>
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
-#include "core/app/form1.h"
-#include "core/base/random_source.h"
-#include "core/gfx/bitmap.h"
+#include "core/app/stage.h"
+#include "core/base/clock.h"
+#include "core/base/program_directory.h"
 #include "core/gfx/font.h"
-#include "core/gfx/frame_copy.h"
-#include "core/run/output_fit.h"
+#include "core/run/display_table.h"
+#include "displays/web/web_display.h"
+#include "host/scene_run.h"
 #include "main/web/page_options.h"
 
 namespace {
 
 using namespace coderain;
 
-// Shown without a time in the address until the live scene comes.
-constexpr std::int64_t kDefaultStillMs = 30'000;
+// What the page shows, as page.html names it.
+enum class Shows { None, Live, Ended, Stopped, Still };
 
-// A canvas's pixels as ImageData holds them: R, G, B, A bytes.
-PixelLayout CanvasLayout() {
-  PixelLayout rgba;
-  rgba.redMask = 0xFFu;
-  rgba.greenMask = 0xFF00u;
-  rgba.blueMask = 0xFF0000u;
-  rgba.alphaMask = 0xFF000000u;
-  return rgba;
-}
+// The largest canvas a browser draws: beyond it a canvas stays blank.
+constexpr long long kMaxCanvasPixels = 16384LL * 16384;
+
+// The page's time as its frame callbacks tell it, in whole ms; it never
+// goes back.
+class PageClock : public Clock {
+ public:
+  std::int64_t Now() const override { return now_; }
+  void Tell(double ms) { now_ = std::max(now_, static_cast<std::int64_t>(ms)); }
+
+ private:
+  std::int64_t now_ = 0;
+};
 
 struct Page {
-  Bitmap image;  // the canvas's pixels, 4 bytes each in CanvasLayout
-  std::string error;
+  PageOptions options;
+  LaunchRequest request;
+  std::uint64_t seed = 0;  // the next scene's
+  std::unique_ptr<WebDisplay> display;
+  PageClock clock;
+  std::unique_ptr<SceneRun> run;
+  bool startDue = false;  // a live scene starts with the next frame
+  bool ended = false;     // the scene ended as its user asked
+  std::string sizeLine;   // why the window's size shows nothing
+  std::string endLine;    // why the last scene ended, where it failed
 };
 Page page;
 
-std::string NoMemory(int width, int height) {
-  return "coderain: not enough memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image";
+Shows State() {
+  if (!page.sizeLine.empty() || !page.endLine.empty()) return Shows::Stopped;
+  if (page.display->Screens().empty()) return Shows::None;
+  if (page.options.atMs) return Shows::Still;
+  return page.ended ? Shows::Ended : Shows::Live;
 }
 
-bool RenderStill(const PageOptions& o, std::uint64_t seed, int width, int height, double density) {
-  const OutputFit fit = FitOutput({width, height, 96 * density, o.scale});
-  Bitmap frame;
-  if (!Bitmap::Allocate(fit.sceneWidth, fit.sceneHeight, &frame)) {
-    page.error = NoMemory(fit.sceneWidth, fit.sceneHeight);
-    return false;
-  }
-  if (!Bitmap::Allocate(width, height, &page.image)) {
-    page.error = NoMemory(width, height);
-    return false;
-  }
+std::uint64_t Seed(unsigned high, unsigned low) { return page.options.seed.value_or(std::uint64_t{high} << 32 | low); }
+
+void EndRun(const LoopEnd& end) {
+  page.run->Finish(end);
+  page.run.reset();
+  page.display->Stop();
+  if (end.status == 0)
+    page.ended = true;
+  else
+    page.endLine = "coderain: " + end.message;
+}
+
+void StartRun() {
+  page.startDue = false;
+  page.ended = false;
+  page.endLine.clear();
+  page.run = std::make_unique<SceneRun>(page.display.get(), page.request, false, page.seed, &page.clock);
+  const LoopStatus status = page.run->Start();
+  if (!status.running) EndRun(status.end);
+}
+
+// The still: the scene on a virtual clock from 0 to the time asked for, as
+// the renderer runs it, the whole frame put on the canvas.
+bool ShowStill(std::string* error) {
   FontFaces faces;
-  SceneFonts fonts;
-  std::string error;
-  if (!FindSceneFonts(&faces, &error) || !fonts.Load(faces, &error)) {
-    page.error = "coderain: " + error;
-    return false;
-  }
-  SeededRandom random(o.seed.value_or(seed));
-  Form1 form(&frame, std::move(fonts), &random, "", 0);
-  if (!form.Start(&error)) {
-    page.error = "coderain: " + error;
-    return false;
-  }
-  form.RunUntil(o.atMs.value_or(kDefaultStillMs));
-  const ImageView view{reinterpret_cast<std::uint8_t*>(page.image.Row(0)), width, height, width * 4};
-  FrameCopier(CanvasLayout()).Copy(frame, frame.Bounds(), fit.scaling, view);
+  if (!FindSceneFonts(&faces, error)) return false;
+  Stage stage(faces, page.seed, ProgramDirectory());
+  if (!stage.Start(WebDisplay::kScreen, &page.display->Frame(WebDisplay::kScreen), 0, error)) return false;
+  stage.Scene(WebDisplay::kScreen)->RunUntil(*page.options.atMs);
+  page.display->PresentAll(WebDisplay::kScreen);
   return true;
+}
+
+void Resize(int width, int height, double density) {
+  page.sizeLine.clear();
+  std::string error;
+  if (static_cast<long long>(width) * height > kMaxCanvasPixels) {
+    page.sizeLine = "coderain: a window of " + std::to_string(width) + "x" + std::to_string(height) +
+                    " device pixels is larger than a canvas can be";
+    width = height = 0;
+  }
+  if (!page.display->Resize(width, height, density, &error)) {
+    page.sizeLine = "coderain: " + error;
+    return;
+  }
+  if (page.display->Screens().empty()) return;
+  if (page.options.atMs) {
+    if (!ShowStill(&error)) page.sizeLine = "coderain: " + error;
+    return;
+  }
+  // A scene that failed gets another try at the new size.
+  if (!page.run && !page.ended) page.startDue = true;
+}
+
+// Runs `f`; memory that cannot be had past the checks made where it is
+// asked for stops the page with one line, not with an exception a frame.
+template <typename F>
+int Guarded(F f) {
+  try {
+    f();
+  } catch (const std::bad_alloc&) {
+    page.run.reset();
+    page.display->Stop();
+    page.endLine = "coderain: not enough memory";
+  }
+  return static_cast<int>(State());
 }
 
 }  // namespace
 
 extern "C" {
 
-// The canvas's pixels (width x height device pixels, R, G, B, A bytes) for
-// the options in `fragment`, the seed's halves used where it gives none.
-// Null when there is nothing to show: a window of no size, or a failure
-// that coderain_error() names in one line.
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* coderain_still(const char* fragment, int width, int height, double density,
-                                                        unsigned seedHigh, unsigned seedLow) {
+// Reads the page's options from its address after '#' and opens the
+// display; the seed's halves serve where the options give none. Returns
+// 1 for a still, else 0, plus 2 where the statistics are asked for; -1
+// when the page cannot show a scene at all, coderain_error() saying why.
+EMSCRIPTEN_KEEPALIVE int coderain_open(const char* fragment, unsigned seedHigh, unsigned seedLow) {
   std::vector<std::string> notes;
-  const PageOptions o = ParsePageOptions(fragment ? fragment : "", &notes);
+  page.options = ParsePageOptions(fragment ? fragment : "", &notes);
   for (const std::string& n : notes) emscripten_console_warn(n.c_str());
-  if (!o.atMs)
-    emscripten_console_log(
-        ("coderain: no at=MS: the scene held at " + std::to_string(kDefaultStillMs) + " ms").c_str());
-  page = Page();
-  if (width <= 0 || height <= 0) return nullptr;
-  if (!RenderStill(o, std::uint64_t{seedHigh} << 32 | seedLow, width, height, density)) {
-    page.image = Bitmap();
-    return nullptr;
+  // A wallpaper is drawn in a window lent to it: input is its host's.
+  page.request.mode = page.options.wallpaper ? LaunchRequest::Mode::LentWindow : LaunchRequest::Mode::OwnWindow;
+  page.request.scale = page.options.scale;
+  page.seed = Seed(seedHigh, seedLow);
+  const DisplayRow<WebDisplay> displays[] = {WebDisplayRow()};
+  std::string error;
+  page.display = OpenDisplay<WebDisplay>(displays, page.request, &error);
+  if (!page.display) {
+    page.sizeLine = "coderain: " + error;
+    return -1;
   }
-  return reinterpret_cast<const std::uint8_t*>(page.image.Row(0));
+  page.startDue = !page.options.atMs;
+  return (page.options.atMs ? 1 : 0) | (page.options.stats ? 2 : 0);
 }
 
-EMSCRIPTEN_KEEPALIVE const char* coderain_error() { return page.error.c_str(); }
+// The window is width x height device pixels at `density` device pixels a
+// CSS pixel. Returns what the page shows now.
+EMSCRIPTEN_KEEPALIVE int coderain_size(int width, int height, double density) {
+  return Guarded([=] { Resize(width, height, density); });
+}
+
+// Input as the listeners heard it: a key by the page's number for it, a
+// button at device pixels.
+EMSCRIPTEN_KEEPALIVE void coderain_key(int down, int key, int repeat) { page.display->Key(down, key, repeat); }
+EMSCRIPTEN_KEEPALIVE void coderain_button(int down, int x, int y) { page.display->Button(down, {x, y}); }
+EMSCRIPTEN_KEEPALIVE void coderain_blur() { page.display->Blur(); }
+// The page is shown again.
+EMSCRIPTEN_KEEPALIVE void coderain_shown() { page.display->Exposed(); }
+// A click: after an end, a new scene starts with the next frame, from
+// these halves of a seed where the options give none.
+EMSCRIPTEN_KEEPALIVE void coderain_click(unsigned seedHigh, unsigned seedLow) {
+  if (page.options.atMs || page.run || (!page.ended && page.endLine.empty())) return;
+  page.seed = Seed(seedHigh, seedLow);
+  page.startDue = true;
+}
+
+// A frame of the page at `now` ms (its frame callback's time): the scene
+// starts where one is due, then steps with the input since the last
+// frame. Returns what the page shows now.
+EMSCRIPTEN_KEEPALIVE int coderain_frame(double now) {
+  return Guarded([=] {
+    page.clock.Tell(now);
+    if (!page.run && page.startDue) StartRun();
+    if (!page.run) return;
+    const LoopStatus status = page.run->Step(page.display->TakeEvents());
+    if (!status.running) EndRun(status.end);
+  });
+}
+
+// The presents made so far.
+EMSCRIPTEN_KEEPALIVE double coderain_presents() { return static_cast<double>(page.display->Presents()); }
+
+// Why the page shows nothing, in one line; empty when it shows a scene.
+EMSCRIPTEN_KEEPALIVE const char* coderain_error() {
+  return (page.sizeLine.empty() ? page.endLine : page.sizeLine).c_str();
+}
 
 }  // extern "C"

@@ -58,11 +58,11 @@ PageOptions ParsePageOptions(std::string_view fragment, std::vector<std::string>
         o.scale = scale;
       else
         why = "a scale is a whole number from 1 to " + std::to_string(kMaxScale);
-    } else if (name == "wallpaper") {
+    } else if (name == "wallpaper" || name == "stats") {
       if (!hasValue)
-        o.wallpaper = true;
+        (name == "stats" ? o.stats : o.wallpaper) = true;
       else
-        why = "wallpaper takes no value";
+        why = std::string(name) + " takes no value";
     } else {
       why = "not an option of this page";
     }

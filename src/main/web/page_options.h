@@ -1,12 +1,13 @@
 // The page's options, read from its address after '#':
 //
-//   coderain.html#seed=N&at=MS&scale=N&wallpaper
+//   coderain.html#seed=N&at=MS&scale=N&wallpaper&stats
 //
 // seed=N     a fixed seed of the random source, 0 to 2^64 - 1
 // at=MS      the scene run on a virtual clock to MS ms and that frame held,
 //            as coderain-render --at shows it (up to an hour of scene time)
 // scale=N    every scene pixel an N x N block of device pixels, 1 to 8
 // wallpaper  the page is behind the desktop: input is not the scene's
+// stats      once a second, the frames and presents so far in the console
 //
 // Anyone can type an address: a value that is not a whole number in range,
 // a name the page does not know or a flag given a value is set aside with
@@ -30,6 +31,7 @@ struct PageOptions {
   std::optional<std::int64_t> atMs;   // none: the live scene
   int scale = 0;                      // 0: as the output fit has it
   bool wallpaper = false;
+  bool stats = false;
 };
 
 // Reads `fragment` (with or without its '#'). Each option set aside adds a

@@ -79,7 +79,10 @@ TEST(FrameCopy, ScalingUpIsExactAtEveryEdge) {
   Bitmap frame(5, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) frame.SetPixel(x, y, Rgb(40 * x + 5, 60 * y + 3, 17 * (x + y)));
-  const PixelLayout layouts[] = {{}, {2, false, 0xF800, 0x7E0, 0x1F}, {3, true, 0xFF0000, 0xFF00, 0xFF}};
+  const PixelLayout layouts[] = {{},
+                                 {2, false, 0xF800, 0x7E0, 0x1F},
+                                 {3, true, 0xFF0000, 0xFF00, 0xFF},
+                                 {4, false, 0xFF, 0xFF00, 0xFF0000, 0xFF000000}};
   const Rect rects[] = {{0, 0, 5, 4}, {1, 1, 2, 2}, {4, 3, 1, 1}, {3, 0, 9, 1}};
   for (const PixelLayout& layout : layouts)
     for (const int s : {2, 3})

@@ -12,6 +12,7 @@ struct Case {
   int scale;
   bool wallpaper;
   std::size_t notes;
+  bool stats = false;
 };
 
 TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
@@ -19,6 +20,7 @@ TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
       {"", {}, {}, 0, false, 0},
       {"#seed=7&at=30000", 7, 30000, 0, false, 0},
       {"seed=18446744073709551615&scale=8&wallpaper", UINT64_MAX, {}, 8, true, 0},
+      {"stats&at=10", {}, 10, 0, false, 0, true},
       {"at=0&scale=1", {}, 0, 1, false, 0},
       {"at=3600000", {}, 3600000, 0, false, 0},
       {"&&seed=1&&", 1, {}, 0, false, 0},
@@ -28,7 +30,7 @@ TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
       {"seed=+1&at=1e3&scale=2x&seed= 1", {}, {}, 0, false, 4},
       {"seed&at=&scale", {}, {}, 0, false, 3},
       // Names it does not know, a flag with a value; the rest stands.
-      {"speed=3&wallpaper=1&at=500", {}, 500, 0, false, 2},
+      {"speed=3&wallpaper=1&stats=on&at=500", {}, 500, 0, false, 3},
       {"<script>=1&seed=2", 2, {}, 0, false, 1},
   };
   for (const Case& c : cases) {
@@ -39,6 +41,7 @@ TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
     EXPECT_EQ(o.atMs, c.atMs);
     EXPECT_EQ(o.scale, c.scale);
     EXPECT_EQ(o.wallpaper, c.wallpaper);
+    EXPECT_EQ(o.stats, c.stats);
     EXPECT_EQ(notes.size(), c.notes);
     for (const std::string& n : notes) EXPECT_EQ(n.rfind("coderain: ", 0), 0u) << n;
   }
