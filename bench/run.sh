@@ -9,6 +9,7 @@
 #   4k-native          3840x2160 at --scale 1
 #   16k, 16k-native    16384x16384 at the largest scale (8), and at --scale 1
 #   1080p-xorg         X.Org's dummy driver, one 1920x1080 monitor (root)
+#   sxga-xorg          the same, one 1280x1024 monitor (root)
 #   two-monitors       the same with a 1280x1024 monitor beside it, which
 #                      the program covers black (root)
 #   two-monitors-every the same two monitors with --every-monitor: a scene
@@ -18,6 +19,7 @@
 #                      program on an Xvfb of that size beside it; on Wayland
 #                      "X server" is sway, and the exit latency is after
 #                      SIGTERM
+#   wayland-sxga       native Wayland alone on a 1280x1024 output
 #   wayland-4k         the same at 3840x2160 with the output at scale 2
 #   wayland-two        the same at 1920x1080 with a 1280x1024 output beside
 #                      it, which the program covers black
@@ -65,10 +67,12 @@ case "$size_name" in
   16k) size=16384x16384 ;;
   16k-native) size=16384x16384 args=(--scale 1) ;;
   1080p-xorg) server=xorg size=1920x1080 monitors=(1920x1080+0+0) ;;
+  sxga-xorg) server=xorg size=1280x1024 monitors=(1280x1024+0+0) ;;
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
   two-monitors-every)
     server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) args=(--every-monitor) ;;
   wayland) server=sway size=1920x1080 modes=(wayland x11) ;;
+  wayland-sxga) server=sway size=1280x1024 modes=(wayland) ;;
   wayland-4k) server=sway size=3840x2160 modes=(wayland x11) sway_setup=(output HEADLESS-1 scale 2) ;;
   wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024') ;;
   wayland-two-every)
@@ -81,7 +85,7 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|two-monitors|two-monitors-every|wayland|wayland-4k|wayland-two|wayland-two-every|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
