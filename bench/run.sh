@@ -225,8 +225,10 @@ if [ "$size_name" = hack ]; then
 elif [ "$server" = sway ]; then
   summary "coderain on native Wayland, a headless sway at $size (${sway_setup[*]:-one output})" "SIGTERM" \
     "$work/results.wayland"
-  echo
-  summary "coderain on X11 beside it, Xvfb at $size ${args[*]}" "key press" "$work/results.x11"
+  if [ -e "$work/results.x11" ]; then
+    echo
+    summary "coderain on X11 beside it, Xvfb at $size ${args[*]}" "key press" "$work/results.x11"
+  fi
 else
   summary "coderain, $size_name ($size)" "key press" "$work/results.own"
 fi
