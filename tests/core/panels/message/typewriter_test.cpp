@@ -21,12 +21,17 @@ constexpr int kLen = 344;
 // A started scene over source files of its own, so that the message panel
 // can be tested whatever the code panels are fed with.
 struct MessageScene {
-  explicit MessageScene(int width = 1024, int height = 768) {
-    scene = std::make_unique<test::Scene>(width, height, nullptr, test::Texts("MOV AX, BX\r\n"));
+  MessageScene() : scene(std::make_unique<test::Scene>(1024, 768, nullptr, test::Texts("MOV AX, BX\r\n"))) {
+    EXPECT_TRUE(scene->started) << scene->error;
   }
   Form1& form() { return **scene; }
   Panel& panel() { return scene->form->picCommand; }
   const Bitmap& pixels() const { return scene->framebuffer; }
+  // The first pixel of the panel's drawing area that is not expect(x, y),
+  // in the panel's own pixels, or "" when there is none.
+  std::string FirstMismatch(const std::function<Color(int, int)>& expect) {
+    return test::FirstDifference(pixels(), panel().DrawArea(), expect);
+  }
 
   std::unique_ptr<test::Scene> scene;
 };
@@ -42,192 +47,130 @@ std::vector<std::string> SplitLines(const std::string& text) {
   }
 }
 
-// The first pixel of the panel's drawing area that is not expect(x, y), in
-// the panel's own pixels, or "" when there is none.
-std::string FirstMismatch(const MessageScene& m, const Panel& p, const std::function<Color(int, int)>& expect) {
-  return test::FirstDifference(m.pixels(), p.DrawArea(), expect);
-}
+// The message as the panel shows it, after the credit line, which is held
+// only to its start and its length of 22.
+const std::string_view kLinesAfterCredit[] = {" CODE KORVEX SCREEN SAVER V1.0",
+                                              " PRESS THE MOUSE BUTTON TO EXIT",
+                                              "",
+                                              " VISUAL BASIC IS BACK",
+                                              " ALL THE THREADS RUNNING ON THE SCREEN",
+                                              " ARE CONTROLLED BY A TIMER",
+                                              "",
+                                              " THE VB TIMER OBJECT IS POWERFUL",
+                                              " AND IS ABLE TO GIVE THE FEELING",
+                                              " OF A MULTI THREADED APPLICATION",
+                                              "",
+                                              " DON'T FORGET TO GO BACK TO THE",
+                                              " REAL LIFE",
+                                              "",
+                                              " ENJOY :)"};
 
-TEST(MessageText, SixteenLinesOfTheGivenLengthsJoinedByCrLf) {
+TEST(MessageText, SixteenLinesJoinedByCrLf) {
   const std::string text = ComposeMessageText();
-  EXPECT_EQ(text.size(), 344u);
-  EXPECT_NE(text.substr(text.size() - 2), "\r\n");
-  // The lines as their table gives them, each with its length; the credit
-  // line is 22 characters from a blank.
-  struct Line {
-    const char* text;
-    std::size_t length;
-  };
-  const Line table[] = {{nullptr, 22},
-                        {" CODE KORVEX SCREEN SAVER V1.0", 30},
-                        {" PRESS THE MOUSE BUTTON TO EXIT", 31},
-                        {"", 0},
-                        {" VISUAL BASIC IS BACK", 21},
-                        {" ALL THE THREADS RUNNING ON THE SCREEN", 38},
-                        {" ARE CONTROLLED BY A TIMER", 26},
-                        {"", 0},
-                        {" THE VB TIMER OBJECT IS POWERFUL", 32},
-                        {" AND IS ABLE TO GIVE THE FEELING", 32},
-                        {" OF A MULTI THREADED APPLICATION", 32},
-                        {"", 0},
-                        {" DON'T FORGET TO GO BACK TO THE", 31},
-                        {" REAL LIFE", 10},
-                        {"", 0},
-                        {" ENJOY :)", 9}};
+  EXPECT_EQ(text.size(), static_cast<std::size_t>(kLen));
+  // A trailing CR LF would split off a seventeenth, empty line.
   const std::vector<std::string> lines = SplitLines(text);
-  ASSERT_EQ(lines.size(), std::size(table));
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(lines[i].size(), table[i].length) << i + 1;
-    if (table[i].text) {
-      EXPECT_EQ(lines[i], table[i].text) << i + 1;
-    }
-  }
+  ASSERT_EQ(lines.size(), 1 + std::size(kLinesAfterCredit));
+  EXPECT_EQ(lines[0].size(), 22u);
   EXPECT_EQ(lines[0].rfind(" CODERAIN", 0), 0u);
-
+  for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(lines[i], kLinesAfterCredit[i - 1]) << "line " << i + 1;
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error;
   EXPECT_EQ(m.form().MessageText, text);
 }
 
-// One cycle at 196 x 300: the frame and the first character on tick 1, one
-// character a tick, 24 ticks of stillness, 59 wipe rectangles from the top
-// and an empty tick before the next cycle.
-TEST(Typewriter, OneCycleTickByTick) {
-  MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error;
-  Form1& f = m.form();
-  Panel& p = m.panel();
-  SceneState& s = f.State;
-  ASSERT_EQ(f.MessageText.size(), static_cast<std::size_t>(kLen));
-  const int row = p.TextHeight("a");
-
-  // Tick 1: the frame along the drawing area's edge, the border outside it
-  // black, the text position on the second row past the first character
-  // (a blank, so no text pixel yet).
-  MessagePanelTick(f.Message);
-  EXPECT_EQ(s.MessagePos, 2);
-  EXPECT_EQ(s.WipeDone, 0);
-  EXPECT_EQ(s.WipeBottom, 1);
-  EXPECT_EQ(p.CurrentX, p.TextWidth(" "));
-  EXPECT_EQ(p.CurrentY, row);
-  EXPECT_EQ(
-      FirstMismatch(m, p, [](int x, int y) { return x == 0 || y == 0 || x == 193 || y == 297 ? kFrameGreen : kBlack; }),
-      "");
-  Rect outer = p.OuterRect();
-  EXPECT_EQ(test::CountPixels(m.pixels(), outer, kBlack), outer.w * outer.h - (2 * 194 + 2 * 298 - 4));
-
-  // Tick 2 types the credit line's first letter at the second character
-  // cell of the second row.
-  MessagePanelTick(f.Message);
-  EXPECT_EQ(s.MessagePos, 3);
-  const int cell = p.TextWidth(" ");
-  EXPECT_GT(test::CountInPanel(m.pixels(), p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
-  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 1, 192, row - 1, kFrameGreen), 0);
-
-  for (int tick = 3; tick <= kLen; ++tick) {
-    MessagePanelTick(f.Message);
-    ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
-    ASSERT_EQ(s.WipeBottom, 1) << "tick " << tick;
-    ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
-  }
-  // The last character ends the last row; no row end follows it.
-  EXPECT_EQ(p.CurrentY, 16 * row);
-  EXPECT_EQ(p.CurrentX, p.TextWidth(" ENJOY :)"));
-
-  // Ticks 345 to 368: the full text stands, nothing is drawn.
-  const std::vector<Color> typed = test::Snapshot(m.pixels(), outer);
-  for (int tick = kLen + 1; tick <= kLen + 24; ++tick) {
-    MessagePanelTick(f.Message);
-    ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
-    ASSERT_EQ(test::Snapshot(m.pixels(), outer), typed) << "tick " << tick;
-  }
-
-  // Paint the drawing area white so that every wipe rectangle shows, and
-  // so does whatever is left unwiped.
-  p.FillRect({0, 0}, {193, 297}, kWhite);
-  auto wiped = [](int bottom) {
-    return [bottom](int x, int y) { return x >= 1 && x <= 192 && y >= 1 && y <= bottom ? kBlack : kWhite; };
-  };
-
-  // Ticks 369 to 427: the k-th rectangle reaches down to 1 + 5k.
-  for (int k = 0; k <= 58; ++k) {
-    const int tick = kLen + 25 + k;
-    MessagePanelTick(f.Message);
-    ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
-    ASSERT_EQ(s.WipeBottom, 6 + 5 * k) << "tick " << tick;
-    ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
-    ASSERT_EQ(FirstMismatch(m, p, wiped(1 + 5 * k)), "") << "tick " << tick;
-  }
-
-  // Tick 428: WipeBottom is 296, not below 294; the cycle ends, nothing drawn.
-  const std::vector<Color> last = test::Snapshot(m.pixels(), outer);
-  f.Damage().Clear();
-  MessagePanelTick(f.Message);
-  EXPECT_EQ(s.MessagePos, 0);
-  EXPECT_EQ(s.WipeBottom, 296);
-  EXPECT_TRUE(f.Damage().Empty());
-  EXPECT_EQ(test::Snapshot(m.pixels(), outer), last);
-
-  // Tick 429 starts the next cycle: the frame is drawn over the old one and
-  // the panel is not cleared, so the rows below the wipe keep their white.
-  MessagePanelTick(f.Message);
-  EXPECT_EQ(s.MessagePos, 2);
-  EXPECT_EQ(s.WipeBottom, 1);
-  EXPECT_EQ(p.CurrentY, row);
-  EXPECT_EQ(FirstMismatch(m, p,
-                          [&](int x, int y) {
-                            if (x == 0 || y == 0 || x == 193 || y == 297) return kFrameGreen;
-                            return wiped(291)(x, y);
-                          }),
-            "");
-}
-
-// However tall the panel, a cycle draws at most 76 wipe rectangles; the last
-// one reaches 376 and the rows below it keep what they showed.
-TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
+// Whole cycles, tick by tick, at the laid-out height of 300 and at heights
+// around the one where the wipe's limit of 76 rectangles takes over: the
+// frame and the first character on tick 1, one character a tick, 24 ticks of
+// stillness, wipe rectangles from the top until the panel is nearly covered
+// or 76 are drawn, an empty tick, then the next cycle.
+TEST(Typewriter, WholeCyclesTickByTick) {
   struct Case {
     int height;
     int rectangles;
   };
-  for (Case c : {Case{382, 75}, Case{383, 76}, Case{388, 76}, Case{700, 76}}) {
+  for (Case c : {Case{300, 59}, Case{382, 75}, Case{383, 76}, Case{388, 76}, Case{700, 76}}) {
     SCOPED_TRACE("height " + std::to_string(c.height));
     MessageScene m;
-    ASSERT_TRUE(m.scene->started) << m.scene->error;
     Form1& f = m.form();
     Panel& p = m.panel();
     SceneState& s = f.State;
-    p.Move(p.Left(), 0, 196, c.height);
-    const int bottomRow = c.height - 3;
+    p.Move(p.Left(), c.height == 300 ? p.Top() : 0, 196, c.height);
+    const int bottom = c.height - 3;  // the drawing area's last row
+    const int row = p.TextHeight("a");
+    const int cell = p.TextWidth(" ");
+    const Rect outer = p.OuterRect();
+    const auto frame = [bottom](int x, int y) { return x == 0 || y == 0 || x == 193 || y == bottom; };
 
-    for (int tick = 1; tick <= kLen + 24; ++tick) MessagePanelTick(f.Message);
-    p.FillRect({0, 0}, {193, bottomRow}, kWhite);
-
-    int rectangles = 0;
-    int ticks = kLen + 24;
-    while (s.MessagePos != 0 && ticks < 1000) {
-      const int before = s.WipeBottom;
-      MessagePanelTick(f.Message);
-      ++ticks;
-      if (s.WipeBottom != before) {
-        ++rectangles;
-        EXPECT_EQ(s.WipeBottom, before + 5);
-        // WipeDone comes with the 76th rectangle, on tick Len + 100.
-        EXPECT_EQ(s.WipeDone, ticks == kLen + 100 ? -1 : 0) << "tick " << ticks;
-      }
-    }
-    EXPECT_EQ(rectangles, c.rectangles);
-    EXPECT_EQ(ticks, kLen + 25 + c.rectangles);
-    const int lastBottom = 1 + 5 * (c.rectangles - 1);
-    EXPECT_EQ(
-        FirstMismatch(m, p,
-                      [&](int x, int y) { return x >= 1 && x <= 192 && y >= 1 && y <= lastBottom ? kBlack : kWhite; }),
-        "");
-
+    // Tick 1: the frame along the drawing area's edge, the border outside it
+    // black, the text position on the second row past the first character
+    // (a blank, so no text pixel yet).
     MessagePanelTick(f.Message);
     EXPECT_EQ(s.MessagePos, 2);
     EXPECT_EQ(s.WipeDone, 0);
     EXPECT_EQ(s.WipeBottom, 1);
-    EXPECT_EQ(test::CountInPanel(m.pixels(), p, 0, bottomRow, 193, bottomRow, kFrameGreen), 194);
+    EXPECT_EQ(p.CurrentX, cell);
+    EXPECT_EQ(p.CurrentY, row);
+    EXPECT_EQ(m.FirstMismatch([&](int x, int y) { return frame(x, y) ? kFrameGreen : kBlack; }), "");
+    EXPECT_EQ(test::CountPixels(m.pixels(), outer, kBlack), outer.w * outer.h - (2 * 194 + 2 * (bottom + 1) - 4));
+
+    // Tick 2 types the credit line's first letter at the second character
+    // cell of the second row; then one character a tick.
+    MessagePanelTick(f.Message);
+    EXPECT_EQ(s.MessagePos, 3);
+    EXPECT_GT(test::CountInPanel(m.pixels(), p, cell, row, 2 * cell - 1, 2 * row - 1, kFrameGreen), 0);
+    EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 1, 192, row - 1, kFrameGreen), 0);
+    for (int tick = 3; tick <= kLen; ++tick) {
+      MessagePanelTick(f.Message);
+      ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
+      ASSERT_EQ(s.WipeBottom, 1) << "tick " << tick;
+      ASSERT_EQ(s.WipeDone, 0) << "tick " << tick;
+    }
+    // The last character ends the last row; no row end follows it.
+    EXPECT_EQ(p.CurrentY, 16 * row);
+    EXPECT_EQ(p.CurrentX, p.TextWidth(" ENJOY :)"));
+
+    // The full text stands for 24 ticks; nothing is drawn.
+    const std::vector<Color> typed = test::Snapshot(m.pixels(), outer);
+    for (int tick = kLen + 1; tick <= kLen + 24; ++tick) {
+      MessagePanelTick(f.Message);
+      ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
+      ASSERT_EQ(test::Snapshot(m.pixels(), outer), typed) << "tick " << tick;
+    }
+
+    // Paint the drawing area white so that every wipe rectangle shows, and
+    // so does whatever is left unwiped. The k-th rectangle reaches down to
+    // 1 + 5k; WipeDone comes with the 76th, on tick kLen + 100.
+    p.FillRect({0, 0}, {193, bottom}, kWhite);
+    const auto wiped = [](int to) {
+      return [to](int x, int y) { return x >= 1 && x <= 192 && y >= 1 && y <= to ? kBlack : kWhite; };
+    };
+    for (int k = 0; k < c.rectangles; ++k) {
+      const int tick = kLen + 25 + k;
+      MessagePanelTick(f.Message);
+      ASSERT_EQ(s.MessagePos, tick + 1) << "tick " << tick;
+      ASSERT_EQ(s.WipeBottom, 6 + 5 * k) << "tick " << tick;
+      ASSERT_EQ(s.WipeDone, tick == kLen + 100 ? -1 : 0) << "tick " << tick;
+      ASSERT_EQ(m.FirstMismatch(wiped(1 + 5 * k)), "") << "tick " << tick;
+    }
+
+    // The next tick ends the cycle and draws nothing.
+    const std::vector<Color> last = test::Snapshot(m.pixels(), outer);
+    f.Damage().Clear();
+    MessagePanelTick(f.Message);
+    EXPECT_EQ(s.MessagePos, 0);
+    EXPECT_EQ(s.WipeBottom, 1 + 5 * c.rectangles);
+    EXPECT_TRUE(f.Damage().Empty());
+    EXPECT_EQ(test::Snapshot(m.pixels(), outer), last);
+
+    // The next cycle draws the frame over the old one and does not clear
+    // the panel, so the rows below the wipe keep their white.
+    MessagePanelTick(f.Message);
+    EXPECT_EQ(s.MessagePos, 2);
+    EXPECT_EQ(s.WipeDone, 0);
+    EXPECT_EQ(s.WipeBottom, 1);
+    EXPECT_EQ(p.CurrentY, row);
+    const auto after = wiped(1 + 5 * (c.rectangles - 1));
+    EXPECT_EQ(m.FirstMismatch([&](int x, int y) { return frame(x, y) ? kFrameGreen : after(x, y); }), "");
   }
 }
 
@@ -236,11 +179,9 @@ TEST(Typewriter, WipeStopsAfterSeventySixRectangles) {
 // printed line by line.
 TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
   MessageScene m;
-  ASSERT_TRUE(m.scene->started) << m.scene->error;
   Form1& f = m.form();
   Panel& p = m.panel();
   EXPECT_EQ(f.Timers.Interval(15), 40);
-
   f.RunUntil(39);
   EXPECT_EQ(f.State.MessagePos, 0);
   f.RunUntil(40);
@@ -250,34 +191,24 @@ TEST(Typewriter, TimerTypesTheWholeMessageOnRowsTwoToSeventeen) {
 
   // The same text printed a line at a time on a panel that never ticked.
   MessageScene reference;
-  ASSERT_TRUE(reference.scene->started) << reference.scene->error;
   Panel& q = reference.panel();
   q.DrawRect({0, 0}, {193, 297}, kFrameGreen);
   q.CurrentX = 0;
   q.CurrentY = 0;
   q.Print("", true);
-  for (const std::string& line : SplitLines(ComposeMessageText())) q.Print(line, true);
-  EXPECT_EQ(FirstMismatch(m, p,
-                          [&](int x, int y) {
-                            Rect area = q.DrawArea();
-                            return reference.pixels().Pixel(area.x + x, area.y + y);
-                          }),
-            "");
+  const std::vector<std::string> lines = SplitLines(f.MessageText);
+  for (const std::string& line : lines) q.Print(line, true);
+  const Rect area = q.DrawArea();
+  EXPECT_EQ(m.FirstMismatch([&](int x, int y) { return reference.pixels().Pixel(area.x + x, area.y + y); }), "");
 
   // Row by row: the first row is empty, rows 2 to 17 hold text where their
   // line does, and nothing stands below them.
   const int row = p.TextHeight("a");
-  const std::vector<std::string> lines = SplitLines(f.MessageText);
-  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 1, 192, row - 1, kFrameGreen), 0);
-  for (int r = 2; r <= 17; ++r) {
-    const int green = test::CountInPanel(m.pixels(), p, 1, (r - 1) * row, 192, r * row - 1, kFrameGreen);
-    if (lines[static_cast<std::size_t>(r - 2)].empty()) {
-      EXPECT_EQ(green, 0) << "row " << r;
-    } else {
-      EXPECT_GT(green, 0) << "row " << r;
-    }
-  }
-  EXPECT_EQ(test::CountInPanel(m.pixels(), p, 1, 17 * row, 192, 296, kFrameGreen), 0);
+  const auto green = [&](int y0, int y1) { return test::CountInPanel(m.pixels(), p, 1, y0, 192, y1, kFrameGreen); };
+  EXPECT_EQ(green(1, row - 1), 0);
+  for (int r = 2; r <= 17; ++r)
+    EXPECT_EQ(green((r - 1) * row, r * row - 1) > 0, !lines[static_cast<std::size_t>(r - 2)].empty()) << "row " << r;
+  EXPECT_EQ(green(17 * row, 296), 0);
 
   f.RunUntil(40 * 428);
   EXPECT_EQ(f.State.MessagePos, 0);
