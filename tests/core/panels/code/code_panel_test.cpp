@@ -42,13 +42,9 @@ std::unique_ptr<test::Scene> MakeScene(std::unique_ptr<RandomSource> random = nu
 // picC of a scene, driven tick by tick with a source file of the test's own.
 struct Rig {
   explicit Rig(const std::string& contents, std::unique_ptr<RandomSource> random = nullptr)
-      : scene(MakeScene(std::move(random))) {
-    path = dir.Write("source.txt", contents);
-    Open(path);
-  }
-  void Open(const fs::path& p) {
+      : scene(MakeScene(std::move(random))), path(dir.Write("source.txt", contents)) {
     std::string error;
-    ASSERT_TRUE(file.Open(p.string(), &error)) << error;
+    EXPECT_TRUE(file.Open(path.string(), &error)) << error;
   }
   Form1& form() { return **scene; }
   Panel& panel() { return form().picC; }
@@ -105,10 +101,16 @@ void PaintPage(Panel& p, std::string_view heading, const std::vector<std::string
   return ShowsPage(fb, rig.panel(), "C++ WINDOW", lines, fb.Bounds());
 }
 
+// Lines "line 1" to "line n" of a file, and the rows they print as.
 std::string NumberedLines(int n) {
   std::string text;
   for (int i = 1; i <= n; ++i) text += "line " + std::to_string(i) + "\r\n";
   return text;
+}
+std::vector<std::string> Lines(int from, int to) {
+  std::vector<std::string> v;
+  for (int i = from; i <= to; ++i) v.push_back("line " + std::to_string(i));
+  return v;
 }
 
 std::vector<std::string> Repeat(const std::string& line, int n) { return std::vector<std::string>(n, line); }
@@ -154,21 +156,35 @@ void TickToPageStart(Rig& rig) {
   rig.Tick();
 }
 
-TEST(CodePanelPage, FirstTickDrawsFrameHeadingAndFirstLine) {
-  Rig rig("first\r\nsecond\r\n");
+// A page row by row, with the text position at the start of the next row
+// after each, then a pause that starts with the page's last row and ends
+// with the first row of a new page as long as the first.
+TEST(CodePanelPage, RowByRowThenAPauseThenANewPage) {
+  Rig rig(NumberedLines(40));
+  const int k = kRowsPerPage;
+  for (int i = 1; i < k; ++i) {
+    rig.Tick();
+    ASSERT_EQ(rig.started, 1);
+    ASSERT_EQ(rig.paused, 0) << "tick " << i;
+    ASSERT_EQ(rig.panel().CurrentX, 0) << "tick " << i;
+    ASSERT_EQ(rig.panel().CurrentY, kFirstRowTop + i * kRowPitch) << "tick " << i;
+    // The first tick draws the frame on the outermost pixels of the drawing
+    // area, the bold heading and the first line.
+    if (i > 1) continue;
+    EXPECT_TRUE(ShowsPage(rig, Lines(1, 1)));
+    const Rect area = rig.panel().DrawArea();
+    EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrameGreen), 2 * (area.w + area.h) - 4);
+  }
   rig.Tick();
-  EXPECT_EQ(rig.started, 1);
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, Lines(1, k)));
+  rig.Tick();
   EXPECT_EQ(rig.paused, 0);
-  EXPECT_TRUE(ShowsPage(rig, {"first"}));
-  // The frame lies on the outermost pixels of the drawing area.
-  const Rect area = rig.panel().DrawArea();
-  EXPECT_EQ(test::CountPixels(rig.scene->framebuffer, area, kFrameGreen), 2 * (area.w + area.h) - 4);
-  // The text position ends each row at the start of the next.
-  EXPECT_EQ(rig.panel().CurrentX, 0);
-  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + kRowPitch);
-  rig.Tick();
-  EXPECT_EQ(rig.panel().CurrentY, kFirstRowTop + 2 * kRowPitch);
-  EXPECT_TRUE(ShowsPage(rig, {"first", "second"}));
+  EXPECT_EQ(rig.Interval(), 25);
+  EXPECT_TRUE(ShowsPage(rig, Lines(k + 1, k + 1)));
+  for (int i = 1; i < k; ++i) rig.Tick();
+  EXPECT_EQ(rig.paused, kTrue);
+  EXPECT_TRUE(ShowsPage(rig, Lines(k + 1, 2 * k)));
 }
 
 TEST(CodePanelPage, FileEndsRewindWithoutAnEmptyRow) {
@@ -193,65 +209,30 @@ TEST(CodePanelPage, FileEndsRewindWithoutAnEmptyRow) {
   }
 }
 
-TEST(CodePanelPage, PauseStartsWithTheLastRowAndEndsWithTheFirstOfANewPage) {
-  const auto lines = [](int from, int to) {
-    std::vector<std::string> v;
-    for (int i = from; i <= to; ++i) v.push_back("line " + std::to_string(i));
-    return v;
-  };
-  Rig rig(NumberedLines(40));
-  const int k = kRowsPerPage;
-  for (int i = 1; i < k; ++i) {
-    rig.Tick();
-    ASSERT_EQ(rig.paused, 0) << "tick " << i;
-  }
-  rig.Tick();
-  EXPECT_EQ(rig.paused, kTrue);
-  EXPECT_TRUE(ShowsPage(rig, lines(1, k)));
-  rig.Tick();
-  EXPECT_EQ(rig.paused, 0);
-  EXPECT_EQ(rig.Interval(), 25);
-  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, k + 1)));
-  // Every later page is as long as the first.
-  for (int i = 1; i < k; ++i) rig.Tick();
-  EXPECT_EQ(rig.paused, kTrue);
-  EXPECT_TRUE(ShowsPage(rig, lines(k + 1, 2 * k)));
-}
-
-TEST(CodePanelPage, FullOnlyWhenPastThreeRowsAboveTheBottom) {
-  Rig rig("x\r\n");
-  rig.Tick();
-  // Equality is not full; any amount past it is.
-  rig.panel().CurrentY = kFullPast;
-  rig.Tick();
-  EXPECT_EQ(rig.paused, 0);
-  rig.panel().CurrentY = kFullPast + 1e-6;
-  rig.Tick();
-  EXPECT_EQ(rig.paused, kTrue);
-  // The limit is taken in single precision: a height a hair under 179
-  // still gives the limit of 179.
-  Rig hair("x\r\n");
-  hair.panel().Move(0, 198, 224, 179 - 1e-7);
-  hair.Tick();
-  hair.panel().CurrentY = kFullPast;
-  hair.Tick();
-  EXPECT_EQ(hair.paused, 0);
-}
-
-TEST(CodePanelPage, PauseLastsBaseToThreeTimesBaseRoundedHalfToEven) {
+// A tick finds the page full once the text position is past three rows
+// above the bottom: equality is not full, any amount past it is, and the
+// limit is taken in single precision, so a height a hair under 179 still
+// gives the limit of 179. The pause then lasts base to 3 x base ms, rounded
+// half to even, and the tick after it starts a page at the run interval.
+TEST(CodePanelPage, FullPastThreeRowsAboveTheBottomThenAPauseOfBaseToThreeTimesBase) {
   struct Case {
-    double r;
-    int pause;
+    double y, height, r;
+    int pause;  // 0: not full
   };
-  const Case cases[] = {{1.0 / 16, 562}, {3.0 / 16, 688}, {0.0, 500}, {0.25, 750}, {std::nextafter(1.0, 0.0), 1500}};
+  const Case cases[] = {{kFullPast, 179, 0.25, 0},        {kFullPast + 1e-6, 179, 0.25, 750},
+                        {kFullPast, 179 - 1e-7, 0.25, 0}, {1000, 179, 1.0 / 16, 562},
+                        {1000, 179, 3.0 / 16, 688},       {1000, 179, 0.0, 500},
+                        {1000, 179, 0.25, 750},           {1000, 179, std::nextafter(1.0, 0.0), 1500}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.r);
+    SCOPED_TRACE(::testing::Message() << "y " << c.y << ", height " << c.height << ", r " << c.r);
     Rig rig("x\r\n", std::make_unique<ScriptedRandom>(std::deque<double>{c.r}));
+    rig.panel().Move(0, 198, 224, c.height);
     rig.Tick();
-    rig.panel().CurrentY = 1000;
+    rig.panel().CurrentY = c.y;
     rig.Tick();
-    EXPECT_EQ(rig.paused, kTrue);
-    EXPECT_EQ(rig.Interval(), c.pause);
+    EXPECT_EQ(rig.paused, c.pause ? kTrue : 0);
+    EXPECT_EQ(rig.Interval(), c.pause ? c.pause : 50);
+    if (!c.pause) continue;
     rig.Tick();
     EXPECT_EQ(rig.paused, 0);
     EXPECT_EQ(rig.Interval(), 25);
@@ -271,42 +252,45 @@ TEST(CodePanelPage, PanelTooShortForALineAlternatesPauseAndPageStart) {
   EXPECT_TRUE(ShowsPage(rig, {"four", "one"}));
 }
 
-TEST(CodePanelInput, LongLinesAreCutAtTheRightEdgeAndTabsExpanded) {
-  Rig rig(std::string(5000, 'W') + "\r\n\tX\tY\r\nend");
-  rig.Tick();
-  rig.Tick();
-  rig.Tick();
-  EXPECT_TRUE(ShowsPage(rig, {std::string(100, 'W'), "        X       Y", "end"}));
-  ExpectKeepsPaging(rig, 100);
-}
-
-// Huge lines and endless devices are the line reader's to bound (its own
-// tests, and the program's under bad inputs); the panel prints any byte.
-TEST(CodePanelInput, OddBytesKeepTheDisplayRunning) {
-  constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
-  Rig rig(std::string(kBytes, sizeof kBytes - 1));
-  ExpectKeepsPaging(rig, 100);
-}
-
-TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
+// Whatever the file holds or turns into, the panel keeps paging. Long lines
+// are cut at the right edge and tabs expanded; odd bytes are printed as
+// they come (huge lines and endless devices are the line reader's to bound,
+// in its own tests and the program's under bad inputs); a file truncated,
+// rewritten or deleted while shown gives the next page what it now holds.
+TEST(CodePanelInput, AnyContentOrChangeOfTheFileKeepsThePanelPaging) {
   struct Case {
     const char* what;
-    void (*change)(const fs::path&);
-    std::vector<std::string> nextPage;  // empty: any text will do
+    std::string contents;
+    std::vector<std::string> firstRows;  // after three ticks; empty: not checked
+    void (*change)(const fs::path&);     // after those ticks, where there is one
+    std::vector<std::string> nextPage;   // after the change; empty: any text will do
   };
+  constexpr char kBytes[] = "A\0B\xff\xfe\xc3(\xe2\x82\r\n\x80\x81\r";
   const Case cases[] = {
-      {"truncated", [](const fs::path& p) { fs::resize_file(p, 0); }, {""}},
+      {"long lines and tabs",
+       std::string(5000, 'W') + "\r\n\tX\tY\r\nend",
+       {std::string(100, 'W'), "        X       Y", "end"},
+       nullptr,
+       {}},
+      {"odd bytes", std::string(kBytes, sizeof kBytes - 1), {}, nullptr, {}},
+      {"truncated", NumberedLines(30), Lines(1, 3), [](const fs::path& p) { fs::resize_file(p, 0); }, {""}},
       {"rewritten shorter",
+       NumberedLines(30),
+       Lines(1, 3),
        [](const fs::path& p) { std::ofstream(p, std::ios::binary | std::ios::trunc) << "new\r\n"; },
        {"new"}},
-      {"deleted", [](const fs::path& p) { fs::remove(p); }, {}},
+      {"deleted", NumberedLines(30), Lines(1, 3), [](const fs::path& p) { fs::remove(p); }, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Rig rig(NumberedLines(30));
-    for (int i = 0; i < 5; ++i) rig.Tick();
-    c.change(rig.path);
+    Rig rig(c.contents);
+    for (int i = 0; i < 3; ++i) rig.Tick();
+    if (!c.firstRows.empty()) {
+      EXPECT_TRUE(ShowsPage(rig, c.firstRows));
+    }
+    if (c.change) c.change(rig.path);
     ExpectKeepsPaging(rig, 100);
+    if (!c.change) continue;
     TickToPageStart(rig);
     if (c.nextPage.empty())
       EXPECT_GT(test::CountPixels(rig.scene->framebuffer, rig.panel().DrawArea(), kText), 0);
@@ -316,22 +300,19 @@ TEST(CodePanelInput, FileTruncatedRewrittenOrDeletedWhileRunning) {
 }
 
 TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
-  auto scene = MakeScene(std::make_unique<SeededRandom>(7), test::Texts(NumberedLines(200)));
+  // picVB's file is empty: it shows pages of empty rows, at its own rhythm.
+  auto scene = MakeScene(std::make_unique<SeededRandom>(7), {NumberedLines(200), NumberedLines(200), ""});
   Form1& f = **scene;
   const auto& panels = f.CodePanels;
 
   // After 100 ms: ten rows on picASM, two on picC, one on picVB, each under
-  // its own heading.
+  // its own heading and from its own file.
   f.RunUntil(100);
-  const std::vector<std::string> all = {"line 1", "line 2", "line 3", "line 4", "line 5",
-                                        "line 6", "line 7", "line 8", "line 9", "line 10"};
-  const std::size_t rows[] = {10, 2, 1};
+  const std::vector<std::string> pages[] = {Lines(1, 10), Lines(1, 2), {""}};
   for (std::size_t i = 0; i < panels.size(); ++i) {
     const CodePanel& p = panels[i];
     EXPECT_EQ(p.started, 1);
-    EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading,
-                          std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(rows[i])),
-                          p.panel.OuterRect()));
+    EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading, pages[i], p.panel.OuterRect()));
   }
 
   // The times at which each timer's interval changed, with the new value.
@@ -376,21 +357,8 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
     }
     EXPECT_EQ(panels[i].paused, changes[i].size() % 2 == 1 ? kTrue : 0);
   }
-}
-
-TEST(CodePanelSchedule, EmptySourceFileShowsPagesOfEmptyRows) {
-  auto scene = MakeScene(nullptr, {NumberedLines(3), NumberedLines(3), ""});
-  Form1& f = **scene;
-  int pageStarts = 0;
-  std::int16_t was = 0;
-  for (std::int64_t t = 100; t <= 12000 && pageStarts < 2; t += 50) {
-    f.RunUntil(t);
-    if (was && !f.State.VbPanelPaused) ++pageStarts;
-    was = f.State.VbPanelPaused;
-  }
+  // The empty file's later pages are still frame, heading and empty rows.
   EXPECT_FALSE(f.Ended());
-  EXPECT_EQ(f.State.VbPanelStarted, 1);
-  EXPECT_EQ(pageStarts, 2);
   EXPECT_TRUE(ShowsPage(scene->framebuffer, f.picVB, "VISUAL BASIC WINDOW", {""}, f.picVB.OuterRect()));
 }
 
