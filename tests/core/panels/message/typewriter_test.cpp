@@ -47,33 +47,19 @@ std::vector<std::string> SplitLines(const std::string& text) {
   }
 }
 
-// The message as the panel shows it, after the credit line, which is held
-// only to its start and its length of 22.
-const std::string_view kLinesAfterCredit[] = {" CODE KORVEX SCREEN SAVER V1.0",
-                                              " PRESS THE MOUSE BUTTON TO EXIT",
-                                              "",
-                                              " VISUAL BASIC IS BACK",
-                                              " ALL THE THREADS RUNNING ON THE SCREEN",
-                                              " ARE CONTROLLED BY A TIMER",
-                                              "",
-                                              " THE VB TIMER OBJECT IS POWERFUL",
-                                              " AND IS ABLE TO GIVE THE FEELING",
-                                              " OF A MULTI THREADED APPLICATION",
-                                              "",
-                                              " DON'T FORGET TO GO BACK TO THE",
-                                              " REAL LIFE",
-                                              "",
-                                              " ENJOY :)"};
-
 TEST(MessageText, SixteenLinesJoinedByCrLf) {
   const std::string text = ComposeMessageText();
   EXPECT_EQ(text.size(), static_cast<std::size_t>(kLen));
-  // A trailing CR LF would split off a seventeenth, empty line.
-  const std::vector<std::string> lines = SplitLines(text);
-  ASSERT_EQ(lines.size(), 1 + std::size(kLinesAfterCredit));
-  EXPECT_EQ(lines[0].size(), 22u);
-  EXPECT_EQ(lines[0].rfind(" CODERAIN", 0), 0u);
-  for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(lines[i], kLinesAfterCredit[i - 1]) << "line " << i + 1;
+  // The credit line is held only to its start and its length of 22; the
+  // text ends without a row end.
+  EXPECT_EQ(text.rfind(" CODERAIN", 0), 0u);
+  EXPECT_EQ(text.find("\r\n"), 22u);
+  EXPECT_EQ(
+      text.substr(22),
+      "\r\n CODE KORVEX SCREEN SAVER V1.0\r\n PRESS THE MOUSE BUTTON TO EXIT\r\n\r\n VISUAL BASIC IS BACK"
+      "\r\n ALL THE THREADS RUNNING ON THE SCREEN\r\n ARE CONTROLLED BY A TIMER\r\n"
+      "\r\n THE VB TIMER OBJECT IS POWERFUL\r\n AND IS ABLE TO GIVE THE FEELING\r\n OF A MULTI THREADED APPLICATION"
+      "\r\n\r\n DON'T FORGET TO GO BACK TO THE\r\n REAL LIFE\r\n\r\n ENJOY :)");
   MessageScene m;
   EXPECT_EQ(m.form().MessageText, text);
 }
