@@ -5,6 +5,7 @@
 #include <cmath>
 #include <deque>
 #include <memory>
+#include <tuple>
 
 #include "core/panels/blocks/watch_helpers.h"
 
@@ -43,6 +44,8 @@ struct GameScene {
   bool Shows(int c, int r, int k) {
     return CellIs(s().BlockGrid[c][r], k) && Draws(c, r, k < 0 ? PanelDark : f().GreenPalette[k]);
   }
+  // The block in play: falling, column, row and colour.
+  std::tuple<int, int, int, int> Block() { return {s().BlockFalling, s().BlockColumn, s().BlockRow, s().BlockColor}; }
   static bool CellIs(const GridCell& cell, int k) {
     return k < 0 ? cell.Filled == 0 && cell.ColorIndex == -1 : cell.Filled == -1 && cell.ColorIndex == k;
   }
@@ -63,18 +66,14 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
 
   // Step 1: the spawn draws the block in row 0 at once.
   g.Step();
-  EXPECT_EQ(s.BlockFalling, -1);
-  EXPECT_EQ(s.BlockColumn, 5);
-  EXPECT_EQ(s.BlockRow, 0);
-  EXPECT_EQ(s.BlockColor, 2);
+  EXPECT_EQ(g.Block(), std::make_tuple(-1, 5, 0, 2));
   EXPECT_EQ(Drawn(f), "(81,1)-(95,15) ");
   EXPECT_TRUE(BoxIs(f, 81, 1, 95, 15, Rgb(0, 96, 0)));
 
   // Steps 2 to 23: erased from a row, drawn in the next.
   for (int r = 1; r <= 22; ++r) {
     g.Step();
-    ASSERT_EQ(s.BlockRow, r);
-    ASSERT_EQ(s.BlockFalling, -1);
+    ASSERT_EQ(g.Block(), std::make_tuple(-1, 5, r, 2));
     ASSERT_EQ(Drawn(f), Box(5, r - 1) + Box(5, r)) << "step " << r + 1;
     ASSERT_TRUE(g.Draws(5, r - 1, PanelDark));
     ASSERT_TRUE(g.Draws(5, r, f.GreenPalette[2]));
@@ -86,27 +85,24 @@ TEST(BlockGame, WorkedSequenceOfAFloorBlockAndTheBlockThatMatchesIt) {
   EXPECT_TRUE(g.Draws(5, 22, PanelDark));
   EXPECT_TRUE(g.Shows(5, 23, 2));
   EXPECT_TRUE(GameScene::CellIs(s.BlockGrid[5][24], -1));
-  EXPECT_EQ(s.BlockFalling, 0);
-  EXPECT_EQ(s.BlockRow, 23);
+  EXPECT_EQ(g.Block(), std::make_tuple(0, 5, 23, 2));
   EXPECT_EQ(s.GameOver, 0);
 
   // Step 25: the same column and colour again.
   g.Step();
   EXPECT_EQ(Drawn(f), Box(5, 0));
   EXPECT_TRUE(g.Draws(5, 0, f.GreenPalette[2]));
-  EXPECT_EQ(s.BlockColumn, 5);
-  EXPECT_EQ(s.BlockColor, 2);
+  EXPECT_EQ(g.Block(), std::make_tuple(-1, 5, 0, 2));
   EXPECT_EQ(g.random->Left(), 0u);
 
   for (int step = 26; step <= 46; ++step) g.Step();
-  EXPECT_EQ(s.BlockRow, 21);
-  EXPECT_EQ(s.BlockFalling, -1);
+  EXPECT_EQ(g.Block(), std::make_tuple(-1, 5, 21, 2));
 
   // Step 47: it lands on the block of its colour; the pair goes, and the
   // landed block is never shown in its landing cell.
   g.Step();
   EXPECT_EQ(Drawn(f), Box(5, 21) + Box(5, 22) + Box(5, 23));
-  EXPECT_EQ(s.BlockFalling, 0);
+  EXPECT_EQ(g.Block(), std::make_tuple(0, 5, 22, 2));
   EXPECT_EQ(s.GameOver, 0);
   for (int r = 21; r <= 23; ++r) EXPECT_TRUE(g.Draws(5, r, PanelDark)) << "row " << r;
   for (int r = 0; r <= 24; ++r) EXPECT_TRUE(GameScene::CellIs(s.BlockGrid[5][r], -1)) << "row " << r;
@@ -159,8 +155,7 @@ TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
   // the game is over all the same.
   auto g = fallInto(1, 2, {ColumnDraw(c), ColorDraw(2)});
   EXPECT_EQ(g->s().GameOver, -1);
-  EXPECT_EQ(g->s().BlockFalling, 0);
-  EXPECT_EQ(g->s().BlockRow, 0);
+  EXPECT_EQ(g->Block(), std::make_tuple(0, c, 0, 2));
   EXPECT_EQ(Drawn(g->f()), Box(c, 0) + Box(c, 1));
   EXPECT_TRUE(g->Shows(c, 0, -1));
   EXPECT_TRUE(g->Shows(c, 1, -1));
@@ -196,10 +191,7 @@ TEST(BlockGame, ResetGameEmptiesEveryCellAndLeavesTheBlockAndThePanelAlone) {
   for (int c = 0; c < kGridColumns; ++c)
     for (int r = 0; r < kGridRows; ++r) ASSERT_TRUE(GameScene::CellIs(s.BlockGrid[c][r], -1)) << c << "," << r;
   EXPECT_EQ(s.GameOver, 0);
-  EXPECT_EQ(s.BlockFalling, -1);
-  EXPECT_EQ(s.BlockColumn, 4);
-  EXPECT_EQ(s.BlockRow, 9);
-  EXPECT_EQ(s.BlockColor, 1);
+  EXPECT_EQ(g.Block(), std::make_tuple(-1, 4, 9, 1));
   EXPECT_TRUE(g.f().Damage().Empty());
 }
 

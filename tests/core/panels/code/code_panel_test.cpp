@@ -315,48 +315,40 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
     EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading, pages[i], p.panel.OuterRect()));
   }
 
-  // The times at which each timer's interval changed, with the new value.
-  struct Change {
-    std::int64_t at;
-    int interval;
-  };
-  std::vector<std::vector<Change>> changes(panels.size());
-  std::vector<int> last;
-  for (const CodePanel& p : panels) last.push_back(p.timer.Interval());
-  for (std::int64_t t = 101; t <= 12000; ++t) {
-    f.RunUntil(t);
-    for (std::size_t i = 0; i < panels.size(); ++i) {
-      const int now = panels[i].timer.Interval();
-      if (now != last[i]) changes[i].push_back({t, now});
-      last[i] = now;
-    }
-  }
   // Each panel's rhythm, in ms: the first page's interval, the pause base
-  // and the interval of every later page.
+  // and the interval of every later page. The first page runs at the start
+  // interval; a pause begins with a page's k-th row and lasts pauseBase to
+  // 3 x pauseBase; the timer's interval changes then and only then.
   struct Rhythm {
     int start, pauseBase, run;
   };
   const Rhythm rhythms[] = {{10, 400, 15}, {50, 500, 25}, {100, 1000, 50}};
-  for (std::size_t i = 0; i < panels.size(); ++i) {
-    const Rhythm& r = rhythms[i];
-    SCOPED_TRACE(panels[i].heading);
-    const int k = kRowsPerPage;
-    ASSERT_GE(changes[i].size(), 4u);
-    // The first page runs at the timer's start interval; the pause begins
-    // with its k-th row and lasts pauseBase to 3 x pauseBase.
-    std::int64_t at = static_cast<std::int64_t>(k) * r.start;
-    for (std::size_t c = 0; c + 1 < changes[i].size(); c += 2) {
-      const Change pause = changes[i][c];
-      const Change run = changes[i][c + 1];
-      EXPECT_EQ(pause.at, at);
-      EXPECT_GE(pause.interval, r.pauseBase);
-      EXPECT_LE(pause.interval, 3 * r.pauseBase);
-      EXPECT_EQ(run.at, pause.at + pause.interval);
-      EXPECT_EQ(run.interval, r.run);
-      at = run.at + static_cast<std::int64_t>(k - 1) * r.run;
-    }
-    EXPECT_EQ(panels[i].paused, changes[i].size() % 2 == 1 ? kTrue : 0);
+  const int k = kRowsPerPage;
+  std::int64_t due[3];
+  int last[3], changes[3] = {};
+  for (std::size_t i = 0; i < 3; ++i) {
+    due[i] = k * rhythms[i].start;
+    last[i] = panels[i].timer.Interval();
   }
+  for (std::int64_t t = 101; t <= 12000; ++t) {
+    f.RunUntil(t);
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+      const int now = panels[i].timer.Interval();
+      ASSERT_EQ(now != last[i], t == due[i]) << panels[i].heading << " at " << t << " ms";
+      if (now == last[i]) continue;
+      last[i] = now;
+      const bool pause = ++changes[i] % 2 == 1;
+      EXPECT_EQ(panels[i].paused, pause ? kTrue : 0) << panels[i].heading << " at " << t << " ms";
+      if (pause) {
+        EXPECT_GE(now, rhythms[i].pauseBase);
+        EXPECT_LE(now, 3 * rhythms[i].pauseBase);
+      } else {
+        EXPECT_EQ(now, rhythms[i].run);
+      }
+      due[i] = t + (pause ? now : (k - 1) * rhythms[i].run);
+    }
+  }
+  for (int n : changes) EXPECT_GE(n, 4);
   // The empty file's later pages are still frame, heading and empty rows.
   EXPECT_FALSE(f.Ended());
   EXPECT_TRUE(ShowsPage(scene->framebuffer, f.picVB, "VISUAL BASIC WINDOW", {""}, f.picVB.OuterRect()));
