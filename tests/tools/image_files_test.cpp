@@ -16,6 +16,18 @@ using test::ReadGif;
 using test::SamePixels;
 using test::ShownGif;
 
+// Writes `frames`, each with its delay in hundredths, as a GIF in `dir` and
+// reads it back as shown.
+ShownGif WrittenGif(const test::TempDir& dir, const std::vector<std::pair<Bitmap, int>>& frames) {
+  const std::string path = (dir.Path() / "a.gif").string();
+  GifWriter gif;
+  std::string error;
+  bool ok = gif.Open(path, frames[0].first.Width(), frames[0].first.Height(), &error);
+  for (const auto& [frame, delayCs] : frames) ok = ok && gif.AddFrame(frame, delayCs, &error);
+  if (!ok || !gif.Close(&error)) ADD_FAILURE() << error;
+  return ReadGif(path);
+}
+
 TEST(ImageFilesTest, PngRoundTripKeepsEveryPixel) {
   test::TempDir dir;
   Bitmap picture(37, 23);
@@ -34,17 +46,8 @@ TEST(ImageFilesTest, PngRoundTripKeepsEveryPixel) {
   EXPECT_EQ(back.Pixel(5, 5), Rgb(0, 192, 0));
 }
 
-TEST(ImageFilesTest, PngFailureNamesThePathAndTheReason) {
-  test::TempDir dir;
-  std::string error;
-  const std::string missing = (dir.Path() / "no-such-dir" / "x.png").string();
-  EXPECT_FALSE(WritePng(missing, Bitmap(4, 4), &error));
-  EXPECT_EQ(error, "cannot write " + missing + ": No such file or directory");
-}
-
 TEST(ImageFilesTest, GifShowsEachFrameExactlyAndStoresOnlyWhatChanged) {
   test::TempDir dir;
-  const std::string path = (dir.Path() / "a.gif").string();
   Bitmap black(40, 30);
   Bitmap dots = black;
   dots.SetPixel(10, 12, Rgb(0, 192, 0));
@@ -53,16 +56,8 @@ TEST(ImageFilesTest, GifShowsEachFrameExactlyAndStoresOnlyWhatChanged) {
   edges.SetPixel(0, 29, Rgb(0, 32, 0));
   edges.SetPixel(39, 0, Rgb(0, 128, 0));
 
-  GifWriter gif;
-  std::string error;
-  ASSERT_TRUE(gif.Open(path, 40, 30, &error)) << error;
-  ASSERT_TRUE(gif.AddFrame(black, 4, &error)) << error;
-  ASSERT_TRUE(gif.AddFrame(dots, 2, &error)) << error;
-  ASSERT_TRUE(gif.AddFrame(dots, 1, &error)) << error;  // unchanged: lengthens the one before
-  ASSERT_TRUE(gif.AddFrame(edges, 3, &error)) << error;
-  ASSERT_TRUE(gif.Close(&error)) << error;
-
-  ShownGif shown = ReadGif(path);
+  // The second dots frame, unchanged, lengthens the one before.
+  const ShownGif shown = WrittenGif(dir, {{black, 4}, {dots, 2}, {dots, 1}, {edges, 3}});
   ASSERT_EQ(shown.frames.size(), 3u);
   EXPECT_EQ(shown.width, 40);
   EXPECT_EQ(shown.height, 30);
@@ -78,7 +73,6 @@ TEST(ImageFilesTest, GifShowsEachFrameExactlyAndStoresOnlyWhatChanged) {
 
 TEST(ImageFilesTest, GifOfManyColoursFallsBackToTheFixedPalette) {
   test::TempDir dir;
-  const std::string path = (dir.Path() / "many.gif").string();
   Bitmap few(20, 20);
   Bitmap many(20, 20);
   std::set<Color> distinct;
@@ -90,16 +84,9 @@ TEST(ImageFilesTest, GifOfManyColoursFallsBackToTheFixedPalette) {
     }
   ASSERT_GT(distinct.size(), 256u);
 
-  GifWriter gif;
-  std::string error;
-  ASSERT_TRUE(gif.Open(path, 20, 20, &error)) << error;
-  ASSERT_TRUE(gif.AddFrame(few, 1, &error)) << error;  // 256 greens: still exact
-  ASSERT_TRUE(gif.AddFrame(many, 1, &error)) << error;
-  ASSERT_TRUE(gif.Close(&error)) << error;
-
-  ShownGif shown = ReadGif(path);
+  const ShownGif shown = WrittenGif(dir, {{few, 1}, {many, 1}});
   ASSERT_EQ(shown.frames.size(), 2u);
-  EXPECT_TRUE(SamePixels(shown.frames[0], few));
+  EXPECT_TRUE(SamePixels(shown.frames[0], few));  // 256 greens: still exact
   Bitmap expected(20, 20);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) expected.SetPixel(x, y, FixedPaletteColor(FixedPaletteIndex(many.Pixel(x, y))));
@@ -121,9 +108,13 @@ TEST(ImageFilesTest, GifFrameDelaysAddUpToTheSpan) {
   }
 }
 
-TEST(ImageFilesTest, GifRefusesMisuse) {
+TEST(ImageFilesTest, FailuresNameThePathAndTheReason) {
   test::TempDir dir;
   std::string error;
+  const std::string noDir = (dir.Path() / "no-such-dir" / "x.png").string();
+  EXPECT_FALSE(WritePng(noDir, Bitmap(4, 4), &error));
+  EXPECT_EQ(error, "cannot write " + noDir + ": No such file or directory");
+
   GifWriter gif;
   const std::string missing = (dir.Path() / "none" / "a.gif").string();
   EXPECT_FALSE(gif.Open(missing, 10, 10, &error));

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,37 +68,25 @@ using test::SamePixels;
 TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
   test::TempDir dir;
   const std::string out = (dir.Path() / "f.png").string();
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"--at", "10"},
-      {"--out", out},
-      {"--at", "--out", out},
-      {"--at", "10", "--out", out, "--bogus"},
-      {"--size", "100", "--at", "10", "--out", out},
-      {"--size", "0x50", "--at", "10", "--out", out},
-      {"--size", "64x48x", "--at", "10", "--out", out},
-      {"--size", "99999x48", "--at", "10", "--out", out},
-      {"--seed", "-1", "--at", "10", "--out", out},
-      {"--seed", "one", "--at", "10", "--out", out},
-      {"--at", "5,abc", "--out", out},
-      {"--at", "-5", "--out", out},
-      {"--at", "5,,6", "--out", out},
-      {"--at", "10,20", "--out", out},
-      {"--at", "10", "--gif", "0:10:5", "--out", out},
-      {"--gif", "10:5:1", "--out", out},
-      {"--gif", "0:10:0", "--out", out},
-      {"--gif", "0:10", "--out", out},
-      {"--gif", "0:100000:1", "--out", out},
-      {"--scale", "0", "--at", "10", "--out", out},
-      {"--scale", "9", "--at", "10", "--out", out},
-      {"--scale", "x", "--at", "10", "--out", out},
-      {"--size", "7x48", "--scale", "8", "--at", "10", "--out", out},
-      // Whole numbers are plain ASCII digits and nothing else.
-      {"--scale", " 2", "--at", "10", "--out", out},
-      {"--scale", "+3", "--at", "10", "--out", out},
-      {"--seed", "+1", "--at", "10", "--out", out},
-      {"--at", "-0", "--out", out},
-  };
+  std::vector<std::vector<std::string>> cases = {{},
+                                                 {"--at", "10"},
+                                                 {"--out", out},
+                                                 {"--at", "--out", out},
+                                                 {"--at", "10", "--out", out, "--bogus"},
+                                                 {"--at", "10", "--gif", "0:10:5", "--out", out},
+                                                 {"--size", "7x48", "--scale", "8", "--at", "10", "--out", out}};
+  // One bad value in a render otherwise good (the last three: whole numbers
+  // are plain ASCII digits and nothing else).
+  const std::pair<const char*, const char*> badValues[] = {
+      {"--size", "100"}, {"--size", "0x50"}, {"--size", "64x48x"}, {"--size", "99999x48"},
+      {"--seed", "-1"},  {"--seed", "one"},  {"--scale", "0"},     {"--scale", "9"},
+      {"--scale", "x"},  {"--scale", " 2"},  {"--scale", "+3"},    {"--seed", "+1"}};
+  for (const auto& [option, value] : badValues) cases.push_back({option, value, "--at", "10", "--out", out});
+  // Times and spans it refuses, several times for one file among them.
+  const std::pair<const char*, const char*> badTimes[] = {
+      {"--at", "5,abc"},   {"--at", "-5"},      {"--at", "5,,6"},  {"--at", "10,20"},      {"--at", "-0"},
+      {"--gif", "10:5:1"}, {"--gif", "0:10:0"}, {"--gif", "0:10"}, {"--gif", "0:100000:1"}};
+  for (const auto& [option, value] : badTimes) cases.push_back({option, value, "--out", out});
   for (const auto& args : cases) {
     std::string shown;
     for (const auto& a : args) shown += a + " ";
@@ -113,26 +102,32 @@ TEST(RenderCliTest, StartupFailuresGiveTheProgramsOneLineAndExitOne) {
   test::TempDir dir;
   dir.Write("codeASM.txt", "mov ax, bx\r\n");
   dir.Write("codeC.txt", "int x;\r\n");
-  const std::string out = (dir.Path() / "f.png").string();
-  const std::string data = dir.Path().string();
-
-  Result r = RunRender(dir, {"--data", data, "--font", RegularFont(), "--size", "64x48", "--at", "0", "--out", out});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "coderain-render: cannot open source file " + data + "/codeVB.txt: No such file or directory\n");
-  EXPECT_FALSE(std::filesystem::exists(out));
-
+  const std::string out = (dir.Path() / "f.png").string(), data = dir.Path().string();
   const std::string noFont = (dir.Path() / "no-such-font.ttf").string();
-  r = RunRender(dir, {"--data", CODERAIN_TEST_DATA, "--font", noFont, "--size", "64x48", "--at", "0", "--out", out});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("coderain-render: ", 0), 0u) << r.err;
-  EXPECT_NE(r.err.find(noFont), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
-
   const std::string badOut = (dir.Path() / "none" / "f.png").string();
-  r = RunRender(
-      dir, {"--data", CODERAIN_TEST_DATA, "--font", RegularFont(), "--size", "64x48", "--at", "0", "--out", badOut});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "coderain-render: cannot write " + badOut + ": No such file or directory\n");
+  // Each line names what failed; where the program words it itself, `whole`:
+  // the line is just that.
+  struct Case {
+    std::string data, font, out, named;
+    bool whole;
+  };
+  const Case cases[] = {
+      {data, RegularFont(), out, "cannot open source file " + data + "/codeVB.txt: No such file or directory", true},
+      {CODERAIN_TEST_DATA, noFont, out, noFont, false},
+      {CODERAIN_TEST_DATA, RegularFont(), badOut, "cannot write " + badOut + ": No such file or directory", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    const Result r =
+        RunRender(dir, {"--data", c.data, "--font", c.font, "--size", "64x48", "--at", "0", "--out", c.out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("coderain-render: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    if (c.whole) {
+      EXPECT_EQ(r.err, "coderain-render: " + c.named + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(c.out));
+  }
 }
 
 TEST(RenderCliTest, FramesAndStatesAreThoseOfTheSceneAtEachTime) {
@@ -183,10 +178,8 @@ TEST(RenderCliTest, GifSpanEndsOnTheSceneAtItsLastTime) {
 
   const test::ShownGif shown = test::ReadGif(out);
   ASSERT_FALSE(shown.frames.empty());
-  int totalCs = 0;
-  for (int d : shown.delaysCs) totalCs += d;
   // Six frames of 20 ms, however many were merged.
-  EXPECT_EQ(totalCs, 12);
+  EXPECT_EQ(std::accumulate(shown.delaysCs.begin(), shown.delaysCs.end(), 0), 12);
 
   RegularFontScene scene(320, 240, 1);
   scene.form->RunUntil(100);

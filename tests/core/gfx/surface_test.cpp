@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_support.h"
 
 namespace coderain {
@@ -35,15 +37,15 @@ TEST(Bitmap, AllocateRefusesWhatItCannotHold) {
 
 TEST(Surface, PrimitivesPaintExactPixels) {
   Desk d;
-  // A line leaves its end point alone, in both directions.
-  d.window.DrawLine({20, 0}, {25, 0}, kRed);
-  EXPECT_EQ(test::CountPixels(d.fb, {20, 0, 6, 1}, kRed), 5);
-  EXPECT_EQ(d.fb.Pixel(25, 0), kBlack);
-  d.window.DrawLine({30, 4}, {30, 1}, kRed);
-  EXPECT_EQ(test::CountPixels(d.fb, {30, 0, 1, 5}, kRed), 3);
-  EXPECT_EQ(d.fb.Pixel(30, 1), kBlack);
-  d.window.DrawLine({35, 3}, {35, 3}, kRed);
-  EXPECT_EQ(d.fb.Pixel(35, 3), kBlack);
+  // A line leaves its end point alone, in both directions: {from, to,
+  // pixels around it, how many of them it paints}.
+  const std::tuple<Point, Point, Rect, int> lines[] = {
+      {{20, 0}, {25, 0}, {20, 0, 6, 1}, 5}, {{30, 4}, {30, 1}, {30, 0, 1, 5}, 3}, {{35, 3}, {35, 3}, {35, 3, 1, 1}, 0}};
+  for (const auto& [from, to, around, painted] : lines) {
+    d.window.DrawLine(from, to, kRed);
+    EXPECT_EQ(test::CountPixels(d.fb, around, kRed), painted) << from.x << "," << from.y;
+    EXPECT_EQ(d.fb.Pixel(to.x, to.y), kBlack);
+  }
   // Rectangles hold both corners: 3 x 3 filled, 8 outline pixels.
   d.window.FillRect({25, 20}, {27, 22}, kGreen);
   EXPECT_EQ(test::CountPixels(d.fb, d.fb.Bounds(), kGreen), 9);
