@@ -144,8 +144,8 @@ TEST(BlockGame, ABlockStaysOnAnotherColourAndAMatchTakesOnlyThePair) {
 // Blocks fall into column 7, which holds blocks of colour 0 from row `top`
 // to the floor under one of `topColour`.
 TEST(BlockGame, OnlyABlockStoppingWhereItSpawnedEndsTheGameMatchOrNot) {
-  const int c = 7;
-  const auto fallInto = [c](int top, int topColour, std::deque<double> draws) {
+  constexpr int c = 7;
+  const auto fallInto = [](int top, int topColour, std::deque<double> draws) {
     auto g = std::make_unique<GameScene>(std::move(draws));
     for (int r = top; r <= 23; ++r) g->s().BlockGrid[c][r] = {kTrue, r == top ? topColour : 0};
     g->Step();
