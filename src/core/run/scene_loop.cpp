@@ -12,7 +12,6 @@ bool SceneLoop::StartScene(int screen, std::int64_t now) {
   // A miniature is presented less often than the full scene.
   Pace& pace = paces_[screen];
   pace = Pace{display_.Fit(screen).FrameMs()};
-  stage_.SetLatenessAllowed(screen, pace.frameMs + 1);
   std::string error;
   if (stage_.Start(screen, &display_.Frame(screen), now, &error)) {
     stage_.SetLatenessAllowed(screen, pace.frameMs + 1);
