@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
-#include "core/app/stage.h"
-#include "core/base/program_directory.h"
 #include "core/gfx/font.h"
+#include "host/scene_run.h"
 #include "image_files.h"
 #include "picture_display.h"
 #include "render_options.h"
@@ -53,19 +53,15 @@ std::string JsonPathFor(const std::string& picture) {
 
 int Render(const RenderOptions& o) {
   std::string error;
-  FontFaces faces{o.fontFile, ""};
-  if (o.fontFile.empty() && !FindSceneFonts(&faces, &error)) return Failure(error);
-  const std::string dataDir = o.dataDir.empty() ? ProgramDirectory() : o.dataDir;
-  if (dataDir.empty()) return Failure("cannot find the program's directory");
-
   // The screen as the program fills it: the scene at the size over the
   // scale, scaled up, the columns and rows past it black. No desktop
   // density here: the scale is the one for the size alone.
   PictureDisplay display;
   if (!display.Open(o.width, o.height, o.scale, &error)) return Failure(error);
-  Stage stage(faces, o.seed, dataDir);
-  if (!stage.Start(0, &display.Frame(0), 0, &error)) return Failure(error);
-  Form1& form = *stage.Scene(0);
+  VirtualRun run(&display, o.dataDir, o.seed,
+                 o.fontFile.empty() ? std::nullopt : std::optional<FontFaces>(FontFaces{o.fontFile, ""}));
+  if (!run.Start(&error)) return Failure(error);
+  const Form1& form = run.Scene(0);
   const auto shown = [&]() -> const Bitmap& {
     display.PresentAll(0);
     return display.Picture();
@@ -73,7 +69,7 @@ int Render(const RenderOptions& o) {
 
   if (!o.gif) {
     for (std::int64_t t : o.times) {
-      form.RunUntil(t);
+      run.RunTo(t);
       const std::string path = OutputPath(o.out, t);
       if (!WritePng(path, shown(), &error)) return Failure(error);
       if (o.dumpState && !WriteSceneJson(JsonPathFor(path), form, &error)) return Failure(error);
@@ -85,7 +81,7 @@ int Render(const RenderOptions& o) {
   if (!gif.Open(o.out, o.width, o.height, &error)) return Failure(error);
   std::int64_t frame = 0;
   for (std::int64_t t = o.gifFrom; t <= o.gifTo; t += o.gifStep, ++frame) {
-    form.RunUntil(t);
+    run.RunTo(t);
     if (!gif.AddFrame(shown(), FrameDelayCs(frame, o.gifStep), &error)) return Failure(error);
   }
   if (!gif.Close(&error)) return Failure(error);

@@ -1,5 +1,6 @@
 #include "host/scene_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -24,7 +25,10 @@ SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool sta
 LoopStatus SceneRun::Start() {
   LoopStatus failed{false, {1, 0, ""}};
   FontFaces fonts;
-  if (!FindSceneFonts(&fonts, &failed.end.message)) return failed;
+  if (faces_)
+    fonts = *faces_;
+  else if (!FindSceneFonts(&fonts, &failed.end.message))
+    return failed;
   if (dataDir_.empty()) {
     failed.end.message = "cannot find the program's directory";
     return failed;
@@ -41,6 +45,45 @@ const LoopEnd& SceneRun::Finish(const LoopEnd& end) {
       runStats_.Print(stderr, form->Timers, clock_.Now());
   }
   return end;
+}
+
+namespace {
+
+// What a run on the virtual clock is launched as: nothing but the scenes,
+// and no input counts.
+LaunchRequest VirtualRequest(const std::string& dataDir) {
+  LaunchRequest request;
+  request.mode = LaunchRequest::Mode::LentWindow;
+  request.dataDir = dataDir;
+  return request;
+}
+
+}  // namespace
+
+VirtualRun::VirtualRun(SceneDisplay* shown, const std::string& dataDir, std::uint64_t seed,
+                       const std::optional<FontFaces>& faces)
+    : sink_(shown), run_(&sink_, VirtualRequest(dataDir), false, seed, &clock_) {
+  if (faces) run_.UseFaces(*faces);
+}
+
+bool VirtualRun::Start(std::string* error) {
+  clock_.now = 0;
+  status_ = run_.Start();
+  if (!status_.running) *error = status_.end.message;
+  return status_.running;
+}
+
+void VirtualRun::RunTo(std::int64_t t) {
+  // Where a driver would wake the loop: every tick then runs in its frame,
+  // at its own time, none late.
+  while (status_.running && status_.wakeAt <= t) {
+    clock_.now = std::max(clock_.now + 1, status_.wakeAt);
+    status_ = run_.Step({});
+  }
+  if (status_.running && t > clock_.now) {
+    clock_.now = t;
+    status_ = run_.Step({});
+  }
 }
 
 }  // namespace coderain

@@ -18,10 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/stage.h"
 #include "core/base/clock.h"
-#include "core/base/program_directory.h"
-#include "core/gfx/font.h"
 #include "core/run/display_table.h"
 #include "displays/web/web_display.h"
 #include "host/scene_run.h"
@@ -93,11 +90,9 @@ void StartRun() {
 // The still: the scene on a virtual clock from 0 to the time asked for, as
 // the renderer runs it, the whole frame put on the canvas.
 bool ShowStill(std::string* error) {
-  FontFaces faces;
-  if (!FindSceneFonts(&faces, error)) return false;
-  Stage stage(faces, page.seed, ProgramDirectory());
-  if (!stage.Start(WebDisplay::kScreen, &page.display->Frame(WebDisplay::kScreen), 0, error)) return false;
-  stage.Scene(WebDisplay::kScreen)->RunUntil(*page.options.atMs);
+  VirtualRun still(page.display.get(), page.request.dataDir, page.seed);
+  if (!still.Start(error)) return false;
+  still.RunTo(*page.options.atMs);
   page.display->PresentAll(WebDisplay::kScreen);
   return true;
 }
