@@ -1,13 +1,15 @@
 // The renderer's command line: what it asks for and how it is read.
 //
 //   coderain-render [--size WxH] [--scale N] [--seed N] [--data DIR]
-//                   [--font FILE] (--at MS[,MS...] | --gif FROM:TO:STEP)
-//                   --out PATH [--dump-state]
+//                   [--font FILE] [--quiet]
+//                   ((--at MS[,MS...] | --gif FROM:TO:STEP) --out PATH [--dump-state]
+//                    | --video FILE [--from MS] --to MS [--fps N])
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace coderain {
@@ -19,6 +21,8 @@ inline constexpr int kMaxSide = 8192;
 inline constexpr std::int64_t kMaxTimeMs = 1'000'000'000;  // about 11.5 days of scene time
 inline constexpr std::int64_t kMaxGifFrames = 10'000;
 inline constexpr int kMaxRenderScale = 8;
+inline constexpr std::int64_t kMaxVideoFrames = 1'000'000;  // over 4.5 hours at 60 frames a second
+inline constexpr int kMaxFps = 60;
 
 struct RenderOptions {
   // The screen's size; the scene runs at floor(width / s) x floor(height /
@@ -34,7 +38,22 @@ struct RenderOptions {
   std::int64_t gifFrom = 0, gifTo = 0, gifStep = 0;
   std::string out;
   bool dumpState = false;
+  // A video of the scene from `from` to `to` ms, `fps` frames a second:
+  // frame i is the scene at from + i x 1000 / fps (whole ms, rounded down),
+  // the last one before `to`.
+  std::string video;
+  std::int64_t from = 0, to = 0;
+  int fps = 30;
+  bool quiet = false;  // no progress and no summary line
+
+  std::int64_t VideoFrames() const { return (to - from) * fps / 1000; }
+  std::int64_t VideoFrameMs(std::int64_t i) const { return from + i * 1000 / fps; }
 };
+
+// The codec a video file's name asks for by its ending, whatever the case
+// of its letters: "VP9" (.webm), "H.264" (.mp4), "FFV1" (.mkv, lossless);
+// null for any other name.
+const char* VideoCodecFor(std::string_view path);
 
 // Parses the command line (argv[0] is the program) into *o. Returns -1 when
 // the render should go on, or the exit status: 0 after printing the help or
