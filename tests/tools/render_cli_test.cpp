@@ -87,6 +87,18 @@ TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
       {"--at", "5,abc"},   {"--at", "-5"},      {"--at", "5,,6"},  {"--at", "10,20"},      {"--at", "-0"},
       {"--gif", "10:5:1"}, {"--gif", "0:10:0"}, {"--gif", "0:10"}, {"--gif", "0:100000:1"}};
   for (const auto& [option, value] : badTimes) cases.push_back({option, value, "--out", out});
+  // Videos: a kind of file, a span of at least one frame, a rate.
+  const std::string video = (dir.Path() / "f.webm").string();
+  const std::vector<std::string> badVideos[] = {{"--video", video},
+                                                {"--video", out, "--to", "10"},
+                                                {"--video", video, "--to", "10", "--fps", "0"},
+                                                {"--video", video, "--to", "10", "--fps", "61"},
+                                                {"--video", video, "--to", "20"},
+                                                {"--video", video, "--from", "10", "--to", "10"},
+                                                {"--video", video, "--to", "10", "--out", out},
+                                                {"--video", video, "--to", "10", "--at", "5"},
+                                                {"--to", "10", "--at", "5", "--out", out}};
+  cases.insert(cases.end(), std::begin(badVideos), std::end(badVideos));
   for (const auto& args : cases) {
     std::string shown;
     for (const auto& a : args) shown += a + " ";
@@ -95,7 +107,9 @@ TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
     EXPECT_EQ(r.err.rfind("coderain-render: ", 0), 0u) << shown << "\n" << r.err;
     EXPECT_NE(r.err.find("\nusage: coderain-render [--size WxH]"), std::string::npos) << shown << "\n" << r.err;
   }
-  EXPECT_FALSE(std::filesystem::exists(out));
+  // Nothing written but the runs' stderr.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    EXPECT_EQ(entry.path().filename(), "stderr.txt");
 }
 
 TEST(RenderCliTest, StartupFailuresGiveTheProgramsOneLineAndExitOne) {
