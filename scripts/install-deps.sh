@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   libwayland-dev libwayland-bin wayland-protocols libx11-dev libxext-dev libxrandr-dev libxss-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core fonts-urw-base35 libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg
   libgtest-dev libbenchmark-dev
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle

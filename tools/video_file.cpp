@@ -1,18 +1,18 @@
 #include "video_file.h"
 
-#include "render_options.h"
-
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <array>
 #include <utility>
+
+#include "render_options.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -31,7 +31,7 @@ struct Kind {
   const char* format;   // FFmpeg's name of the container
   const char* encoder;  // FFmpeg's name of the encoder
   AVPixelFormat pixels;
-  bool evenSides;  // the encoder takes only even widths and heights
+  bool evenSides;                                  // the encoder takes only even widths and heights
   std::pair<const char*, const char*> options[5];  // the encoder's own, to the first empty one
 };
 
@@ -167,7 +167,8 @@ int VideoFile::Open(const std::string& path, int width, int height, int fps, std
     return failed("not enough memory for the video's container", 0, 1);
   if (c_->format->oformat->flags & AVFMT_GLOBALHEADER) cc.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   if (const int e = avcodec_open2(&cc, nullptr, nullptr); e < 0) {
-    return failed(std::string(kind->codec) + " cannot encode " + size + " at " + std::to_string(fps) + " frames a second", e, 2);
+    return failed(
+        std::string(kind->codec) + " cannot encode " + size + " at " + std::to_string(fps) + " frames a second", e, 2);
   }
   c_->stream = avformat_new_stream(c_->format, nullptr);
   if (!c_->stream) return failed("not enough memory for the video's stream", 0, 1);
@@ -212,8 +213,8 @@ bool VideoFile::Add(const Bitmap& picture, std::string* error) {
     sws_scale(c_->scaler, planes, &pitch, 0, picture.Height(), f.data, f.linesize);
   } else {
     for (int y = 0; y < picture.Height(); ++y)
-      std::memcpy(f.data[0] + static_cast<std::ptrdiff_t>(y) * f.linesize[0], rows + static_cast<std::ptrdiff_t>(y) * pitch,
-                  static_cast<std::size_t>(picture.Width()) * 4);
+      std::memcpy(f.data[0] + static_cast<std::ptrdiff_t>(y) * f.linesize[0],
+                  rows + static_cast<std::ptrdiff_t>(y) * pitch, static_cast<std::size_t>(picture.Width()) * 4);
   }
   f.pts = c_->frames++;
   if (const int e = avcodec_send_frame(c_->codec, &f); e < 0)
@@ -230,8 +231,7 @@ bool VideoFile::Drain(bool flush, std::string* error) {
     if (p.duration == 0) p.duration = 1;  // one frame, at the constant rate
     av_packet_rescale_ts(&p, c_->codec->time_base, c_->stream->time_base);
     p.stream_index = c_->stream->index;
-    if (const int e = av_interleaved_write_frame(c_->format, &p); e < 0)
-      return Fail("cannot write " + path_, e, error);
+    if (const int e = av_interleaved_write_frame(c_->format, &p); e < 0) return Fail("cannot write " + path_, e, error);
   }
 }
 
