@@ -1,9 +1,7 @@
 // What a video is made of: the scene on a virtual clock, the video file
 // and the progress line.
 #include <gtest/gtest.h>
-#include <stdio.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -71,32 +69,6 @@ Bitmap Picture(int w, int h) {
   return b;
 }
 
-TEST(VideoFileTest, ASizeTheCodecRefusesIsStatusTwoAndLeavesNothing) {
-  struct Case {
-    const char* name;
-    int w, h, status;
-  };
-  for (const Case& c : {Case{"v.mp4", 1023, 768, 2},
-                        {"v.mp4", 64, 47, 2},
-                        {"v.mp4", 2, 2, 0},
-                        {"v.webm", 63, 47, 0},
-                        {"v.mkv", 1, 1, 0}}) {
-    test::TempDir dir;
-    VideoFile video;
-    std::string error;
-    const int status = video.Open((dir.Path() / c.name).string(), c.w, c.h, 30, &error);
-    EXPECT_EQ(status, c.status) << c.name << " " << error;
-    if (status == 2) {
-      EXPECT_NE(error.find("H.264"), std::string::npos) << error;
-      EXPECT_NE(error.find(std::to_string(c.w) + "x" + std::to_string(c.h)), std::string::npos) << error;
-    } else {
-      EXPECT_TRUE(video.Add(Picture(c.w, c.h), &error)) << error;
-      video.Abandon();
-    }
-    EXPECT_TRUE(Files(dir.Path()).empty()) << c.name;
-  }
-}
-
 TEST(VideoFileTest, TheFileUnderItsNameIsOnlyEverAWholeVideo) {
   test::TempDir dir;
   const std::filesystem::path path = dir.Write("v.mkv", "what was there");
@@ -113,36 +85,6 @@ TEST(VideoFileTest, TheFileUnderItsNameIsOnlyEverAWholeVideo) {
   }
   EXPECT_EQ(Files(dir.Path()), std::vector<std::string>{"v.mkv"});
   EXPECT_EQ(ReadAll(path).substr(0, 4), "\x1A\x45\xDF\xA3");  // Matroska's mark
-}
-
-// What the progress of `frames` frames, made one a ms apart, tells.
-std::string Told(bool terminal, bool quiet, std::int64_t frames) {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&text, &size);
-  {
-    Progress progress(quiet ? nullptr : out, terminal, frames, "v.webm");
-    for (std::int64_t i = 0; i < frames; ++i) progress.Made(i + 1, 1000 + i);
-    progress.Finished();
-  }
-  std::fclose(out);
-  std::string told(text, size);
-  std::free(text);
-  return told;
-}
-
-TEST(ProgressTest, ALineInPlaceOnATerminalASummaryElsewhere) {
-  const std::string tty = Told(true, false, 500);
-  EXPECT_EQ(tty.rfind("\rcoderain-render: frame 1 of 500 (0 %), scene at 1.0 s, ", 0), 0u) << tty;
-  const std::string last = tty.substr(tty.rfind('\r'));
-  EXPECT_EQ(last.rfind("\rcoderain-render: frame 500 of 500 (100 %), scene at 1.4 s, ", 0), 0u) << last;
-  EXPECT_EQ(tty.find('\n'), tty.size() - 1) << tty;
-
-  const std::string pipe = Told(false, false, 500);
-  EXPECT_EQ(pipe.rfind("coderain-render: wrote v.webm: 500 frames, the scene from 1000 ms to 1499 ms, in ", 0), 0u);
-  EXPECT_EQ(pipe.find('\n'), pipe.size() - 1) << pipe;
-  EXPECT_EQ(Told(true, true, 500), "");
-  EXPECT_EQ(Told(false, true, 500), "");
 }
 
 TEST(ProgressTest, TimesAsALineShowsThem) {
