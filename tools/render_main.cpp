@@ -47,6 +47,8 @@ volatile std::sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int signal) { interrupted = signal; }
 
+// From here on, an interrupt waits for the frame being made (a video or
+// a GIF, whose unfinished file must go); pictures end at once.
 void CatchInterrupts() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
@@ -99,6 +101,7 @@ int Render(const RenderOptions& o) {
                  o.fontFile.empty() ? std::nullopt : std::optional<FontFaces>(FontFaces{o.fontFile, ""}));
   VideoFile video;
   if (!o.video.empty()) {
+    CatchInterrupts();
     if (const int status = video.Open(o.video, o.width, o.height, o.fps, &error)) return Failure(error, status);
   }
   if (!run.Start(&error)) return Failure(error);
@@ -136,6 +139,7 @@ int Render(const RenderOptions& o) {
     return 0;
   }
 
+  CatchInterrupts();
   auto gif = std::make_unique<GifWriter>();
   if (!gif->Open(o.out, o.width, o.height, &error)) return Failure(error);
   const std::int64_t frames = (o.gifTo - o.gifFrom) / o.gifStep + 1;
@@ -162,7 +166,6 @@ int Render(const RenderOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CatchInterrupts();
   RenderOptions options;
   const int parsed = ParseRenderOptions(argc, argv, &options, std::cout, std::cerr);
   if (parsed >= 0) return parsed;
