@@ -7,5 +7,5 @@ scripts/install-deps.sh --run
 # Neither the tests nor the benchmarks: their libraries come with the tests'
 # packages.
 cmake --preset default -DCODERAIN_TESTS=OFF -DCODERAIN_BENCH=OFF >/dev/null
-cmake --build --preset default --target coderain
+cmake --build --preset default --target coderain man_pages
 exec build/coderain
