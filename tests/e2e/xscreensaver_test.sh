@@ -46,7 +46,7 @@ as_user=()
 [ "$(id -u)" != 0 ] || as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
 home=$WORK/home
 file=$home/.xscreensaver
-add() { "${as_user[@]}" env HOME="$home" "$APP" --xscreensaver-add >"$WORK/add.txt" 2>&1; }
+add() { timeout 10 "${as_user[@]}" env HOME="$home" "$APP" --xscreensaver-add >"$WORK/add.txt" 2>&1; }
 # The list's fifth entry is the one added.
 cat >"$file" <<'CONFIG'
 timeout:	0:30:00
