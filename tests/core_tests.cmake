@@ -19,7 +19,6 @@ set(CORE_TESTS
   core/panels/message/typewriter_test.cpp
   core/gfx/frame_copy_test.cpp
   core/base/source_file_test.cpp
-  core/base/text_folders_test.cpp
   core/gfx/surface_test.cpp
   core/base/timer_scheduler_test.cpp
   core/rain/falling_streams_test.cpp

@@ -47,28 +47,10 @@ as_user=()
 home=$WORK/home
 file=$home/.xscreensaver
 add() { timeout 10 "${as_user[@]}" env HOME="$home" "$APP" --xscreensaver-add >"$WORK/add.txt" 2>&1; }
-# The list's fifth entry is the one added.
-cat >"$file" <<'CONFIG'
-timeout:	0:30:00
-cycle:		1:00:00
-lock:		False
-splash:		False
-fade:		False
-unfade:		False
-dpmsEnabled:	False
-mode:		one
-selected:	4
-programs:								      \
-				maze --root				    \n\
-- GL: 				rubik --root				    \n\
-  "Qix (solid)" 			qix -solid				    \n\
-				xanalogtv --root			    \n
-
-
-pointerPollTime:	0:00:05
-CONFIG
-cp "$file" "$WORK/before"
-[ "$(id -u)" != 0 ] || chown -R nobody:nogroup "$home"
+# As the daemon writes it: the last entry without a backslash, and lines
+# after the list. The entry added is the fourth, the one chosen.
+{ grep -v '^programs:\|^selected:' "$file" && printf 'selected:\t3\nprograms:\t\\\n\t\tmaze --root\t\\n\\\n- GL:\t\trubik --root\t\\n\\\n  "Qix (solid)"\tqix -solid\t\\n\n\n\npointerPollTime:\t0:00:05\n'; } >"$WORK/before"
+cp "$WORK/before" "$file"
 # Each line but the one added, without the blanks and backslash after it.
 bare() { grep -v '^\s*coderain --root' "$1" | sed 's/[[:space:]\\]*$//'; }
 check "--xscreensaver-add: says it added it" eval 'add && grep -q "^coderain: added \"coderain --root\" to the programs of $file" "$WORK/add.txt"'

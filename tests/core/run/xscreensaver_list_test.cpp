@@ -30,7 +30,6 @@ TEST(XScreenSaverList, AddsTheEntryOnceTouchingNothingElse) {
       {"", "", "programs:\t\\\n" + entry + "\n"},
       // There already, chosen or not, by any name, path or visual.
       {"programs: \\\n maze \\n\\\n - GL: \"Code\" /usr/bin/coderain -root\\n\n", "", ""},
-      {"*programs:\tcoderain --root --data /x\n", "", ""},
       {"", "*programs: coderain --root\n", ""},
       {"programs: coderainbow --root \\n\n", "", "programs: coderainbow --root \\n\t\\\n" + entry + "\n"},
   };
