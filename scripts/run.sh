@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds coderain and starts it.
+# Installs what building and running needs, where it is missing, builds
+# coderain and starts it. The tests' packages wait for scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-cmake --preset default >/dev/null
-# Only the program (and its text files): the tests wait for scripts/test.sh.
-cmake --build --preset default --target coderain
+scripts/install-deps.sh --run
+# Neither the tests nor the benchmarks: their libraries come with the tests'
+# packages.
+cmake --preset default -DCODERAIN_TESTS=OFF -DCODERAIN_BENCH=OFF >/dev/null
+cmake --build --preset default --target coderain man_pages
 exec build/coderain

@@ -14,7 +14,7 @@ SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool sta
                    const Clock* clock)
     : display_(*display),
       mode_(request.mode),
-      dataDir_(request.dataDir.empty() ? ProgramDirectory() : request.dataDir),
+      dataDir_(request.dataDir),
       stats_(stats),
       // One seed for the whole run, from the clock.
       seed_(seed ? *seed
@@ -29,13 +29,20 @@ LoopStatus SceneRun::Start() {
     fonts = *faces_;
   else if (!FindSceneFonts(&fonts, &failed.end.message))
     return failed;
-  if (dataDir_.empty()) {
+  // The user's folder, where a file that is not there is the program's own.
+  const std::string own = ProgramDirectory();
+  std::string note;
+  const TextFolders texts = dataDir_.empty() ? TextFolders(own) : FindTextFolders(dataDir_, own, &note);
+  if (texts.of[0].empty()) {
     failed.end.message = "cannot find the program's directory";
     return failed;
   }
-  stage_ = std::make_unique<Stage>(fonts, seed_, dataDir_);
+  stage_ = std::make_unique<Stage>(fonts, seed_, texts);
   loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), mode_, stats_ ? &runStats_ : nullptr);
-  return loop_->Start(clock_);
+  const LoopStatus started = loop_->Start(clock_);
+  // Said once the files have opened: a failure is the one line.
+  if (started.running && !note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  return started;
 }
 
 const LoopEnd& SceneRun::Finish(const LoopEnd& end) {

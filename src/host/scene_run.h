@@ -27,7 +27,8 @@ namespace coderain {
 class SceneRun {
  public:
   // The scenes of `request` on `display`, reading the three text files of
-  // the request's folder, else of the program's own. With `stats`, the
+  // the request's folder (each one not there the program's own, which a
+  // line on stderr names), else of the program's own. With `stats`, the
   // timers' and presents' statistics go to stderr at the end (the
   // statistics build). A `seed` makes the run's numbers the same every
   // time; without one they come from the clock. The run's time is the
@@ -53,7 +54,7 @@ class SceneRun {
  private:
   SceneDisplay& display_;
   LaunchRequest::Mode mode_;
-  std::string dataDir_;
+  std::string dataDir_;  // the user's folder, or empty
   bool stats_;
   std::uint64_t seed_;
   std::optional<FontFaces> faces_;

@@ -2,10 +2,12 @@
 # The user's own texts (--data) under Xvfb: a folder on a path that is not
 # ASCII, its files ending lines in CR LF and written in UTF-8, UTF-16 with
 # its mark (Notepad's "Unicode") and UTF-8 with its mark, shows on each code
-# panel what the renderer shows for the same lines in Latin-1. A folder or
-# a file that cannot be read ends it before any window, with one line that
-# names it and status 1 (a path too long, or with escapes, is among the
-# echoed values of bad_input_cases.sh).
+# panel what the renderer shows for the same lines in Latin-1. A file given
+# for the folder (as xscreensaver's file chooser gives) means the folder it
+# is in; a file the folder lacks is the program's own, which one line names.
+# A folder without any of them, or a file that cannot be read, ends it
+# before any window, with one line that names it and status 1 (a path too
+# long, or with escapes, is among the echoed values of bad_input_cases.sh).
 source "$(dirname "$0")/harness.sh"
 RENDER=${2:?usage: $0 path/to/coderain path/to/coderain-render}
 command -v iconv >/dev/null || skip iconv
@@ -44,6 +46,17 @@ check "--data: picASM shows the UTF-8 file" as_rendered 0
 check "--data: picC shows the UTF-16 file" as_rendered 198
 check "--data: picVB shows the file with the UTF-8 mark" as_rendered 396
 end_app
+check "a file for the folder: window mapped" run_app "$APP" --data "$texts/codeC.txt"
+check "a file for the folder: picC shows the folder's codeC.txt" as_rendered 198
+check "a file for the folder: nothing said" test ! -s "$WORK/stderr"
+end_app
+cp -r "$texts" "$WORK/some"
+rm "$WORK/some/codeASM.txt" "$WORK/some/codeVB.txt"
+check "a folder with codeC.txt only: window mapped" run_app "$APP" --data "$WORK/some"
+check "a folder with codeC.txt only: picC shows it" as_rendered 198
+check "a folder with codeC.txt only: one line names the files taken from the program" \
+  one_line "no codeASM.txt, codeVB.txt in $WORK/some; showing the program's own$"
+end_app
 
 # What cannot be read: status 1, one line naming it ($2, grep -E), no window.
 refused() {
@@ -52,14 +65,15 @@ refused() {
     grep -Eq "^coderain: cannot open source file $2$" "$WORK/stderr" &&
     [ -z "$(xdotool search --name '^Form1$' 2>/dev/null || true)" ] || { sed 's/^/  | /' "$WORK/stderr"; false; }
 }
-cp -r "$texts" "$WORK/some"
-rm "$WORK/some/codeVB.txt"
 mkdir -m 000 "$WORK/locked"
+chmod 000 "$WORK/some/codeC.txt"
 as_nobody=()
 [ "$(id -u)" = 0 ] && as_nobody=(setpriv --reuid nobody --regid nogroup --clear-groups)
 check "a folder that is not there" refused "$WORK/nowhere" "$WORK/nowhere/codeASM.txt: No such file or directory"
-check "a folder without codeVB.txt" refused "$WORK/some" "$WORK/some/codeVB.txt: No such file or directory"
-check "a file for a folder" refused "$texts/codeC.txt" "$texts/codeC.txt/codeASM.txt: Not a directory"
+mkdir "$WORK/empty"
+check "a folder without any of them" refused "$WORK/empty" "$WORK/empty/codeASM.txt: No such file or directory"
 check "a folder the user cannot read" refused "$WORK/locked" "$WORK/locked/codeASM.txt: Permission denied" \
+  "${as_nobody[@]}"
+check "a file there the user cannot read" refused "$WORK/some" "$WORK/some/codeC.txt: Permission denied" \
   "${as_nobody[@]}"
 finish

@@ -265,16 +265,17 @@ sway_picture() {
 # Starts the xscreensaver daemon on the test's X server with one program,
 # the command line $1 (a staged program, made readable to all), started
 # anew every $2 (H:MM:SS, 0:00:05 by default), and has it blank the screen
-# at once. The daemon refuses to run as root, so as root
-# it and what it starts run as nobody. Its log is $XSS_LOG; returns once it
-# answers.
+# at once; with no command line, the test's own $WORK/home/.xscreensaver
+# instead. The staged program's folder is on its PATH. The daemon refuses
+# to run as root, so as root it and what it starts run as nobody. Its log
+# is $XSS_LOG, its PID XSS_PID; returns once it answers.
 start_xscreensaver() {
   local as_user=() home=$WORK/home
   [ "$(id -u)" != 0 ] || as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
   chmod 755 "$WORK"
   chmod -R a+rX "$WORK/app"
   mkdir -p "$home"
-  cat >"$home/.xscreensaver" <<CONFIG
+  [ -z "$1" ] || cat >"$home/.xscreensaver" <<CONFIG
 timeout:	0:30:00
 cycle:		${2:-0:00:05}
 lock:		False
@@ -288,7 +289,9 @@ programs:	"coderain" $1 \\n
 CONFIG
   [ "$(id -u)" != 0 ] || chown -R nobody:nogroup "$home"
   XSS_LOG=$home/log
-  start_server_process "${as_user[@]}" env HOME="$home" xscreensaver -no-splash -verbose -log "$XSS_LOG"
+  start_server_process "${as_user[@]}" env HOME="$home" PATH="$(dirname "$APP"):$PATH" \
+    xscreensaver -no-splash -verbose -log "$XSS_LOG"
+  XSS_PID=$LAST_PID
   poll 10 eval 'xscreensaver-command -time >/dev/null 2>&1' || return 1
   xscreensaver-command -activate >/dev/null 2>&1
 }

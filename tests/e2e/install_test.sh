@@ -67,7 +67,14 @@ groff -man -Tutf8 -wall "$WORK/coderain.6" >"$WORK/man.txt" 2>"$WORK/man.err" ||
 check "the man page renders without warnings" test ! -s "$WORK/man.err"
 check "the man page names the installed text files" grep -q "^\.I $PREFIX/libexec/coderain/codeVB.txt$" "$WORK/coderain.6"
 check "the man page has every placeholder filled" test -z "$(grep -n '@[A-Z_]*@' "$WORK/coderain.6")"
-check "the man page tells how to add it to xscreensaver" grep -q 'coderain --root' "$WORK/man.txt"
+check "the man page tells how to add it to xscreensaver" grep -q 'coderain --xscreensaver-add' "$WORK/man.txt"
+# The page the build writes, which the README names, for reading before any
+# install.
+built=$BUILD/packaging/coderain.6.gz
+check "the README names the build's page" grep -q 'man build/packaging/coderain.6.gz' "$(dirname "$0")/../../README.md"
+check "the build writes it" test -f "$built"
+check "it names the build's text files" eval 'zcat "$built" | grep -q "^\.I $BUILD/codeVB.txt$"'
+check "it renders without warnings" eval '[ -z "$(zcat "$built" | groff -man -Tutf8 -wall -z 2>&1)" ]'
 
 desktop=$P/share/applications/screensavers/coderain.desktop
 check "the desktop entry is valid" desktop-file-validate "$desktop"

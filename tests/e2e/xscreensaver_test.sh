@@ -3,7 +3,11 @@
 # program: the daemon starts it on the window it blanks the screen with, the
 # scene shows there and no window of the program's own does, and the daemon
 # counts every end it gives the program (a new cycle, a key press) as
-# normal.
+# normal. Then coderain --xscreensaver-add, run as the daemon's user, on a
+# file as the daemon writes it: it adds coderain and changes nothing else,
+# keeps the file as it was, changes nothing when run again, and the daemon
+# runs the entry it added; where there is no file it makes one with the
+# daemon's own list.
 source "$(dirname "$0")/harness.sh"
 command -v xscreensaver >/dev/null || skip "xscreensaver (scripts/install-deps.sh installs it)"
 
@@ -36,4 +40,33 @@ xdotool key a
 check "a key press: the daemon unblanks" poll 5 grep -q "unblanking" "$log"
 check "a key press: the program ends" poll 3 gone "$pid2"
 check "the daemon saw no abnormal end of it" eval '! grep -E "coderain\).*(abnormally|unexpectedly)" "$log"'
+stop_process "$XSS_PID"
+
+as_user=()
+[ "$(id -u)" != 0 ] || as_user=(setpriv --reuid nobody --regid nogroup --clear-groups)
+home=$WORK/home
+file=$home/.xscreensaver
+add() { timeout 10 "${as_user[@]}" env HOME="$home" "$APP" --xscreensaver-add >"$WORK/add.txt" 2>&1; }
+# As the daemon writes it: the last entry without a backslash, and lines
+# after the list. The entry added is the fourth, the one chosen.
+{ grep -v '^programs:\|^selected:' "$file" && printf 'selected:\t3\nprograms:\t\\\n\t\tmaze --root\t\\n\\\n- GL:\t\trubik --root\t\\n\\\n  "Qix (solid)"\tqix -solid\t\\n\n\n\npointerPollTime:\t0:00:05\n'; } >"$WORK/before"
+cp "$WORK/before" "$file"
+# Each line but the one added, without the blanks and backslash after it.
+bare() { grep -v '^\s*coderain --root' "$1" | sed 's/[[:space:]\\]*$//'; }
+check "--xscreensaver-add: says it added it" eval 'add && grep -q "^coderain: added \"coderain --root\" to the programs of $file" "$WORK/add.txt"'
+check "the file as it was is kept" cmp "$WORK/before" "$file.before-coderain"
+check "no other line changed" diff <(bare "$WORK/before") <(bare "$file")
+cp "$file" "$WORK/after"
+check "again: it says it is there" eval 'add && grep -q "already lists coderain" "$WORK/add.txt"'
+check "and changes nothing" cmp "$WORK/after" "$file"
+check "the daemon reads the file" start_xscreensaver ""
+check "and runs the entry added: coderain --root" poll 10 eval 'grep -q "forked \"coderain --root\" in pid" "$XSS_LOG"'
+
+rm "$file"
+defaults=/etc/X11/app-defaults/XScreenSaver
+check "no file: it makes one" eval 'add && [ -f "$file" ]'
+# The entries of the list in file $1, one a line, without the blanks
+# around them.
+entries() { sed -n '/^\**programs:/,/[^\\]$/p' "$1" | grep -o '[^[:space:]].*\\n' | sed 's/[[:space:]]*\\n$//'; }
+check "with the daemon's list and coderain after it" diff <(entries "$defaults"; echo "coderain --root") <(entries "$file")
 finish

@@ -11,7 +11,7 @@ constexpr Color kCodeText = Rgb(0, 192, 0);
 
 }  // namespace
 
-Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, std::string programDir, std::int64_t now)
+Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, TextFolders texts, std::int64_t now)
     : Framebuffer(*fb),
       WindowSurface(fb),
       // Panels are added in layout order; a later one lies on top where
@@ -35,7 +35,7 @@ Form1::Form1(Bitmap* fb, SceneFonts fonts, RandomSource* random, std::string pro
               State.BlockColor, State.GameOver}},
       Message{picCommand, MessageText, State.MessagePos, State.WipeDone, State.WipeBottom},
       fonts_(std::move(fonts)),
-      programDir_(std::move(programDir)) {
+      texts_(std::move(texts)) {
   WindowSurface.SetFonts(fonts_.window.get(), nullptr);
   for (Panel* p : {&picASM, &picC, &picVB, &picCommand}) p->SetFonts(fonts_.panel.get(), fonts_.panelBold.get());
   picASM.ForeColor = picC.ForeColor = picVB.ForeColor = kCodeText;
@@ -94,21 +94,11 @@ void Form1::SetTimers(std::int64_t now) {
 
 bool Form1::LoadScene(std::string* error) {
   LayoutScene();
-  struct Source {
-    SourceFile* file;
-    const char* name;
-  };
-  for (Source s : {Source{&AsmFile, "codeASM.txt"}, Source{&CFile, "codeC.txt"}, Source{&VbFile, "codeVB.txt"}}) {
-    // The name is appended to the directory as it is, after the system's
-    // separator, so a program at the root finds "//codeASM.txt" (or
-    // "C:\\codeASM.txt"), which names the same file.
-#ifdef _WIN32
-    std::string path = programDir_ + "\\" + s.name;
-#else
-    std::string path = programDir_ + "/" + s.name;
-#endif
+  SourceFile* files[] = {&AsmFile, &CFile, &VbFile};
+  for (std::size_t i = 0; i < kTextFileNames.size(); ++i) {
+    const std::string path = texts_.Path(i);
     std::string reason;
-    if (!s.file->Open(path, &reason)) {
+    if (!files[i]->Open(path, &reason)) {
       if (error) *error = "cannot open source file " + ShownPath(path) + ": " + reason;
       return false;
     }

@@ -12,6 +12,7 @@
 #include "core/app/scene_state.h"
 #include "core/base/random_source.h"
 #include "core/base/source_file.h"
+#include "core/base/text_folders.h"
 #include "core/base/timer_scheduler.h"
 #include "core/gfx/bitmap.h"
 #include "core/gfx/damage.h"
@@ -37,8 +38,9 @@ class Form1 {
   // Creates the window over `framebuffer` (whose size is the screen's) with
   // SceneState zero-filled, the controls in their initial state and every
   // timer enabled at `now`. The fonts must be loaded; `random` and the
-  // framebuffer must outlive the form.
-  Form1(Bitmap* framebuffer, SceneFonts fonts, RandomSource* random, std::string programDir, std::int64_t now = 0);
+  // framebuffer must outlive the form. The three text files are read from
+  // `texts` (a folder for all, or one each).
+  Form1(Bitmap* framebuffer, SceneFonts fonts, RandomSource* random, TextFolders texts, std::int64_t now = 0);
 
   // Start-up: LoadScene (layout, the three source files, the message, the
   // palette). Returns false and sets *error, one line naming what failed and
@@ -113,7 +115,7 @@ class Form1 {
 
  private:
   SceneFonts fonts_;
-  std::string programDir_;
+  TextFolders texts_;
   bool ended_ = false;
 };
 

@@ -20,8 +20,8 @@ std::uint64_t NthSeed(std::uint64_t seed, int n) {
 
 }  // namespace
 
-Stage::Stage(FontFaces fontFaces, std::uint64_t seed, std::string dataDir)
-    : fontFaces_(std::move(fontFaces)), seed_(seed), dataDir_(std::move(dataDir)) {}
+Stage::Stage(FontFaces fontFaces, std::uint64_t seed, TextFolders texts)
+    : fontFaces_(std::move(fontFaces)), seed_(seed), texts_(std::move(texts)) {}
 
 Stage::Entry* Stage::Find(int screen) {
   const auto it = std::find_if(scenes_.begin(), scenes_.end(), [&](const Entry& e) { return e.screen == screen; });
@@ -46,7 +46,7 @@ bool Stage::Start(int screen, Bitmap* frame, std::int64_t now, std::string* erro
   std::unique_ptr<Form1> form;
   if (fonts.Load(fontFaces_, error)) {
     frame->Fill(kBlack);
-    form = std::make_unique<Form1>(frame, std::move(fonts), e->random.get(), dataDir_, now);
+    form = std::make_unique<Form1>(frame, std::move(fonts), e->random.get(), texts_, now);
     form->SetLatenessAllowed(e->latenessAllowed);
     if (!form->Start(error)) form.reset();
   }

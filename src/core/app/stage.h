@@ -27,7 +27,7 @@ class Stage {
   // The fonts are opened afresh from `fontFaces` for every scene. The
   // first screen's scene draws its numbers from `seed`, the others' from
   // seeds of their own made from it.
-  Stage(FontFaces fontFaces, std::uint64_t seed, std::string dataDir);
+  Stage(FontFaces fontFaces, std::uint64_t seed, TextFolders texts);
 
   // Starts a scene on `screen` at `now` (a restart where one runs there)
   // drawing into `frame`, which it clears to black; the frame's size is the
@@ -70,7 +70,7 @@ class Stage {
 
   FontFaces fontFaces_;
   std::uint64_t seed_;
-  std::string dataDir_;
+  TextFolders texts_;
   InputRules rules_;
   std::vector<Entry> scenes_;
   int seeds_ = 0;  // the random sources made so far

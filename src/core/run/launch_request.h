@@ -28,6 +28,9 @@ struct LaunchRequest {
   bool everyMonitor = false;  // a scene of its own on every monitor (own window only)
   std::string dataDir;        // the folder of the three text files; empty: the program's own
 
+  // Adds the program to the list of ~/.xscreensaver, and ends.
+  bool xscreensaverAdd = false;
+
   // Whether the program draws into a window it did not make.
   static bool Lent(Mode m) { return m == Mode::LentWindow || m == Mode::Preview; }
   bool Lent() const { return Lent(mode); }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "core/base/whole_number.h"
 #include "core/run/output_fit.h"
@@ -26,6 +27,45 @@ struct Ignored {
 };
 constexpr Ignored kIgnored[] = {{"install", false}, {"noinstall", false}, {"visual", true},
                                 {"mono", false},    {"fps", false},       {"no-fps", false}};
+
+// The options it knows, for the one meant by an option it does not.
+constexpr std::string_view kKnown[] = {"window",        "root", "window-id", "display", "scale",           "output",
+                                       "every-monitor", "data", "help",      "version", "xscreensaver-add"};
+
+// How many characters must be inserted, deleted, changed or swapped with
+// their neighbour to turn a into b, capitals counting as small letters.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  const auto same = [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  };
+  // Three rows of the table: two rows back, the last one, this one.
+  std::vector<std::size_t> back(b.size() + 1), last(b.size() + 1), row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) last[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      row[j] = std::min({last[j] + 1, row[j - 1] + 1, last[j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+      if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1]))
+        row[j] = std::min(row[j], back[j - 2] + 1);
+    }
+    std::swap(back, last);
+    std::swap(last, row);
+  }
+  return last[b.size()];
+}
+
+// One line saying that option `given` (as written) is not known and is set
+// aside, with the known option nearest to `name` where one is near: at most
+// two edits away, and fewer than half its letters.
+void SayUnknown(std::string_view given, std::string_view name, std::ostream& err) {
+  err << "coderain: ignoring unknown option " << Printable(given);
+  std::string_view meant;
+  std::size_t best = 3;
+  for (std::string_view known : kKnown)
+    if (const std::size_t d = EditDistance(name, known); d < best && 2 * d < name.size()) best = d, meant = known;
+  if (!meant.empty()) err << " (did you mean --" << meant << "?)";
+  err << "\n";
+}
 
 // Where the scene is drawn; the other options stay as they were given.
 void SetMode(LaunchRequest* o, LaunchRequest::Mode mode, std::uint64_t window, bool daemonWindow) {
@@ -82,6 +122,7 @@ void PrintUsage(std::ostream& out) {
       << "  --every-monitor  a scene of its own on every monitor, in its own windows\n"
       << "  --data DIR       the folder of the three text files (by default the program's own)\n"
       << "  --version        print the version and exit\n"
+      << "  --xscreensaver-add  add coderain to the programs of ~/.xscreensaver and exit\n"
       << "A key press or a click ends it in its own window; in a window given to it, a\n"
       << "signal (SIGTERM, SIGINT, SIGHUP) or the window's end does.\n";
 }
@@ -153,6 +194,8 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       if (!byId) SetMode(o, LaunchRequest::Mode::LentWindow, 0, true);
     } else if (name == "every-monitor") {
       o->everyMonitor = true;
+    } else if (name == "xscreensaver-add") {
+      o->xscreensaverAdd = true;
     } else if (TakesValue(name)) {
       if (!inlineValue && i + 1 >= argc) {
         err << "coderain: --" << Printable(name) << " needs a value; " << kUsage << "\n";
@@ -161,10 +204,18 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       std::string value = inlineValue ? std::string(arg.substr(eq + 1)) : argv[++i];
       if (const int status = SetOption(name, std::move(value), o, &byId, err); status != kGoOn) return status;
     } else {
-      for (const Ignored& ignored : kIgnored)
-        if (name == ignored.name && ignored.value && !inlineValue && i + 1 < argc) ++i;
+      const auto ignored = std::find_if(std::begin(kIgnored), std::end(kIgnored),
+                                        [&](const Ignored& known) { return name == known.name; });
+      const std::string_view given = argv[i];  // with its dashes, without a value
+      if (ignored == std::end(kIgnored))
+        SayUnknown(given.substr(0, given.size() - arg.size() + name.size()), name, err);
+      else if (ignored->value && !inlineValue && i + 1 < argc)
+        ++i;
     }
   }
+  // A window lent to it holds one scene, whatever the monitors under it.
+  if (o->Lent() && o->everyMonitor)
+    err << "coderain: --every-monitor is for its own windows; the window given to it shows one scene\n";
   return kGoOn;
 }
 

@@ -2,11 +2,14 @@
 //
 //   coderain [--window | --root | --window-id ID] [--display D] [--scale N]
 //            [--output NAME] [--every-monitor] [--data DIR]
+//   coderain --xscreensaver-add
 //
 // Options take one dash or two (-root and --root are the same), and a value
 // follows as the next argument or after '='. With no options the program is
-// the full-screen display it has always been; an argument it does not know
-// changes nothing, as before it knew any.
+// the full-screen display it has always been. An option it does not know
+// changes nothing (daemons may pass options of their own), but is named in
+// one line, with the option meant where one is near; those that daemons
+// pass to every program are set aside without a word.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +22,14 @@ namespace coderain {
 
 // Parses argv (argv[0] is the program) into *request: --window is the own
 // window, --root and --window-id a lent window; --every-monitor and --data
-// set the fields of that name (a folder without its trailing separators). Returns -1 when the program
-// should run, or the exit status: 0 after printing the usage to `out` for
-// --help, or "coderain VERSION" for --version (CODERAIN_VERSION, CMake's
-// project version); 2 after one line on `err` for a value that is missing or
-// out of range; 1 after one line naming a window id that is not a number.
+// set the fields of that name (a folder without its trailing separators),
+// --xscreensaver-add `xscreensaverAdd`. Returns -1 when the program should
+// run (after a line on `err` for each option set aside, and one for
+// --every-monitor in a lent window, which shows one scene), or the exit
+// status: 0 after printing the usage to `out` for --help, or "coderain
+// VERSION" for --version (CODERAIN_VERSION, CMake's project version); 2
+// after one line on `err` for a value that is missing or out of range; 1
+// after one line naming a window id that is not a number.
 int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* request, std::ostream& out,
                         std::ostream& err);
 

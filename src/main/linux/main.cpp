@@ -19,6 +19,7 @@
 #include "host/posix/close_signals.h"
 #include "host/posix/poll_driver.h"
 #include "host/posix/process.h"
+#include "host/posix/xscreensaver_file.h"
 #include "host/scene_run.h"
 #if CODERAIN_X11
 #include "displays/x11/x11_display.h"
@@ -58,6 +59,7 @@ int Run(int argc, char** argv) {
   KeepStandardDescriptorsOpen();
   LaunchRequest request;
   if (const int status = ParseProgramOptions(argc, argv, &request, std::cout, std::cerr); status >= 0) return status;
+  if (request.xscreensaverAdd) return AddToXScreenSaver(std::cout, std::cerr);
   if (request.daemonWindow) {
     std::string note;
     request.window = DaemonWindow(std::getenv("XSCREENSAVER_WINDOW"), &note);

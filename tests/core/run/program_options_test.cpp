@@ -43,7 +43,7 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
        T::OwnWindow,
        0,
        8},
-      {{"--whatever", "plain", "-x"}, -1},  // arguments it does not know change nothing
+      {{"--whatever=1", "plain"}, -1, T::OwnWindow, 0, 0, "", "coderain: ignoring unknown option --whatever\n"},
       {{"--window-id", "xyz"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id xyz: not a window id"},
       {{"--window-id", "-5"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id -5"},
       {{"--window-id", "0x"}, 1, T::OwnWindow, 0, 0, "", "coderain: --window-id 0x"},
@@ -114,6 +114,31 @@ TEST(ProgramOptions, EveryFormAndEveryMistake) {
     EXPECT_EQ(o.output, row.output);
     EXPECT_EQ(o.everyMonitor, row.everyMonitor);
     EXPECT_EQ(o.dataDir, row.data);
+  }
+}
+
+// What it does not know, or cannot do, it says in a line each and runs on.
+TEST(ProgramOptions, SaysWhatItSetsAside) {
+  const std::string lent = "coderain: --every-monitor is for its own windows; the window given to it shows one scene\n";
+  const std::pair<std::vector<const char*>, std::string> rows[] = {
+      {{"--every-monitors"}, "coderain: ignoring unknown option --every-monitors (did you mean --every-monitor?)\n"},
+      {{"-roto"}, "coderain: ignoring unknown option -roto (did you mean --root?)\n"},
+      {{"--Window-ID=5"}, "coderain: ignoring unknown option --Window-ID (did you mean --window-id?)\n"},
+      {{"--dat", "x", "-q"},
+       "coderain: ignoring unknown option --dat (did you mean --data?)\ncoderain: ignoring unknown option -q\n"},
+      {{"--screen", "--\x1b[2J"},
+       "coderain: ignoring unknown option --screen\ncoderain: ignoring unknown option --?[2J\n"},
+      {{"-install", "-visual", "default", "--fps", "-", "plain"}, ""},  // what daemons pass to all
+      {{"--every-monitor", "--root"}, lent},
+      {{"--every-monitor", "--window-id", "7"}, lent},
+  };
+  for (const auto& [args, said] : rows) {
+    std::vector<const char*> argv = {"coderain"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    LaunchRequest o;
+    std::ostringstream out, err;
+    EXPECT_EQ(ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), &o, out, err), -1) << args[0];
+    EXPECT_EQ(err.str(), said);
   }
 }
 
