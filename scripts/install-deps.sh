@@ -8,7 +8,7 @@ packages=(
   libwayland-dev libwayland-bin wayland-protocols libx11-dev libxext-dev libxrandr-dev libxss-dev libfreetype-dev libfontconfig-dev
   fonts-dejavu-core fonts-urw-base35 libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
-  xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver
+  xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver xsecurelock
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
   g++-mingw-w64-x86-64 wine64 wine nsis zip unzip
