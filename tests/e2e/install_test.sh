@@ -29,6 +29,7 @@ expected="/opt/cr/bin/coderain
 /opt/cr/share/applications/screensavers/coderain.desktop
 /opt/cr/share/doc/coderain/changelog.gz
 /opt/cr/share/doc/coderain/copyright
+/opt/cr/share/doc/coderain/examples/coderain-lock.desktop
 /opt/cr/share/man/man1/coderain-render.1.gz
 /opt/cr/share/man/man6/coderain.6.gz
 /usr/libexec/xscreensaver/coderain
@@ -80,6 +81,10 @@ desktop=$P/share/applications/screensavers/coderain.desktop
 check "the desktop entry is valid" desktop-file-validate "$desktop"
 check "the desktop entry starts it with --root" grep -qx 'Exec=coderain --root' "$desktop"
 check "the desktop entry is a screen saver" grep -qx 'Categories=Screensaver;' "$desktop"
+lock=$P/share/doc/coderain/examples/coderain-lock.desktop
+check "the lock example is a valid entry" desktop-file-validate "$lock"
+check "that locks with the installed program as the saver" \
+  grep -qxF "Exec=xautolock -time 10 -locker \"XSECURELOCK_SAVER=$PREFIX/bin/coderain xsecurelock\"" "$lock"
 
 # Started the way the daemon starts it: through its link.
 help_status=0
@@ -113,6 +118,7 @@ done <<END
 /usr/share/man/man1/coderain-render.1.gz
 /usr/share/doc/coderain/copyright
 /usr/share/doc/coderain/changelog.gz
+/usr/share/doc/coderain/examples/coderain-lock.desktop
 /usr/share/applications/screensavers/coderain.desktop
 $([ -f "$PAGE" ] && echo /usr/share/coderain/coderain.html)
 END

@@ -12,6 +12,7 @@ namespace coderain {
 namespace {
 
 volatile std::sig_atomic_t requested = 0;
+volatile std::sig_atomic_t resets = 0;
 int pipeFds[2] = {-1, -1};
 
 void OnWatchdog(int) {
@@ -33,6 +34,12 @@ void OnClose(int sig) {
   alarm(1);
 }
 
+void OnReset(int) {
+  resets = resets + 1;
+  const char byte = 1;
+  [[maybe_unused]] ssize_t n = write(pipeFds[1], &byte, 1);
+}
+
 }  // namespace
 
 bool CloseSignals::Install() {
@@ -43,6 +50,8 @@ bool CloseSignals::Install() {
   sigaction(SIGALRM, &sa, nullptr);
   sa.sa_handler = OnClose;
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+  sa.sa_handler = OnReset;
+  sigaction(SIGUSR1, &sa, nullptr);
   // A connection that breaks in the middle of a write is the display's to
   // report, in its own words, rather than a silent death.
   sa.sa_handler = SIG_IGN;
@@ -53,6 +62,14 @@ bool CloseSignals::Install() {
 int CloseSignals::Fd() const { return pipeFds[0]; }
 
 int CloseSignals::Requested() const { return requested; }
+
+unsigned CloseSignals::Resets() const { return static_cast<unsigned>(resets); }
+
+void CloseSignals::Drain() const {
+  char bytes[64];
+  while (read(pipeFds[0], bytes, sizeof bytes) > 0) {
+  }
+}
 
 void CloseSignals::DieBySignal(int sig) {
   std::signal(sig, SIG_DFL);

@@ -19,6 +19,7 @@ LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& sig
   LoopStatus status = run->Start();
   std::vector<DisplayEvent> events;
   bool closeSent = false;
+  unsigned resetsSeen = signals.Resets();
   while (status.running) {
     const PolledDisplay::WaitOn on = display->PrepareWait();
     int timeout = -1;
@@ -30,12 +31,19 @@ LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& sig
     pollfd p[2] = {{on.fd, on.events, 0}, {signals.Fd(), POLLIN, 0}};
     ::poll(p, 2, timeout);
     events.clear();
-    // A signal asks once; the pipe stays readable, and the run ends on it.
+    // Emptied before the flags are read: a signal sets its flag before it
+    // writes, so none is missed.
+    if (p[1].revents & POLLIN) signals.Drain();
     if (signals.Requested() != 0 && !closeSent) {
       closeSent = true;
       DisplayEvent e{DisplayEvent::Kind::CloseRequested};
       e.signal = signals.Requested();
       events.push_back(e);
+    }
+    // A reset starts every scene anew, as a new size does.
+    if (const unsigned resets = signals.Resets(); resets != resetsSeen) {
+      resetsSeen = resets;
+      for (int screen : display->Screens()) events.emplace_back(DisplayEvent::Kind::Resized, screen);
     }
     display->Dispatch(p[0].revents, &events);
     status = run->Step(events);

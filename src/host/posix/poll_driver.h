@@ -1,6 +1,7 @@
 // The driver of a run on a POSIX system: one poll over the display's
 // connection and the close signals' pipe, woken at the time the loop asks
-// for, when input comes or when a signal asks to close; nothing else.
+// for, when input comes or when a signal asks to close or to start anew;
+// nothing else.
 #pragma once
 
 #include "core/run/scene_loop.h"
