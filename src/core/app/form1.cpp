@@ -98,7 +98,8 @@ bool Form1::LoadScene(std::string* error) {
     SourceFile* file;
     const char* name;
   };
-  for (Source s : {Source{&AsmFile, "codeASM.txt"}, Source{&CFile, "codeC.txt"}, Source{&VbFile, "codeVB.txt"}}) {
+  for (Source s : {Source{&AsmFile, kSourceFileNames[0]}, Source{&CFile, kSourceFileNames[1]},
+                   Source{&VbFile, kSourceFileNames[2]}}) {
     // The name is appended to the directory as it is, after the system's
     // separator, so a program at the root finds "//codeASM.txt" (or
     // "C:\\codeASM.txt"), which names the same file.

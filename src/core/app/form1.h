@@ -32,6 +32,10 @@ inline constexpr std::array<int, kTimerCount> kTimerStartIntervals = {
     10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40,
 };
 
+// The source files picASM, picC and picVB scroll, in the program's folder
+// or the one given, in that order.
+inline constexpr std::array<const char*, 3> kSourceFileNames = {"codeASM.txt", "codeC.txt", "codeVB.txt"};
+
 class Form1 {
  public:
   // Creates the window over `framebuffer` (whose size is the screen's) with
