@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "soak/scene_invariants.h"
+#include "support/scene_rules.h"
 #include "test_support.h"
 
 namespace coderain {
