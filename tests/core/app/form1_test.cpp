@@ -87,24 +87,16 @@ TEST(Form1, StartUpSetsThePaletteAndStartsEveryTimer) {
   // The block colours as colour values: red + 256 green + 65536 blue.
   EXPECT_EQ(s->GreenPalette, (std::array<Color, 4>{FromColorValue(8192), FromColorValue(16384), FromColorValue(24576),
                                                    FromColorValue(32768)}));
-  // Every timer runs from the start and ticks one starting interval later,
-  // and again one later where the scene keeps it (Timer1 to Timer15; the
-  // code panels' and picWatch's change theirs).
-  const std::pair<int, bool> timers[] = {{10, true},  {15, true},   {21, true}, {27, true},    {33, true},
-                                         {10, false}, {57, true},   {51, true}, {45, true},    {39, true},
-                                         {50, false}, {100, false}, {10, true}, {1000, false}, {40, true}};
-  std::int64_t ticks[kTimerCount][2] = {};
-  for (std::int64_t t = s->NextDue(); t <= 2000; t = s->NextDue()) {
+  // Every timer runs from the start and first ticks one interval later:
+  // Timer1 to Timer15, the streams' eight 15 + 6k ms apart.
+  const std::array<std::int64_t, kTimerCount> starts = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
+  std::array<std::int64_t, kTimerCount> firstTicks{};
+  for (std::int64_t t = s->NextDue(); t <= 1000; t = s->NextDue()) {
     s->RunUntil(t);
     for (int i = 0; i < kTimerCount; ++i)
-      if (const std::int64_t n = s->Timers.TicksRun(i + 1); n >= 1 && n <= 2 && !ticks[i][n - 1]) ticks[i][n - 1] = t;
+      if (!firstTicks[i] && s->Timers.TicksRun(i + 1)) firstTicks[i] = t;
   }
-  for (int i = 0; i < kTimerCount; ++i) {
-    EXPECT_EQ(ticks[i][0], timers[i].first) << "Timer" << i + 1;
-    if (timers[i].second) {
-      EXPECT_EQ(ticks[i][1], 2 * timers[i].first) << "Timer" << i + 1;
-    }
-  }
+  EXPECT_EQ(firstTicks, starts);
 }
 
 TEST(Form1, ClicksEndTheSceneOnlyOnTheWindowOrPicAsm) {
