@@ -7,18 +7,16 @@
 #include "core/app/form1.h"
 #include "core/panels/blocks/block_game.h"
 #include "core/panels/blocks/build_up.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 namespace coderain {
 namespace {
 
 struct BlockBenchScene {
   BlockBenchScene() {
-    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "line\n");
-    scene = std::make_unique<test::Scene>(1920, 1080, std::make_unique<SeededRandom>(3), dir.Path().string());
+    scene = std::make_unique<test::Scene>(1920, 1080, std::make_unique<SeededRandom>(3), test::Texts("line\n"));
   }
   Form1& f() { return **scene; }
-  test::TempDir dir;
   std::unique_ptr<test::Scene> scene;
 };
 

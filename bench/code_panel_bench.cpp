@@ -7,7 +7,7 @@
 #include "core/app/form1.h"
 #include "core/base/source_file.h"
 #include "core/panels/code/code_panel.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 namespace coderain {
 namespace {
@@ -16,15 +16,13 @@ struct Bench {
   Bench() {
     std::string text;
     for (int i = 0; i < 200; ++i) text += "    mov eax, dword ptr [ebp+" + std::to_string(i) + "]\t; load\r\n";
-    for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, text);
-    scene = std::make_unique<test::Scene>(1920, 1080, nullptr, dir.Path().string());
+    scene = std::make_unique<test::Scene>(1920, 1080, nullptr, test::Texts(text));
   }
   void Tick() {
     Form1& f = **scene;
     const CodePanel& c = f.CodePanels[0];
     CodePanelTick({c.heading, c.panel, c.file, started, c.timer, paused, c.pauseBase, c.runInterval, c.random});
   }
-  test::TempDir dir;
   std::unique_ptr<test::Scene> scene;
   std::int32_t started = 1;
   std::int16_t paused = 0;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/gfx/frame_copy.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 namespace coderain {
 namespace {

@@ -10,7 +10,7 @@
 #include "core/rain/falling_streams.h"
 #include "core/rain/glyph_strip.h"
 #include "core/rain/number_burst.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 // Counts heap allocations so the burst can report how many it makes. This
 // is an instrument of the benchmark binary only, never of the program.

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 namespace coderain {
 namespace {

@@ -1,6 +1,6 @@
 // coderain_soak: runs the headless scene for hours of virtual time, tick by
 // tick, and checks after every tick that the scene keeps its rules (see
-// tests/soak/scene_invariants.h). Reports how long the run took and how
+// tools/support/scene_rules.h). Reports how long the run took and how
 // much memory the process held after the first virtual minute and at the
 // end; bench/soak.sh runs it.
 //
@@ -16,8 +16,8 @@
 #include <string>
 
 #include "core/base/random_source.h"
-#include "soak/scene_invariants.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
+#include "support/scene_rules.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "core/panels/message/typewriter.h"
-#include "test_support.h"
+#include "support/headless_scene.h"
 
 namespace coderain {
 namespace {
@@ -9,9 +9,7 @@ namespace {
 // One whole cycle of the message panel at 196 x 300: 344 characters typed,
 // 24 still ticks, 59 wipe rectangles and the empty tick that ends it.
 void BM_TypewriterCycle(benchmark::State& st) {
-  test::TempDir dir;
-  for (const char* name : {"codeASM.txt", "codeC.txt", "codeVB.txt"}) dir.Write(name, "NOP\r\n");
-  test::Scene scene(1024, 768, nullptr, dir.Path().string());
+  test::Scene scene(1024, 768, nullptr, test::Texts("NOP\r\n"));
   Form1& f = *scene;
   for (auto _ : st) {
     for (int tick = 0; tick < 428; ++tick) MessagePanelTick(f.Message);

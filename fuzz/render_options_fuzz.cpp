@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (o.width < 1 || o.height < 1 || o.width > coderain::kMaxSide || o.height > coderain::kMaxSide)
     Fail("a size past its limits");
-  if (o.scale != 0 &&
-      (o.scale < 1 || o.scale > coderain::kMaxRenderScale || o.width / o.scale < 1 || o.height / o.scale < 1))
+  if (o.scale != 0 && (o.scale < 1 || o.scale > coderain::kMaxScale || o.width / o.scale < 1 || o.height / o.scale < 1))
     Fail("a scale past its limits");
   if (o.out.empty()) Fail("no output file");
   if (o.gif) {

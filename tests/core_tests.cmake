@@ -4,6 +4,7 @@
 set(CORE_TESTS
   test_support.cpp
   core/run/display_table_test.cpp
+  core/run/framebuffer_display_test.cpp
   core/app/form1_test.cpp
   core/app/input_rules_test.cpp
   core/run/output_fit_test.cpp

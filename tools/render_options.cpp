@@ -58,7 +58,7 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std:
   std::string size, scale, seed, at, gif;
   app.add_option("--size", size, "screen size in pixels, WxH (default 1920x1080)")->type_name("WxH");
   app.add_option("--scale", scale,
-                 "show every scene pixel as N x N, 1 to " + std::to_string(kMaxRenderScale) +
+                 "show every scene pixel as N x N, 1 to " + std::to_string(kMaxScale) +
                      " (default: as the program would on a screen of that size)")
       ->type_name("N");
   app.add_option("--seed", seed, "seed of the random source (default 1)")->type_name("N");
@@ -107,8 +107,8 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions* o, std:
   if (!size.empty() && !ParseSize(size, &o->width, &o->height))
     return UsageError(err, "--size must be WxH, each 1 to " + std::to_string(kMaxSide) + ": " + size);
   if (!scale.empty() &&
-      (!ParseWholeNumber(scale, 1, kMaxRenderScale, &o->scale) || o->width / o->scale < 1 || o->height / o->scale < 1))
-    return UsageError(err, "--scale must be 1 to " + std::to_string(kMaxRenderScale) +
+      (!ParseWholeNumber(scale, 1, kMaxScale, &o->scale) || o->width / o->scale < 1 || o->height / o->scale < 1))
+    return UsageError(err, "--scale must be 1 to " + std::to_string(kMaxScale) +
                                " and leave a scene of at least one pixel: " + scale);
   if (!seed.empty() && !ParseWholeNumber(seed, std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max(), &o->seed))
     return UsageError(err, "--seed must be a whole number from 0 to 2^64 - 1: " + seed);

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/gfx/frame_copy.h"
+
 namespace coderain {
 
 inline constexpr const char* kRenderProgram = "coderain-render";
@@ -20,7 +22,6 @@ inline constexpr const char* kRenderProgram = "coderain-render";
 inline constexpr int kMaxSide = 8192;
 inline constexpr std::int64_t kMaxTimeMs = 1'000'000'000;  // about 11.5 days of scene time
 inline constexpr std::int64_t kMaxGifFrames = 10'000;
-inline constexpr int kMaxRenderScale = 8;
 inline constexpr std::int64_t kMaxVideoFrames = 1'000'000;  // over 4.5 hours at 60 frames a second
 inline constexpr int kMaxFps = 60;
 
@@ -29,7 +30,7 @@ struct RenderOptions {
   // s) and is shown scaled up by s.
   int width = 1920;
   int height = 1080;
-  int scale = 0;  // 1 to kMaxRenderScale; 0: as the program takes it for the size
+  int scale = 0;  // 1 to kMaxScale; 0: as the program takes it for the size
   std::uint64_t seed = 1;
   std::string dataDir;
   std::string fontFile;

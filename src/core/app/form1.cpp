@@ -95,7 +95,7 @@ void Form1::SetTimers(std::int64_t now) {
 bool Form1::LoadScene(std::string* error) {
   LayoutScene();
   SourceFile* files[] = {&AsmFile, &CFile, &VbFile};
-  for (std::size_t i = 0; i < kTextFileNames.size(); ++i) {
+  for (std::size_t i = 0; i < kSourceFileNames.size(); ++i) {
     const std::string path = texts_.Path(i);
     std::string reason;
     if (!files[i]->Open(path, &reason)) {

@@ -7,25 +7,14 @@
 
 #include <cstdint>
 
+#include "core/base/flags.h"
+#include "core/panels/blocks/block_game.h"
+#include "core/rain/falling_streams.h"
+
 namespace coderain {
 
-// One cell of the block game's grid.
-struct GridCell {
-  std::int16_t Filled = 0;      // -1 when a landed block occupies the cell
-  std::int32_t ColorIndex = 0;  // GreenPalette index 0 to 3; -1 when empty
-};
-
-// One falling stream of the digit rain, in window pixels.
-struct RainStream {
-  std::int32_t X = 0;     // left pixel of its column now (a multiple of 15)
-  std::int32_t Y = 0;     // top pixel of its head cell (a multiple of 18)
-  std::int32_t OldX = 0;  // left pixel of its column before the last restart
-};
-
-inline constexpr int kGridColumns = 13;  // columns 0 to 12; 12 is never entered
-inline constexpr int kGridRows = 25;     // rows 0 to 24; 24 lies below the floor
-inline constexpr int kStreamCount = 8;
-
+// The fields of each animation are its own (GridCell and RainStream are
+// the block game's and the streams'); the record keeps them in this order.
 struct SceneState {
   std::int16_t BurstDone = 0;
 
@@ -53,8 +42,5 @@ struct SceneState {
   std::int32_t AsmPanelStarted = 0;
   std::int16_t AsmPanelPaused = 0;
 };
-
-inline constexpr std::int16_t kTrue = -1;
-inline constexpr std::int16_t kFalse = 0;
 
 }  // namespace coderain

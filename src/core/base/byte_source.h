@@ -25,7 +25,7 @@ class ByteSource {
 // can hold up the caller (a device reads without waiting). Returns null and
 // sets *error to the reason ("No such file or directory", "is a
 // directory", "is not a regular file"). Each host implements it once
-// (platform/posix/).
+// (host/posix/).
 std::unique_ptr<ByteSource> OpenByteSource(const std::string& path, std::string* error);
 
 }  // namespace coderain

@@ -32,9 +32,9 @@ bool There(const std::string& path) {
 
 std::string TextFolders::Path(std::size_t i) const {
 #ifdef _WIN32
-  return of[i] + "\\" + kTextFileNames[i];
+  return of[i] + "\\" + kSourceFileNames[i];
 #else
-  return of[i] + "/" + kTextFileNames[i];
+  return of[i] + "/" + kSourceFileNames[i];
 #endif
 }
 
@@ -44,13 +44,13 @@ TextFolders FindTextFolders(const std::string& given, const std::string& own, st
   TextFolders texts(folder);
   std::string missing;
   std::size_t count = 0;
-  for (std::size_t i = 0; i < kTextFileNames.size(); ++i) {
+  for (std::size_t i = 0; i < kSourceFileNames.size(); ++i) {
     if (There(texts.Path(i))) continue;
     texts.of[i] = own;
-    missing += std::string(count++ ? ", " : "") + kTextFileNames[i];
+    missing += std::string(count++ ? ", " : "") + kSourceFileNames[i];
   }
   if (count == 0) return texts;
-  if (own.empty() || count == kTextFileNames.size()) return TextFolders(folder);
+  if (own.empty() || count == kSourceFileNames.size()) return TextFolders(folder);
   *note = "coderain: no " + missing + " in " + ShownPath(folder) + "; showing the program's own";
   return texts;
 }

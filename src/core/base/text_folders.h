@@ -9,8 +9,9 @@
 
 namespace coderain {
 
-// The files' names, in the order of the panels that show them.
-inline constexpr std::array<const char*, 3> kTextFileNames = {"codeASM.txt", "codeC.txt", "codeVB.txt"};
+// The files' names, in the order of the panels that show them (picASM,
+// picC, picVB). The build reads them from this line.
+inline constexpr std::array<const char*, 3> kSourceFileNames = {"codeASM.txt", "codeC.txt", "codeVB.txt"};
 
 struct TextFolders {
   // All three from `folder`.

@@ -26,9 +26,9 @@ int Font::TextWidth(std::string_view text) const {
 
 std::array<FaceRequest, 3> SceneFaceRequests(const FontFaces& faces) {
   const bool embolden = faces.bold.empty();
-  return {{{faces.regular, PointsToPixels(6), false},
-           {faces.regular, PointsToPixels(6.75), false},
-           {embolden ? faces.regular : faces.bold, PointsToPixels(6.75), embolden}}};
+  return {{{faces.regular, PointsToPixels(kWindowPoints), false},
+           {faces.regular, PointsToPixels(kPanelPoints), false},
+           {embolden ? faces.regular : faces.bold, PointsToPixels(kPanelPoints), embolden}}};
 }
 
 bool SceneFonts::Load(const FontFaces& faces, std::string* error) {

@@ -6,7 +6,7 @@
 // bytes (0 to 255); every glyph is rasterised once, when the font is opened,
 // so drawing text allocates nothing. Finding a face and rasterising it are
 // the host's font library's (FindSceneFonts, RasterizeFace: FreeType and
-// fontconfig in platform/freetype/).
+// fontconfig in host/freetype/).
 #pragma once
 
 #include <array>
@@ -60,6 +60,11 @@ class Font {
 // 6.75 pt is 9 px.
 int PointsToPixels(double points);
 
+// The sizes of the scene's text in points: the window's (measured, never
+// drawn) and the panels'.
+inline constexpr double kWindowPoints = 6;
+inline constexpr double kPanelPoints = 6.75;
+
 // The faces the scene uses, as the font library names them (files for
 // FreeType): a regular face and, where the family has one, its bold face
 // (empty: bold is made by emboldening the regular face).
@@ -98,9 +103,9 @@ std::array<FaceRequest, 3> SceneFaceRequests(const FontFaces& faces);
 
 // The fonts of the scene window and its text panels.
 struct SceneFonts {
-  std::unique_ptr<Font> window;     // 6 pt regular: measuring only
-  std::unique_ptr<Font> panel;      // 6.75 pt regular
-  std::unique_ptr<Font> panelBold;  // 6.75 pt bold
+  std::unique_ptr<Font> window;     // kWindowPoints regular: measuring only
+  std::unique_ptr<Font> panel;      // kPanelPoints regular
+  std::unique_ptr<Font> panelBold;  // kPanelPoints bold
 
   // Opens the three from `faces`. Returns false and sets *error on failure.
   bool Load(const FontFaces& faces, std::string* error);

@@ -8,12 +8,22 @@
 // the old column.
 #pragma once
 
-#include "core/app/scene_state.h"
+#include <cstdint>
+
 #include "core/gfx/geometry.h"
 #include "core/gfx/surface.h"
 #include "core/rain/glyph_strip.h"
 
 namespace coderain {
+
+inline constexpr int kStreamCount = 8;
+
+// One falling stream of the digit rain, in window pixels.
+struct RainStream {
+  std::int32_t X = 0;     // left pixel of its column now (a multiple of 15)
+  std::int32_t Y = 0;     // top pixel of its head cell (a multiple of 18)
+  std::int32_t OldX = 0;  // left pixel of its column before the last restart
+};
 
 inline constexpr Color kMapHead = FromColorValue(65280);
 inline constexpr Color kMapTrail = Rgb(0, 64, 0);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/app/scene_state.h"
+#include "core/base/flags.h"
 
 namespace coderain {
 

@@ -78,7 +78,7 @@ class SceneLoop {
  private:
   // How a screen's scene is paced.
   struct Pace {
-    std::int64_t frameMs = 17;
+    std::int64_t frameMs = OutputFit{}.FrameMs();
     std::int64_t lastFrame = -1;  // the frame of the last present
     bool busy = false;            // the display refused the last try
   };

@@ -152,7 +152,8 @@ bool FindSceneFonts(FontFaces* faces, std::string* error) {
     faces->bold = Match(config, m.family + ":bold", &bold) && bold.family == m.family && bold.bold ? bold.file : "";
   }
   FcConfigDestroy(config);
-  if (!ok && error) *error = "no usable font: neither \"Lucida Console\" nor a monospace font is installed";
+  if (!ok && error)
+    *error = "no usable font: neither \"" + std::string(kSceneFamilies[0]) + "\" nor a monospace font is installed";
   return ok;
 }
 

@@ -143,7 +143,7 @@ bool FindSceneFonts(FontFaces* faces, std::string* error) {
   families.push_back("Courier New");
   std::string names;
   for (const std::string& family : families) {
-    const FontDc f(Widen(family), PointsToPixels(6.75), false);
+    const FontDc f(Widen(family), PointsToPixels(kPanelPoints), false);
     if (f.Ok() && lstrcmpiW(f.Face().c_str(), Widen(family).c_str()) == 0) {
       faces->regular = family;
       faces->bold.clear();

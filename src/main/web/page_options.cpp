@@ -1,7 +1,6 @@
 #include "main/web/page_options.h"
 
-#include <charconv>
-
+#include "core/base/whole_number.h"
 #include "core/run/launch_request.h"
 #include "core/run/output_fit.h"
 
@@ -12,17 +11,6 @@ namespace {
 // Lines about options set aside, at most: an address of thousands of them
 // gets a count, not a console of lines.
 constexpr int kMaxNotes = 8;
-
-// A whole number from lo to hi, digits only: no sign, no spaces, nothing
-// after it.
-template <typename T>
-bool ParseWhole(std::string_view s, T lo, T hi, T* value) {
-  T v{};
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (s.empty() || s[0] == '-' || ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi) return false;
-  *value = v;
-  return true;
-}
 
 }  // namespace
 
@@ -42,19 +30,19 @@ PageOptions ParsePageOptions(std::string_view fragment, std::vector<std::string>
     std::string why;
     if (name == "seed") {
       std::uint64_t seed = 0;
-      if (hasValue && ParseWhole<std::uint64_t>(value, 0, UINT64_MAX, &seed))
+      if (hasValue && ParseWholeNumber<std::uint64_t>(value, 0, UINT64_MAX, &seed))
         o.seed = seed;
       else
         why = "a seed is a whole number from 0 to 2^64 - 1";
     } else if (name == "at") {
       std::int64_t ms = 0;
-      if (hasValue && ParseWhole<std::int64_t>(value, 0, kMaxPageAtMs, &ms))
+      if (hasValue && ParseWholeNumber<std::int64_t>(value, 0, kMaxPageAtMs, &ms))
         o.atMs = ms;
       else
         why = "a time is a whole number of ms from 0 to " + std::to_string(kMaxPageAtMs);
     } else if (name == "scale") {
       int scale = 0;
-      if (hasValue && ParseWhole(value, 1, kMaxScale, &scale))
+      if (hasValue && ParseWholeNumber(value, 1, kMaxScale, &scale))
         o.scale = scale;
       else
         why = "a scale is a whole number from 1 to " + std::to_string(kMaxScale);

@@ -89,8 +89,14 @@ TEST(Form1, StartUpSetsThePaletteAndStartsEveryTimer) {
                                                    FromColorValue(32768)}));
   // Every timer runs from the start and first ticks one interval later:
   // Timer1 to Timer15, the streams' eight 15 + 6k ms apart.
-  const int starts[] = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
-  for (int id = 1; id <= kTimerCount; ++id) EXPECT_EQ(s->Timers.DueTime(id), starts[id - 1]) << "Timer" << id;
+  const std::array<std::int64_t, kTimerCount> starts = {10, 15, 21, 27, 33, 10, 57, 51, 45, 39, 50, 100, 10, 1000, 40};
+  std::array<std::int64_t, kTimerCount> firstTicks{};
+  for (std::int64_t t = s->NextDue(); t <= 1000; t = s->NextDue()) {
+    s->RunUntil(t);
+    for (int i = 0; i < kTimerCount; ++i)
+      if (!firstTicks[i] && s->Timers.TicksRun(i + 1)) firstTicks[i] = t;
+  }
+  EXPECT_EQ(firstTicks, starts);
 }
 
 TEST(Form1, ClicksEndTheSceneOnlyOnTheWindowOrPicAsm) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/base/flags.h"
+
 namespace coderain {
 
 namespace {

@@ -10,13 +10,20 @@
 #include <array>
 #include <cstdint>
 
-#include "core/app/scene_state.h"
 #include "core/base/random_source.h"
 #include "core/gfx/geometry.h"
 #include "core/gfx/surface.h"
 
 namespace coderain {
 
+// One cell of the block game's grid.
+struct GridCell {
+  std::int16_t Filled = 0;      // -1 when a landed block occupies the cell
+  std::int32_t ColorIndex = 0;  // GreenPalette index 0 to 3; -1 when empty
+};
+
+inline constexpr int kGridColumns = 13;   // columns 0 to 12; 12 is never entered
+inline constexpr int kGridRows = 25;      // rows 0 to 24; 24 lies below the floor
 inline constexpr int kFieldColumns = 12;  // columns 0 to 11 are played
 inline constexpr int kFloorRow = 23;      // the lowest row a block reaches
 inline constexpr int kCellSize = 16;

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "core/app/scene_state.h"
+#include "core/base/flags.h"
 #include "core/panels/panel_frame.h"
 
 namespace coderain {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "core/app/scene_state.h"
+#include "core/base/flags.h"
 #include "core/panels/panel_frame.h"
 
 namespace coderain {

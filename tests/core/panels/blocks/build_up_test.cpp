@@ -9,6 +9,7 @@
 
 #include "core/panels/blocks/block_game.h"
 #include "core/panels/blocks/watch_helpers.h"
+#include "support/scene_rules.h"
 
 namespace coderain::blocks_test {
 namespace {

@@ -303,49 +303,54 @@ TEST(CodePanelSchedule, PanelsRunAtTheirStartIntervalsThenPauseThenRun) {
   // picVB's file is empty: it shows pages of empty rows, at its own rhythm.
   auto scene = MakeScene(std::make_unique<SeededRandom>(7), {NumberedLines(200), NumberedLines(200), ""});
   Form1& f = **scene;
-  const auto& panels = f.CodePanels;
-
-  // After 100 ms: ten rows on picASM, two on picC, one on picVB, each under
-  // its own heading and from its own file.
+  // Each panel with its heading, timer and flags, and its rhythm in ms:
+  // the first page's interval, the pause base and every later page's.
+  struct Row {
+    Panel& panel;
+    const char* heading;
+    int timer;
+    const std::int32_t& started;
+    const std::int16_t& paused;
+    int start, pauseBase, run;
+    std::vector<std::string> firstRows;  // after 100 ms
+  };
+  const Row rows[] = {
+      {f.picASM, "ASSMEBLY WINDOW", 6, f.State.AsmPanelStarted, f.State.AsmPanelPaused, 10, 400, 15, Lines(1, 10)},
+      {f.picC, "C++ WINDOW", 11, f.State.CPanelStarted, f.State.CPanelPaused, 50, 500, 25, Lines(1, 2)},
+      {f.picVB, "VISUAL BASIC WINDOW", 12, f.State.VbPanelStarted, f.State.VbPanelPaused, 100, 1000, 50, {""}}};
   f.RunUntil(100);
-  const std::vector<std::string> pages[] = {Lines(1, 10), Lines(1, 2), {""}};
-  for (std::size_t i = 0; i < panels.size(); ++i) {
-    const CodePanel& p = panels[i];
-    EXPECT_EQ(p.started, 1);
-    EXPECT_TRUE(ShowsPage(scene->framebuffer, p.panel, p.heading, pages[i], p.panel.OuterRect()));
+  for (const Row& r : rows) {
+    EXPECT_EQ(r.started, 1);
+    EXPECT_TRUE(ShowsPage(scene->framebuffer, r.panel, r.heading, r.firstRows, r.panel.OuterRect()));
   }
 
-  // Each panel's rhythm, in ms: the first page's interval, the pause base
-  // and the interval of every later page. The first page runs at the start
-  // interval; a pause begins with a page's k-th row and lasts pauseBase to
-  // 3 x pauseBase; the timer's interval changes then and only then.
-  struct Rhythm {
-    int start, pauseBase, run;
-  };
-  const Rhythm rhythms[] = {{10, 400, 15}, {50, 500, 25}, {100, 1000, 50}};
+  // The first page runs at the start interval; a pause begins with a page's
+  // k-th row and lasts pauseBase to 3 x pauseBase; the timer's interval
+  // changes then and only then.
   const int k = kRowsPerPage;
   std::int64_t due[3];
   int last[3], changes[3] = {};
   for (std::size_t i = 0; i < 3; ++i) {
-    due[i] = k * rhythms[i].start;
-    last[i] = panels[i].timer.Interval();
+    due[i] = k * rows[i].start;
+    last[i] = f.Timers.Interval(rows[i].timer);
   }
   for (std::int64_t t = 101; t <= 12000; ++t) {
     f.RunUntil(t);
-    for (std::size_t i = 0; i < panels.size(); ++i) {
-      const int now = panels[i].timer.Interval();
-      ASSERT_EQ(now != last[i], t == due[i]) << panels[i].heading << " at " << t << " ms";
+    for (std::size_t i = 0; i < 3; ++i) {
+      const Row& r = rows[i];
+      const int now = f.Timers.Interval(r.timer);
+      ASSERT_EQ(now != last[i], t == due[i]) << r.heading << " at " << t << " ms";
       if (now == last[i]) continue;
       last[i] = now;
       const bool pause = ++changes[i] % 2 == 1;
-      EXPECT_EQ(panels[i].paused, pause ? kTrue : 0) << panels[i].heading << " at " << t << " ms";
+      EXPECT_EQ(r.paused, pause ? kTrue : 0) << r.heading << " at " << t << " ms";
       if (pause) {
-        EXPECT_GE(now, rhythms[i].pauseBase);
-        EXPECT_LE(now, 3 * rhythms[i].pauseBase);
+        EXPECT_GE(now, r.pauseBase);
+        EXPECT_LE(now, 3 * r.pauseBase);
       } else {
-        EXPECT_EQ(now, rhythms[i].run);
+        EXPECT_EQ(now, r.run);
       }
-      due[i] = t + (pause ? now : (k - 1) * rhythms[i].run);
+      due[i] = t + (pause ? now : (k - 1) * r.run);
     }
   }
   for (int n : changes) EXPECT_GE(n, 4);

@@ -7,9 +7,20 @@
 #include <string>
 
 #include "core/app/form1.h"
-#include "test_support.h"
 
 namespace coderain::test {
+
+// picWatch's rhythm: the wait in ms before the tick that runs `phase`, on
+// the first build-up or on one after a game over, as the panel's schedule
+// states it (not read from the phases that set the intervals).
+inline std::int64_t WatchWait(int phase, bool afterGameOver) {
+  // The last phase of each row, its wait on the first run and after a game
+  // over; every phase past them waits 10 ms.
+  constexpr int kSchedule[][3] = {{0, 1000, 1000}, {5, 125, 10}, {9, 100, 100}, {202, 10, 10}, {218, 50, 50}};
+  for (const auto& row : kSchedule)
+    if (phase <= row[0]) return row[afterGameOver ? 2 : 1];
+  return 10;
+}
 
 // Returns "" when every rule holds, else the first one broken, with the
 // values that break it.

@@ -1,0 +1,172 @@
+#include "core/run/framebuffer_display.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "test_support.h"
+
+namespace coderain {
+namespace {
+
+// A backend of plain memory whose system may hold what it was sent: with
+// `holdOnSend`, an image sent is held until Release, and while every image
+// is held no image is free. Images past 2^20 pixels cannot be had.
+class FakeBackend : public FramebufferDisplay {
+ public:
+  explicit FakeBackend(bool lent = false, int images = 1, PixelLayout layout = {})
+      : FramebufferDisplay(lent), layout_(layout), held_(static_cast<std::size_t>(images)) {}
+  using FramebufferDisplay::AddScreen;
+  using FramebufferDisplay::Refit;
+
+  void Release(int index) { held_[static_cast<std::size_t>(index)] = false; }
+  // Image `index` as a bitmap (a 4-byte layout's).
+  Bitmap Shown(int index) const {
+    const ImageView v = Image(0, index);
+    return Bitmap(reinterpret_cast<std::uint32_t*>(v.pixels), v.width, v.height, v.pitch / 4);
+  }
+  // Where image `index` is not the frame scaled up by `up` (black past it).
+  std::string Stale(int index, int up = 1) {
+    const Bitmap& frame = Frame(0);
+    const Bitmap shown = Shown(index);
+    return test::FirstDifference(shown, shown.Bounds(), [&](int x, int y) {
+      return x / up < frame.Width() && y / up < frame.Height() ? frame.Pixel(x / up, y / up) : kBlack;
+    });
+  }
+
+  struct Sent {
+    int index;
+    std::vector<Rect> rects;
+    bool whole;
+  };
+  std::vector<Sent> sent;
+  bool holdOnSend = false;
+
+ private:
+  void Show() override {}
+  PixelLayout Layout(int) const override { return layout_; }
+  int ImageCount(int) const override { return static_cast<int>(held_.size()); }
+  bool MakeImages(int, int width, int height, std::string* error) override {
+    if (static_cast<long long>(width) * height > 1 << 20) {
+      *error = NoMemoryFor(width, height);
+      return false;
+    }
+    width_ = width, height_ = height;
+    images_.assign(held_.size(), std::vector<std::uint8_t>(static_cast<std::size_t>(width * height * 4)));
+    return true;
+  }
+  ImageView Image(int, int index) const override {
+    auto& image = const_cast<std::vector<std::uint8_t>&>(images_[static_cast<std::size_t>(index)]);
+    return {image.data(), width_, height_, width_ * layout_.bytesPerPixel};
+  }
+  int FreeImage(int) override {
+    for (std::size_t i = 0; i < held_.size(); ++i)
+      if (!held_[i]) return static_cast<int>(i);
+    return -1;
+  }
+  void Send(int, int index, std::span<const Rect> rects, bool whole) override {
+    sent.push_back({index, {rects.begin(), rects.end()}, whole});
+    held_[static_cast<std::size_t>(index)] = holdOnSend;
+  }
+
+  PixelLayout layout_;
+  std::vector<bool> held_;
+  std::vector<std::vector<std::uint8_t>> images_;
+  int width_ = 0, height_ = 0;
+};
+
+DamageList Drawn(Bitmap& frame, Rect r, Color c) {
+  frame.FillRect(r, c);
+  DamageList d;
+  d.Add(r);
+  return d;
+}
+
+TEST(FramebufferDisplay, DrawsIntoTheImageOnlyWhereNothingIsCopiedOrScaled) {
+  struct Case {
+    int images, bytes, scale;
+    bool direct;
+  } cases[] = {{1, 4, 1, true}, {2, 4, 1, false}, {1, 3, 1, false}, {1, 4, 2, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.images << " images, " << c.bytes << " bytes, scale " << c.scale);
+    FakeBackend d(false, c.images, {.bytesPerPixel = c.bytes});
+    std::string error;
+    ASSERT_TRUE(d.AddScreen(0, {.width = 64, .height = 48, .requestedScale = c.scale}, &error)) << error;
+    EXPECT_EQ(d.Frame(0).Width(), 64 / c.scale);
+    EXPECT_EQ(d.Frame(0).Row(0) == d.Shown(0).Row(0), c.direct);
+    if (c.bytes != 4) continue;
+    EXPECT_TRUE(d.Present(0, Drawn(d.Frame(0), {3, 4, 20, 10}, Rgb(0, 200, 0))));
+    EXPECT_EQ(d.Stale(0, c.scale), "");
+  }
+}
+
+TEST(FramebufferDisplay, HeldImagesRefusePresentsAndCatchUpOnWhatTheyMissed) {
+  FakeBackend d(false, 2);
+  d.holdOnSend = true;
+  std::string error;
+  ASSERT_TRUE(d.AddScreen(0, {.width = 64, .height = 48}, &error)) << error;
+  Bitmap& frame = d.Frame(0);
+  EXPECT_TRUE(d.Present(0, Drawn(frame, {0, 0, 8, 8}, Rgb(0, 255, 0))));
+  EXPECT_TRUE(d.Present(0, Drawn(frame, {10, 0, 8, 8}, Rgb(0, 128, 0))));
+  EXPECT_FALSE(d.Present(0, Drawn(frame, {20, 0, 8, 8}, Rgb(0, 64, 0))));
+  // Image 0, free again, gets what it missed but sends only the damage.
+  d.Release(0);
+  ASSERT_TRUE(d.Present(0, Drawn(frame, {20, 0, 8, 8}, Rgb(0, 64, 0))));
+  EXPECT_EQ(d.sent.back().index, 0);
+  EXPECT_EQ(d.sent.back().rects, (std::vector<Rect>{{20, 0, 8, 8}}));
+  EXPECT_EQ(d.Stale(0), "");
+  // Image 1 held through more presents than its missed list keeps.
+  for (int i = 0; i < 600; ++i) {
+    d.Release(0);
+    ASSERT_TRUE(d.Present(0, Drawn(frame, {i % 64, 10 + i / 64, 1, 1}, Rgb(0, 0, i % 256))));
+  }
+  d.Release(1);
+  ASSERT_TRUE(d.Present(0, Drawn(frame, {0, 40, 1, 1}, kBlack)));
+  EXPECT_EQ(d.sent.back().index, 1);
+  EXPECT_EQ(d.Stale(1), "");
+}
+
+TEST(FramebufferDisplay, AWholePresentWaitsForAFreeImageAndSendsItAll) {
+  FakeBackend d;
+  d.holdOnSend = true;
+  std::string error;
+  ASSERT_TRUE(d.AddScreen(0, {.width = 64, .height = 48}, &error)) << error;
+  EXPECT_TRUE(d.Present(0, Drawn(d.Frame(0), {0, 0, 4, 4}, Rgb(0, 255, 0))));
+  d.PresentAll(0);
+  EXPECT_TRUE(d.Pending(0));
+  EXPECT_EQ(d.sent.size(), 1u);
+  d.Release(0);
+  ASSERT_TRUE(d.Present(0, DamageList{}));
+  EXPECT_FALSE(d.Pending(0));
+  EXPECT_TRUE(d.sent.back().whole);
+  EXPECT_TRUE(d.sent.back().rects.empty());
+}
+
+TEST(FramebufferDisplay, ASizeWhoseMemoryCannotBeHadKeepsWhatThereWas) {
+  const OutputFacts huge{.width = INT_MAX, .height = INT_MAX};
+  for (const bool lent : {false, true}) {
+    FakeBackend d(lent, 2);
+    std::string error;
+    EXPECT_FALSE(d.AddScreen(0, huge, &error));
+    EXPECT_EQ(error, NoMemoryFor(INT_MAX / 8, INT_MAX / 8));  // the frame, at the largest scale
+    EXPECT_TRUE(d.Screens().empty());
+    EXPECT_FALSE(d.AddScreen(0, {.width = 1025, .height = 1024}, &error));
+    EXPECT_EQ(error, NoMemoryFor(1025, 1024));  // the images
+    ASSERT_TRUE(d.AddScreen(0, {.width = 64, .height = 48}, &error)) << error;
+    const std::optional<DisplayEvent> resized = d.Refit(0, {.width = 80, .height = 60});
+    ASSERT_TRUE(resized);
+    EXPECT_EQ(resized->kind, DisplayEvent::Kind::Resized);
+    EXPECT_EQ(d.Frame(0).Width(), 80);
+    // Our own window cannot go on; a lent one keeps the scene as it was.
+    const std::optional<DisplayEvent> failed = d.Refit(0, huge);
+    ASSERT_EQ(failed.has_value(), !lent);
+    if (failed) {
+      EXPECT_EQ(failed->kind, DisplayEvent::Kind::Failed);
+      EXPECT_EQ(failed->text, NoMemoryFor(INT_MAX / 8, INT_MAX / 8));
+    }
+    EXPECT_EQ(d.Frame(0).Width(), 80);
+  }
+}
+
+}  // namespace
+}  // namespace coderain
