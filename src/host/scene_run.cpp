@@ -41,7 +41,7 @@ LoopStatus SceneRun::Start() {
   loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), mode_, stats_ ? &runStats_ : nullptr);
   const LoopStatus started = loop_->Start(clock_);
   // Said once the files have opened: a failure is the one line.
-  if (started.running && !note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  if (started.running && !note.empty()) std::fprintf(stderr, "%s: %s\n", program_, note.c_str());
   return started;
 }
 
@@ -71,6 +71,8 @@ VirtualRun::VirtualRun(SceneDisplay* shown, const std::string& dataDir, std::uin
                        const std::optional<FontFaces>& faces)
     : sink_(shown), run_(&sink_, VirtualRequest(dataDir), false, seed, &clock_) {
   if (faces) run_.UseFaces(*faces);
+  // Of the virtual runs only the renderer reads a folder of the user's.
+  run_.NameProgram("coderain-render");
 }
 
 bool VirtualRun::Start(std::string* error) {

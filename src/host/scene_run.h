@@ -39,6 +39,8 @@ class SceneRun {
   // Draws with `faces` rather than the ones the system has (the
   // renderer's --font); before Start.
   void UseFaces(const FontFaces& faces) { faces_ = faces; }
+  // The name a line on stderr starts with; before Start.
+  void NameProgram(const char* name) { program_ = name; }
 
   // Finds the faces, starts the scenes and shows the display. A start-up
   // failure (no face, no directory, a missing file) ends the run with
@@ -58,6 +60,7 @@ class SceneRun {
   bool stats_;
   std::uint64_t seed_;
   std::optional<FontFaces> faces_;
+  const char* program_ = "coderain";
   SteadyClock steady_;
   const Clock& clock_;
   RunStats runStats_;

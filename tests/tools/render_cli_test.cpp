@@ -114,8 +114,6 @@ TEST(RenderCliTest, BadOptionsGiveTheUsageAndExitTwo) {
 
 TEST(RenderCliTest, StartupFailuresGiveTheProgramsOneLineAndExitOne) {
   test::TempDir dir;
-  dir.Write("codeASM.txt", "mov ax, bx\r\n");
-  dir.Write("codeC.txt", "int x;\r\n");
   const std::string out = (dir.Path() / "f.png").string(), data = dir.Path().string();
   const std::string noFont = (dir.Path() / "no-such-font.ttf").string();
   const std::string badOut = (dir.Path() / "none" / "f.png").string();
@@ -126,7 +124,7 @@ TEST(RenderCliTest, StartupFailuresGiveTheProgramsOneLineAndExitOne) {
     bool whole;
   };
   const Case cases[] = {
-      {data, RegularFont(), out, "cannot open source file " + data + "/codeVB.txt: No such file or directory", true},
+      {data, RegularFont(), out, "cannot open source file " + data + "/codeASM.txt: No such file or directory", true},
       {CODERAIN_TEST_DATA, noFont, out, noFont, false},
       {CODERAIN_TEST_DATA, RegularFont(), badOut, "cannot write " + badOut + ": No such file or directory", true}};
   for (const Case& c : cases) {

@@ -51,7 +51,7 @@ TextFolders FindTextFolders(const std::string& given, const std::string& own, st
   }
   if (count == 0) return texts;
   if (own.empty() || count == kSourceFileNames.size()) return TextFolders(folder);
-  *note = "coderain: no " + missing + " in " + ShownPath(folder) + "; showing the program's own";
+  *note = "no " + missing + " in " + ShownPath(folder) + "; showing the program's own";
   return texts;
 }
 
