@@ -20,6 +20,7 @@
 //   "size W H [DENSITY]" a new viewport
 //   "hide", "show"       another tab in front of the page, and gone again
 //   "fullscreen"         the page asks for full screen, as after a click
+//   "hash FRAGMENT"      the address after '#' changed, as typed
 //   "facts"              a line of facts now
 //   "picture FILE"       the canvas's pixels now, as a PPM
 //
@@ -186,6 +187,7 @@ async function main() {
     fullscreen: () =>
       on("Runtime.evaluate", { expression: "document.documentElement.requestFullscreen()", userGesture: true,
                                awaitPromise: true }),
+    hash: (fragment) => evaluate("location.hash = " + JSON.stringify(fragment)),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
     picture,
   };

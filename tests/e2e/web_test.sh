@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The page in a real browser (headless Chromium, from file://, no server):
 # the live scene laid out as the program lays out the window, ended by the
-# program's keys and clicks and started again by a click, a new scene for a
-# new size, no presents while hidden; the still the Linux build's scene
+# program's keys and clicks and started again by a click, or with a new
+# fragment's options, a new scene for a new size, no presents while hidden; the still the Linux build's scene
 # pixel for pixel, at density 1 and 2, its host under Node the same frames
 # as this machine's fonts and files; and what it cannot use (bad options,
 # a window of no size, no WebAssembly, too little memory) is one line,
@@ -112,6 +112,10 @@ check "after the end a click starts a new scene, a click on the bare screen ends
 check "#wallpaper: keys and clicks leave the scene" \
   eval 'open_page "$URL#wallpaper" 1920x1080 1 - "key KeyA" "click 960 540" "click 100 50" "wait 500" &&
         page_settled live'
+
+check "#seed=7 changed to #wallpaper: a key and a click leave the scene; back to #seed=7, a key ends it" \
+  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "hash wallpaper" "wait 500" "key KeyA" "click 100 50" "wait 500" \
+        facts "hash seed=7" "wait 500" "key KeyA" "until ended" && [ "$(page_fact scene 1)" = live ]'
 
 check "a new size (1024x768) is a new scene laid out for it" \
   eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "size 1024 768" "wait 3000" "picture $SHOT" &&
