@@ -6,7 +6,9 @@
 //
 // The viewport is WIDTH x HEIGHT CSS pixels at device pixel ratio DENSITY.
 // With CODERAIN_IN_FRAME=1 the page's first frame is the one looked at;
-// CODERAIN_BEFORE_PAGE is a script run before the page's own.
+// CODERAIN_BEFORE_PAGE is a script run before the page's own; with
+// CODERAIN_NO_SCRIPT=1 the page runs none, and has come to "no script"
+// once loaded.
 // Waits up to 30 s for the page to say what it came to (data-scene on its
 // root element), then takes the steps in order, each one argument:
 //
@@ -21,6 +23,7 @@
 //   "hide", "show"       another tab in front of the page, and gone again
 //   "fullscreen"         the page asks for full screen, as after a click
 //   "hash FRAGMENT"      the address after '#' changed, as typed
+//   "screenshot FILE"    the page as it shows now, canvas and all, as a PNG
 //   "facts"              a line of facts now
 //   "picture FILE"       the canvas's pixels now, as a PPM
 //
@@ -101,6 +104,8 @@ async function main() {
   await on("Emulation.setDeviceMetricsOverride", { width: +width, height: +height, deviceScaleFactor: +density, mobile: false });
   await on("Page.enable");
   await on("Runtime.enable");
+  const noScript = process.env.CODERAIN_NO_SCRIPT === "1";
+  if (noScript) await on("Emulation.setScriptExecutionDisabled", { value: true });
   if (process.env.CODERAIN_BEFORE_PAGE)
     await on("Page.addScriptToEvaluateOnNewDocument", { source: process.env.CODERAIN_BEFORE_PAGE });
   await on("Page.navigate", { url });
@@ -118,7 +123,8 @@ async function main() {
     const r = await on("Runtime.evaluate", { expression, contextId, returnByValue: true });
     return r.result.value;
   };
-  const scene = () => evaluate("document.documentElement.dataset.scene");
+  const scene = () =>
+    evaluate(noScript ? 'document.readyState === "complete" ? "no script" : ""' : "document.documentElement.dataset.scene");
   let state;
   for (let i = 0; i < 300 && !state; ++i) {
     state = await scene();
@@ -130,7 +136,7 @@ async function main() {
       return { scene: document.documentElement.dataset.scene, inner: [innerWidth, innerHeight], density: devicePixelRatio,
                canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
                cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
-               line: line && !line.hidden ? line.textContent : "",
+               line: line && !line.hidden ? line.textContent : "", text: document.body.innerText,
                presents: window.coderainStats ? coderainStats.presents : null,
                fullscreen: !!document.fullscreenElement };
     })()`);
@@ -188,6 +194,7 @@ async function main() {
       on("Runtime.evaluate", { expression: "document.documentElement.requestFullscreen()", userGesture: true,
                                awaitPromise: true }),
     hash: (fragment) => evaluate("location.hash = " + JSON.stringify(fragment)),
+    screenshot: async (file) => fs.writeFileSync(file, Buffer.from((await on("Page.captureScreenshot")).data, "base64")),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
     picture,
   };
