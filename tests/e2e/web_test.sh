@@ -121,8 +121,8 @@ check "#wallpaper: keys and clicks leave the scene" \
   eval 'open_page "$URL#wallpaper" 1920x1080 1 - "key KeyA" "click 960 540" "click 100 50" "wait 500" &&
         page_settled live'
 
-check "#seed=7 changed to #wallpaper: a key and a click leave the scene; back to #seed=7, a key ends it" \
-  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "hash wallpaper" "wait 500" "key KeyA" "click 100 50" "wait 500" \
+check "#seed=7 changed to #wallpaper: a click and a key leave the scene; back to #seed=7, a key ends it" \
+  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "hash wallpaper" "wait 500" "click 100 50" "key KeyA" "wait 500" \
         facts "hash seed=7" "wait 500" "key KeyA" "until ended" && [ "$(page_fact scene 1)" = live ]'
 
 check "a new size (1024x768) is a new scene laid out for it" \
