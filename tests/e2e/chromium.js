@@ -6,9 +6,7 @@
 //
 // The viewport is WIDTH x HEIGHT CSS pixels at device pixel ratio DENSITY.
 // With CODERAIN_IN_FRAME=1 the page's first frame is the one looked at;
-// CODERAIN_BEFORE_PAGE is a script run before the page's own; with
-// CODERAIN_NO_SCRIPT=1 the page runs none, and has come to "no script"
-// once loaded.
+// CODERAIN_BEFORE_PAGE is a script run before the page's own.
 // Waits up to 30 s for the page to say what it came to (data-scene on its
 // root element), then takes the steps in order, each one argument:
 //
@@ -104,8 +102,6 @@ async function main() {
   await on("Emulation.setDeviceMetricsOverride", { width: +width, height: +height, deviceScaleFactor: +density, mobile: false });
   await on("Page.enable");
   await on("Runtime.enable");
-  const noScript = process.env.CODERAIN_NO_SCRIPT === "1";
-  if (noScript) await on("Emulation.setScriptExecutionDisabled", { value: true });
   if (process.env.CODERAIN_BEFORE_PAGE)
     await on("Page.addScriptToEvaluateOnNewDocument", { source: process.env.CODERAIN_BEFORE_PAGE });
   await on("Page.navigate", { url });
@@ -123,8 +119,7 @@ async function main() {
     const r = await on("Runtime.evaluate", { expression, contextId, returnByValue: true });
     return r.result.value;
   };
-  const scene = () =>
-    evaluate(noScript ? 'document.readyState === "complete" ? "no script" : ""' : "document.documentElement.dataset.scene");
+  const scene = () => evaluate("document.documentElement.dataset.scene");
   let state;
   for (let i = 0; i < 300 && !state; ++i) {
     state = await scene();
@@ -136,7 +131,7 @@ async function main() {
       return { scene: document.documentElement.dataset.scene, inner: [innerWidth, innerHeight], density: devicePixelRatio,
                canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
                cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
-               line: line && !line.hidden ? line.textContent : "", text: document.body.innerText,
+               line: line && !line.hidden ? line.textContent : "",
                presents: window.coderainStats ? coderainStats.presents : null,
                fullscreen: !!document.fullscreenElement };
     })()`);

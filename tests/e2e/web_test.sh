@@ -3,7 +3,7 @@
 # the live scene laid out as the program lays out the window, ended by the
 # program's keys and clicks and started again by a click (a grey line says
 # so meanwhile), started again with a new fragment's options, a new scene
-# for a new size, no presents while hidden, a line where scripts are off;
+# for a new size, no presents while hidden;
 # the still the Linux build's scene pixel for pixel, at density 1 and 2,
 # its host under Node the same frames as this machine's fonts and files;
 # and what it cannot use (bad options, a window of no size, no WebAssembly,
@@ -114,8 +114,6 @@ check "after the end a click starts a new scene, a click on the bare screen ends
 without_hint() { pngtopnm "$1" >"$WORK/shot.ppm" && colours "$WORK/shot.ppm" | awk '$1 == $2 && $2 == $3 && $1 % 255 { exit 1 }'; }
 check "after the end a grey line says how to start again; the click takes it away" \
   eval '! without_hint "$WORK/ended.png" && without_hint "$WORK/again.png"'
-check "no script: a line says the scene needs it" \
-  eval 'CODERAIN_NO_SCRIPT=1 open_page "$LIVE" 800x600 && page_fact text | grep -q "^coderain: .* needs JavaScript"'
 
 check "#wallpaper: keys and clicks leave the scene" \
   eval 'open_page "$URL#wallpaper" 1920x1080 1 - "key KeyA" "click 960 540" "click 100 50" "wait 500" &&
