@@ -7,8 +7,8 @@
 // Without at=MS the scene is live, and ends as the program's own window
 // does (a counted key or click), after which the canvas is black, but for
 // the page's hint, until a click starts a new scene. A new fragment starts
-// the page again with its options. With at=MS it is a still: the scene run on a
-// virtual clock to MS, as coderain-render --at shows it, and held.
+// the page again with its options. With at=MS it is a still: the scene run
+// on a virtual clock to MS, as coderain-render --at shows it, and held.
 #include <emscripten/console.h>
 #include <emscripten/emscripten.h>
 
