@@ -335,6 +335,7 @@ check "uninstaller: gone from Apps & Features" eval '! wine reg query "HKLM\Soft
 # file: it goes at the next start, which the status says (3010, modulo 256
 # as wine gives it; run in place, by a path without spaces, to give one),
 # and Apps & Features no longer has it.
+end_app
 check "installer again: status 0" eval 'wine "$INSTALLER" /S && wineserver -w'
 start_host
 start_app wine "$INSTALLED/coderain.scr" /p "$HOST"
