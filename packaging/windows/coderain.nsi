@@ -7,11 +7,15 @@
 ; makes it the current user's screen saver (by its short path: Windows
 ; takes no spaces in SCRNSAVE.EXE) and registers an uninstaller in Apps &
 ; Features, which removes everything (the settings too) and gives back the
-; screen saver chosen before, where the setting still names ours.
+; screen saver chosen before, where the setting still names ours. A running
+; screen saver is closed first; what cannot be removed then goes when
+; Windows next starts, which the uninstaller says (a box, and status 3010
+; where it runs silently).
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
+!include "WinMessages.nsh"
 
 Name "coderain"
 OutFile "${OUTFILE}"
@@ -67,6 +71,34 @@ Section
   WriteRegDWORD HKLM "${UNINSTALL}" "NoRepair" 1
 SectionEnd
 
+; Asks the window $R0 finds, if any, to close.
+!macro CloseWindow CLASS TITLE
+  FindWindow $R0 "${CLASS}" "${TITLE}"
+  ${If} $R0 <> 0
+    SendMessage $R0 ${WM_CLOSE} 0 0 /TIMEOUT=500
+  ${EndIf}
+!macroend
+
+; Removes coderain.scr, closing a running screen saver for up to 3 s: its
+; scene's windows, its settings dialog and a box it shows end it. Its
+; preview in the Screen Saver settings is a window of theirs, which the
+; user closes. A saver that runs holds its text files open too.
+Function un.RemoveSaver
+  StrCpy $R1 0
+  ${Do}
+    !insertmacro CloseWindow "coderain" ""
+    !insertmacro CloseWindow "#32770" "coderain settings"
+    !insertmacro CloseWindow "#32770" "coderain"
+    ClearErrors
+    Delete "$INSTDIR\coderain.scr"
+    ${IfNot} ${Errors}
+      Return
+    ${EndIf}
+    Sleep 100
+    IntOp $R1 $R1 + 1
+  ${LoopUntil} $R1 >= 30
+FunctionEnd
+
 Section "Uninstall"
   SetRegView 64
   ; Where the setting still names ours, the one before comes back (or none).
@@ -83,11 +115,24 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey HKCU "${OWN}"
   DeleteRegKey HKLM "${UNINSTALL}"
-  Delete "$INSTDIR\coderain.scr"
-  Delete "$INSTDIR\codeASM.txt"
-  Delete "$INSTDIR\codeC.txt"
-  Delete "$INSTDIR\codeVB.txt"
+  ${Do}
+    Call un.RemoveSaver
+    ${IfNot} ${FileExists} "$INSTDIR\coderain.scr"
+      ${Break}
+    ${EndIf}
+  ${LoopWhile} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "coderain is running, maybe in the preview of the \
+    Screen Saver settings. Close it and choose Retry, or Cancel to remove it when Windows next starts." \
+    /SD IDCANCEL IDRETRY`
+  Delete /REBOOTOK "$INSTDIR\coderain.scr"
+  Delete /REBOOTOK "$INSTDIR\codeASM.txt"
+  Delete /REBOOTOK "$INSTDIR\codeC.txt"
+  Delete /REBOOTOK "$INSTDIR\codeVB.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+    MessageBox MB_OK|MB_ICONINFORMATION "coderain.scr is removed when Windows next starts." /SD IDOK
+    SetErrorLevel 3010
+  ${EndIf}
 SectionEnd

@@ -20,6 +20,8 @@
 //   "size W H [DENSITY]" a new viewport
 //   "hide", "show"       another tab in front of the page, and gone again
 //   "fullscreen"         the page asks for full screen, as after a click
+//   "hash FRAGMENT"      the address after '#' changed, as typed
+//   "screenshot FILE"    the page as it shows now, canvas and all, as a PNG
 //   "facts"              a line of facts now
 //   "picture FILE"       the canvas's pixels now, as a PPM
 //
@@ -186,6 +188,8 @@ async function main() {
     fullscreen: () =>
       on("Runtime.evaluate", { expression: "document.documentElement.requestFullscreen()", userGesture: true,
                                awaitPromise: true }),
+    hash: (fragment) => evaluate("location.hash = " + JSON.stringify(fragment)),
+    screenshot: async (file) => fs.writeFileSync(file, Buffer.from((await on("Page.captureScreenshot")).data, "base64")),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
     picture,
   };

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The page in a real browser (headless Chromium, from file://, no server):
 # the live scene laid out as the program lays out the window, ended by the
-# program's keys and clicks and started again by a click, a new scene for a
-# new size, no presents while hidden; the still the Linux build's scene
-# pixel for pixel, at density 1 and 2, its host under Node the same frames
-# as this machine's fonts and files; and what it cannot use (bad options,
-# a window of no size, no WebAssembly, too little memory) is one line,
-# never an exception.
+# program's keys and clicks and started again by a click (a grey line says
+# so meanwhile), started again with a new fragment's options, a new scene
+# for a new size, no presents while hidden;
+# the still the Linux build's scene pixel for pixel, at density 1 and 2,
+# its host under Node the same frames as this machine's fonts and files;
+# and what it cannot use (bad options, a window of no size, no WebAssembly,
+# too little memory) is one line, never an exception.
 #
 #   web_test.sh path/to/coderain.html path/to/coderain-render path/to/scene_frames.js
 PAGE=$(realpath "$1")
@@ -103,15 +104,24 @@ check "a key ends it: the canvas black, full screen left" \
   eval 'page_settled ended && all_black "$WORK/ended.ppm" && [ "$(page_fact fullscreen 1)/$(page_fact fullscreen)" = true/false ]'
 
 open_page "$LIVE" 1920x1080 1 - "click 100 280" "wait 300" facts "click 100 50" "until ended" facts \
-  "click 960 540" "until live" facts "click 960 540" "until ended"
+  "screenshot $WORK/ended.png" "click 960 540" "until live" facts "screenshot $WORK/again.png" "click 960 540" \
+  "until ended"
 check "a click on picC leaves the scene" eval '[ "$(page_fact scene 1)" = live ]'
 check "a click on picASM ends it" eval '[ "$(page_fact scene 2)" = ended ]'
 check "after the end a click starts a new scene, a click on the bare screen ends it" \
   eval '[ "$(page_fact scene 3)" = live ] && page_settled ended'
+# Greys between black and white are the hint's: the scene has none.
+without_hint() { pngtopnm "$1" >"$WORK/shot.ppm" && colours "$WORK/shot.ppm" | awk '$1 == $2 && $2 == $3 && $1 % 255 { exit 1 }'; }
+check "after the end a grey line says how to start again; the click takes it away" \
+  eval '! without_hint "$WORK/ended.png" && without_hint "$WORK/again.png"'
 
 check "#wallpaper: keys and clicks leave the scene" \
   eval 'open_page "$URL#wallpaper" 1920x1080 1 - "key KeyA" "click 960 540" "click 100 50" "wait 500" &&
         page_settled live'
+
+check "#seed=7 changed to #wallpaper: a click and a key leave the scene; back to #seed=7, a key ends it" \
+  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "hash wallpaper" "wait 500" "click 100 50" "key KeyA" "wait 500" \
+        facts "hash seed=7" "wait 500" "key KeyA" "until ended" && [ "$(page_fact scene 1)" = live ]'
 
 check "a new size (1024x768) is a new scene laid out for it" \
   eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "size 1024 768" "wait 3000" "picture $SHOT" &&

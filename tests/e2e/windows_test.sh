@@ -6,14 +6,16 @@
 # /p fills a settings dialog's little monitor (preview_host) and ends with
 # it, closed or killed, and refuses the desktop and top-level windows; /c,
 # nothing and /c:HWND open the settings dialog, whose OK stores what it
-# shows (window_driver clicks and types in it) and whose Cancel stores
-# nothing; /s reads the text files from the folder stored, and takes a
-# broken setting for the default; anything else is status 2; a missing
-# file is one line in a box in full screen and silent in the preview. The
-# installer, silent, puts the files in Program Files and makes ours the
-# screen saver, which then runs; its uninstaller takes it all away, the
-# settings too, and gives the one before back. The zip holds the files and,
-# where the web build has made it, the page.
+# shows (window_driver clicks and types in it) but refuses a folder longer
+# than any path, and whose Cancel stores nothing; /s reads the text files
+# from the folder stored, and takes a broken setting for the default;
+# anything else is status 2; a missing file is one line in a box in full
+# screen and silent in the preview. The installer, silent, puts the files
+# in Program Files and makes ours the screen saver, which then runs; its
+# uninstaller closes the screen saver running, takes it all away, the
+# settings too, and gives the one before back; what a preview holds goes
+# at the next start, which it says. The zip holds the files and, where the
+# web build has made it, the page.
 #
 #   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe setup.exe window_driver.exe
 #                   [coderain.html]
@@ -215,6 +217,15 @@ check "broken settings: the dialog shows the defaults" poll 10 eval 'dialog_show
 driver click "$SETTINGS" Cancel
 check "broken settings: Cancel, status 0" eval 'wait_for_exit 5 && ended_with 0'
 forget_settings
+# A folder text of 32768 characters, longer than any path, is refused as
+# any folder that cannot be used, though it would resolve to Z:\tmp.
+start_app wine "$SCR" /c
+driver type "$SETTINGS" 'Z:\tmp' 16381 '\.'
+driver click "$SETTINGS" OK
+check "a folder of 32768 characters: the refusal box, over the dialog" poll 10 eval 'shown coderain && shown "$SETTINGS"'
+check "a folder of 32768 characters: nothing stored" eval 'driver click coderain OK && driver click "$SETTINGS" Cancel &&
+  wait_for_exit 5 && test -z "$(stored TextFolder)"'
+forget_settings
 for args in /x /p "/p garbage" "/s extra"; do
   status=0
   wine "$SCR" $args 2>"$WORK/stderr" || status=$?
@@ -302,7 +313,9 @@ check "installer: the installed screen saver runs" run_app wine "$(saver)" /s
 xdotool key q
 check "installer: and ends on a key" wait_for_exit 5
 wine reg add "$KEY" /v EveryMonitor /t REG_DWORD /d 1 /f >/dev/null 2>&1
-check "uninstaller: status 0" eval 'wine "$INSTALLED/uninstall.exe" /S && wineserver -w'
+check "uninstaller: the screen saver runs as it starts" run_app wine "$(saver)" /s
+check "uninstaller: status 0, the screen saver closed" \
+  eval 'wine "$INSTALLED/uninstall.exe" /S && timeout 30 wineserver -w && wait_for_exit 1 && ended_with 0'
 check "uninstaller: the settings are gone" eval '! wine reg query "$KEY" >/dev/null 2>&1'
 check "uninstaller: the files are gone" test ! -e "$INSTALLED"
 check "uninstaller: the screen saver before is back" test "$(saver)" = 'C:\windows\before.scr'
@@ -317,5 +330,24 @@ else
     test "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.scr "
 fi
 check "uninstaller: gone from Apps & Features" eval '! wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain" >/dev/null 2>&1'
+
+# A preview in a settings dialog, a window not ours to close, holds the
+# file: it goes at the next start, which the status says (3010, modulo 256
+# as wine gives it; run in place, by a path without spaces, to give one),
+# and Apps & Features no longer has it.
+end_app
+check "installer again: status 0" eval 'wine "$INSTALLER" /S && wineserver -w'
+start_host
+start_app wine "$INSTALLED/coderain.scr" /p "$HOST"
+SHORT=$(saver)
+SESSION='HKLM\System\CurrentControlSet\Control\Session Manager'
+check "uninstaller with a preview running: status 3010, the file goes at the next start, not in Apps" eval 'child_shown &&
+  { wine "$INSTALLED/uninstall.exe" /S "_?=${SHORT%\\*}"; test $? = $((3010 % 256)); } &&
+  wine reg query "$SESSION" /v PendingFileRenameOperations | grep -q "coderain.scr" &&
+  ! wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\coderain" >/dev/null 2>&1'
+stop_process "$HOST_PID"
+end_app
+wine reg delete "$SESSION" /v PendingFileRenameOperations /f >/dev/null 2>&1
+rm -rf "$INSTALLED"
 
 finish

@@ -6,7 +6,10 @@
 //                                     line for each control, "Class: text"
 //                                     with "[x]" or "[ ]" for a check box
 //   window_driver click TITLE LABEL   clicks its button labelled LABEL
-//   window_driver type TITLE TEXT     puts TEXT in its edit field
+//   window_driver type TITLE TEXT [N MORE]
+//                                     puts TEXT in its edit field (and MORE
+//                                     N times over, beyond a command line's
+//                                     length)
 //   window_driver pick TITLE ITEM     picks ITEM in its drop-down list
 //   window_driver click-at X Y        a left click on the window at screen
 //                                     point (X, Y), sent to that window
@@ -111,14 +114,16 @@ int wmain(int argc, wchar_t** argv) {
         0);
     return 0;
   }
-  if (argc != 4) return 2;
+  if (argc != 4 && !(argc == 6 && verb == L"type")) return 2;
   HWND control = nullptr;
   // Posted: a click that opens a box or a picker does not hold us up.
   if (verb == L"click" && (control = FindControl(w, L"Button", argv[3])))
     PostMessageW(control, BM_CLICK, 0, 0);
-  else if (verb == L"type" && (control = FindControl(w, L"Edit", nullptr)))
-    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
-  else if (verb == L"pick" && (control = FindControl(w, L"ComboBox", nullptr)))
+  else if (verb == L"type" && (control = FindControl(w, L"Edit", nullptr))) {
+    std::wstring text = argv[3];
+    for (int i = argc == 6 ? _wtoi(argv[4]) : 0; i > 0; --i) text += argv[5];
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  } else if (verb == L"pick" && (control = FindControl(w, L"ComboBox", nullptr)))
     return SendMessageW(control, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(argv[3])) == CB_ERR
                ? 1
                : 0;

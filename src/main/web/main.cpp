@@ -5,9 +5,10 @@
 // the scene catches up when it is shown again, as on any desktop.
 //
 // Without at=MS the scene is live, and ends as the program's own window
-// does (a counted key or click), after which the canvas is black until a
-// click starts a new scene. With at=MS it is a still: the scene run on a
-// virtual clock to MS, as coderain-render --at shows it, and held.
+// does (a counted key or click), after which the canvas is black, but for
+// the page's hint, until a click starts a new scene. A new fragment starts
+// the page again with its options. With at=MS it is a still: the scene run
+// on a virtual clock to MS, as coderain-render --at shows it, and held.
 #include <emscripten/console.h>
 #include <emscripten/emscripten.h>
 
@@ -132,15 +133,28 @@ int Guarded(F f) {
   return static_cast<int>(State());
 }
 
+// The page starts again, as for a new address: the scene that runs ends
+// without a word, and the display and what it said go. The clock goes on.
+void StartAgain() {
+  page.run.reset();
+  if (page.display) page.display->Stop();
+  page.display.reset();
+  page.startDue = page.ended = false;
+  page.sizeLine.clear();
+  page.endLine.clear();
+}
+
 }  // namespace
 
 extern "C" {
 
 // Reads the page's options from its address after '#' and opens the
-// display; the seed's halves serve where the options give none. Returns
+// display, again for each new fragment (all of the last one's scene
+// goes); the seed's halves serve where the options give none. Returns
 // 1 for a still, else 0, plus 2 where the statistics are asked for; -1
 // when the page cannot show a scene at all, coderain_error() saying why.
 EMSCRIPTEN_KEEPALIVE int coderain_open(const char* fragment, unsigned seedHigh, unsigned seedLow) {
+  StartAgain();
   std::vector<std::string> notes;
   page.options = ParsePageOptions(fragment ? fragment : "", &notes);
   for (const std::string& n : notes) emscripten_console_warn(n.c_str());

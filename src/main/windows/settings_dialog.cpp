@@ -13,6 +13,8 @@ namespace coderain {
 
 namespace {
 
+// The longest path Windows opens, in UTF-16 units with its NUL.
+constexpr std::size_t kMaxPathUnits = 32767;
 constexpr const wchar_t* kScales[] = {L"Automatic", L"1", L"2", L"3", L"4"};
 static_assert(sizeof kScales / sizeof *kScales == kMaxSaverScale + 1);
 
@@ -61,7 +63,7 @@ bool PickFolder(HWND dialog, std::wstring* folder) {
 void ShowSettings(HWND dialog, const SaverSettings& s) {
   CheckDlgButton(dialog, IDC_EVERY_MONITOR, s.everyMonitor ? BST_CHECKED : BST_UNCHECKED);
   const HWND folder = GetDlgItem(dialog, IDC_FOLDER);
-  SendMessageW(folder, EM_LIMITTEXT, 32767, 0);
+  SendMessageW(folder, EM_LIMITTEXT, kMaxPathUnits, 0);
   SendMessageW(folder, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"The program's own folder"));
   SetWindowTextW(folder, Widen(s.textFolder).c_str());
   const HWND scale = GetDlgItem(dialog, IDC_SCALE);
@@ -78,15 +80,22 @@ bool TakeSettings(HWND dialog, SaverSettings* s) {
   s->textFolder.clear();
   const std::wstring typed = FolderText(dialog);
   if (typed.empty()) return true;
-  // A full path, as the screen saver will find it from any folder.
-  std::wstring full(32768, L'\0');
-  const DWORD n = GetFullPathNameW(typed.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  full.resize(n < full.size() ? n : 0);
+  // A full path, as the screen saver will find it from any folder. No
+  // path Windows opens is as long as kMaxPathUnits, its NUL counted: a
+  // text that long is refused, whatever it would resolve to.
+  std::wstring full;
+  if (typed.size() < kMaxPathUnits) {
+    full.assign(kMaxPathUnits + 1, L'\0');
+    const DWORD n = GetFullPathNameW(typed.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+  }
   const DWORD attributes = full.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(full.c_str());
   s->textFolder = Narrow(full);
   *s = ReadSaverSettings(StoreSaverSettings(*s));
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) || s->textFolder.empty()) {
-    Complain(dialog, Narrow(typed) + ": no such folder");
+    // The start of a long text is enough for the box.
+    const std::wstring shown = typed.size() > MAX_PATH ? typed.substr(0, MAX_PATH) + L"…" : typed;
+    Complain(dialog, Narrow(shown) + ": no such folder");
     return false;
   }
   return true;
