@@ -30,7 +30,7 @@ LoopStatus SceneRun::Start() {
     return failed;
   }
   stage_ = std::make_unique<Stage>(fonts, seed_, dataDir_);
-  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), mode_, stats_ ? &runStats_ : nullptr);
+  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), ModeOf(mode_), stats_ ? &runStats_ : nullptr);
   return loop_->Start(clock_);
 }
 
