@@ -178,13 +178,17 @@ void Win32Display::DropWindow(int screen) {
   DestroyWindow(s.window);
 }
 
+HWND Win32Display::OpenSceneWindow(const RECT& m) {
+  return CreateWindowExW(WS_EX_TOPMOST, kClassName, SceneTitle().c_str(), WS_POPUP, m.left, m.top, Width(m), Height(m),
+                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
+}
+
 bool Win32Display::CreateOwnWindows(std::string* error) {
   monitors_ = MonitorRects();
   const ScreenPlan plan = PlanScreens(ToRects(monitors_), {}, request_);
   for (const Rect& r : plan.added) {
     const RECT m = ToRECT(r);
-    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, SceneTitle().c_str(), WS_POPUP, m.left, m.top, Width(m),
-                                   Height(m), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    const HWND w = OpenSceneWindow(m);
     if (!w) {
       *error = "cannot create the window (error " + std::to_string(GetLastError()) + ")";
       return false;
@@ -372,8 +376,7 @@ void Win32Display::FollowMonitors(std::vector<DisplayEvent>* events) {
   const bool shown = IsWindowVisible(Window());
   for (const Rect& r : plan.added) {
     const RECT m = ToRECT(r);
-    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, SceneTitle().c_str(), WS_POPUP, m.left, m.top, Width(m),
-                                   Height(m), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    const HWND w = OpenSceneWindow(m);
     std::string error;
     // A monitor whose scene cannot be had keeps what it shows.
     if (!w || !AddWindow(w, m, Width(m), Height(m), &error)) continue;

@@ -62,6 +62,8 @@ class Win32Display : public MessageDisplay {
   explicit Win32Display(const LaunchRequest& request);
   static LRESULT CALLBACK WindowProc(HWND w, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Handle(HWND w, UINT message, WPARAM wp, LPARAM lp);
+  // A window of ours over monitor `m`, not yet shown; null on failure.
+  HWND OpenSceneWindow(const RECT& m);
   bool CreateOwnWindows(std::string* error);
   bool CreatePreview(std::string* error);
   // A new scene window at `r` (own) or in the preview's parent; its screen
