@@ -44,7 +44,7 @@ cmake --build --preset asan --target coderain_tests coderain-render coderain
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan
-bash tests/e2e/monitors_storm_test.sh "$PWD/build-asan/coderain"
+bash tests/e2e/monitors_storm_test.sh "$PWD/build-asan/coderain" "" "$PWD/build-ci/tests/xprobe"
 
 # The fuzz targets, two at a time: one line of figures each, or libFuzzer's
 # report, the finding's file and how to run the target on it again.
