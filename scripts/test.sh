@@ -4,8 +4,9 @@
 # the web build's under Node and in headless Chromium, and the Windows
 # build's tests under wine.
 # Then builds the core and its tests again with AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted):
-# any report from either fails the run. Last, the fuzz targets (clang,
+# UndefinedBehaviorSanitizer and runs them (the end-to-end tests excepted),
+# and the program against monitors that come and go back to back: any
+# report from either fails the run. Last, the fuzz targets (clang,
 # libFuzzer): each over its seeds and then for 30 s, any crash, leak or
 # sanitizer report failing the run. First of all, every C++ file must be
 # formatted as clang-format says.
@@ -36,12 +37,14 @@ cmake --build --preset windows
 ctest --preset windows
 
 cmake --preset asan >/dev/null
-# The tests and the renderer they run; the program is covered by the
-# end-to-end tests above.
-cmake --build --preset asan --target coderain_tests coderain-render
+# The tests and the renderer they run, and the program itself: the X11
+# display's code runs under the sanitizers through the monitor storm
+# (monitors that come and go back to back), any report failing it.
+cmake --build --preset asan --target coderain_tests coderain-render coderain
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan
+bash tests/e2e/monitors_storm_test.sh "$PWD/build-asan/coderain" "" "$PWD/build-ci/tests/xprobe"
 
 # The fuzz targets, two at a time: one line of figures each, or libFuzzer's
 # report, the finding's file and how to run the target on it again.

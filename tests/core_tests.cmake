@@ -12,6 +12,7 @@ set(CORE_TESTS
   core/run/saver_options_test.cpp
   core/run/saver_settings_test.cpp
   core/run/scene_loop_test.cpp
+  core/run/screen_plan_test.cpp
   core/run/xscreensaver_list_test.cpp
   core/app/stage_test.cpp
   core/panels/blocks/block_game_test.cpp

@@ -13,7 +13,7 @@ namespace coderain {
 
 class PictureDisplay : public FramebufferDisplay {
  public:
-  PictureDisplay() : FramebufferDisplay(false) {}
+  PictureDisplay() : FramebufferDisplay(kStill) {}
 
   // A screen of width x height pixels at `scale` (0: the one the program
   // takes for that size, with no desktop density). False and *error when

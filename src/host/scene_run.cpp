@@ -38,7 +38,7 @@ LoopStatus SceneRun::Start() {
     return failed;
   }
   stage_ = std::make_unique<Stage>(fonts, seed_, texts);
-  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), mode_, stats_ ? &runStats_ : nullptr);
+  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), ModeOf(mode_), stats_ ? &runStats_ : nullptr);
   const LoopStatus started = loop_->Start(clock_);
   // Said once the files have opened: a failure is the one line.
   if (started.running && !note.empty()) std::fprintf(stderr, "%s: %s\n", program_, note.c_str());
@@ -60,7 +60,7 @@ namespace {
 // and no input counts.
 LaunchRequest VirtualRequest(const std::string& dataDir) {
   LaunchRequest request;
-  request.mode = LaunchRequest::Mode::LentWindow;
+  request.mode = LaunchRequest::Mode::Still;
   request.dataDir = dataDir;
   return request;
 }

@@ -143,7 +143,9 @@ TEST(Win32Display, TheSystemsCloseRequestsAreEvents) {
 TEST(Win32Input, WhatAMessageMeansToTheScene) {
   using K = DisplayEvent::Kind;
   const OutputFit one = FitOutput({1920, 1080}), two = FitOutput({3840, 2160, 192});
-  const OutputFit miniature = FitOutput({152, 112, 0, 0, true});
+  const OutputFit miniature = FitOutput({152, 112, 0, 0, FitRule::MiniatureWhenShort});
+  // The display's screens, for a click on a cover: the first one's.
+  static constexpr int kScreens[] = {0, 4};
   struct Row {
     const char* what;
     UINT message;
@@ -175,7 +177,7 @@ TEST(Win32Input, WhatAMessageMeansToTheScene) {
        WM_LBUTTONDOWN,
        0,
        MAKELPARAM(5, 5),
-       {0, nullptr},
+       {0, nullptr, kScreens},
        true,
        K::ButtonDown,
        0,

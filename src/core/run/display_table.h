@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/run/launch_request.h"
@@ -39,6 +40,30 @@ struct DisplayRow {
   // gives only the reason, which follows "cannot open the display: ".
   std::function<std::unique_ptr<Display>(const LaunchRequest&, bool* answered, std::string* error)> open;
 };
+
+// Keeps of `rows` only the one called `name` (CODERAIN_DISPLAY=x11, say),
+// tried whether or not the environment names it; a null or empty name
+// keeps them all. Returns false and sets *error, one line, where no row has
+// that name.
+template <typename Display>
+bool PickDisplay(const char* name, std::vector<DisplayRow<Display>>* rows, std::string* error) {
+  if (!name || !*name) return true;
+  std::string names;
+  for (DisplayRow<Display>& row : *rows) {
+    if (row.name == std::string_view(name)) {
+      DisplayRow<Display> picked = std::move(row);
+      picked.probe = [probe = std::move(picked.probe)](const LaunchRequest& request) {
+        return probe(request) == Probe::Excluded ? Probe::Excluded : Probe::Named;
+      };
+      rows->assign(1, std::move(picked));
+      return true;
+    }
+    names += (names.empty() ? "" : ", ") + std::string(row.name);
+  }
+  *error = "CODERAIN_DISPLAY=" + Printable(name) + ": no such display (this build has " +
+           (names.empty() ? std::string("none") : names) + ")";
+  return false;
+}
 
 // Opens the display `request` asks for among `rows`. Returns null and sets
 // *error, one line, when none opens.

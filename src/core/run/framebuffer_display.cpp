@@ -91,7 +91,7 @@ std::optional<DisplayEvent> FramebufferDisplay::Refit(int screen, const OutputFa
   if (FitScreen(screen, &At(screen), facts, &error)) return DisplayEvent{DisplayEvent::Kind::Resized, screen};
   // A window that grows past what can be held keeps the scene at the size
   // it has; our own window cannot.
-  if (lent_) return std::nullopt;
+  if (!mode_.ownsWindows) return std::nullopt;
   DisplayEvent failed{DisplayEvent::Kind::Failed, screen};
   failed.text = error;
   return failed;

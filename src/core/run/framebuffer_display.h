@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/gfx/frame_copy.h"
+#include "core/run/run_mode.h"
 #include "core/run/scene_display.h"
 
 namespace coderain {
@@ -36,10 +37,9 @@ class FramebufferDisplay : public SceneDisplay {
   bool Pending(int screen) const override;
 
  protected:
-  // `lent`: the scene is shown in a window lent to it (a screen-saver
-  // daemon's, a preview pane), which the program does not own.
-  explicit FramebufferDisplay(bool lent) : lent_(lent) {}
-  bool Lent() const { return lent_; }
+  // Shows the scene as `mode` says (its windows ours or lent, its fit).
+  explicit FramebufferDisplay(const RunMode& mode = kOwnWindows) : mode_(mode) {}
+  const RunMode& Mode() const { return mode_; }
 
   // Adds screen `screen` (a number of the backend's choosing, not in use),
   // fitted to a window of `facts`. Returns false and sets *error, adding
@@ -53,7 +53,8 @@ class FramebufferDisplay : public SceneDisplay {
   // Screen `screen`'s window has new facts (a size, a density): the scene
   // is fitted anew and the Resized event says so. Where the memory for the
   // new size cannot be had, a lent window keeps the scene at the size it
-  // had (no event) and our own window cannot go on (a Failed event).
+  // had (no event) and our own window cannot go on (a Failed event): the
+  // mode's row says which the window is.
   std::optional<DisplayEvent> Refit(int screen, const OutputFacts& facts);
 
   // --- What a backend supplies, screen by screen ---
@@ -93,7 +94,7 @@ class FramebufferDisplay : public SceneDisplay {
   // Fits `s` to `facts`: the fit, the images and the frame, all or none.
   bool FitScreen(int screen, Screen* s, const OutputFacts& facts, std::string* error);
 
-  const bool lent_;
+  const RunMode& mode_;
   std::map<int, std::unique_ptr<Screen>> screens_;
 };
 

@@ -11,11 +11,15 @@ namespace coderain {
 
 struct LaunchRequest {
   enum class Mode {
-    OwnWindow,   // full screen in windows of its own; a counted key or click ends it
-    LentWindow,  // in a window lent by a screen-saver daemon; a close signal or the window's end ends it
-    Preview,     // in miniature in a settings dialog's pane; the pane's end ends it
-    Settings,    // says there is nothing to set, and ends
+    OwnWindow,      // full screen in windows of its own; a counted key or click ends it
+    LentWindow,     // in a window lent by a screen-saver daemon; a close signal or the window's end ends it
+    Preview,        // in miniature in a settings dialog's pane; the pane's end ends it
+    Page,           // in a browser's page; a counted key or click stops the scene
+    PageWallpaper,  // a page lent to a desktop as its wallpaper; input is the desktop's
+    Still,          // on a virtual clock, frames written out (the renderer, the page's at=)
+    Settings,       // says there is nothing to set, and ends
   };
+  // What each mode does is its row (run_mode.h).
   Mode mode = Mode::OwnWindow;
   // LentWindow and Preview: the window to draw into, as the platform
   // numbers its windows; with `daemonWindow`, the one the daemon names.
@@ -30,10 +34,6 @@ struct LaunchRequest {
 
   // Adds the program to the list of ~/.xscreensaver, and ends.
   bool xscreensaverAdd = false;
-
-  // Whether the program draws into a window it did not make.
-  static bool Lent(Mode m) { return m == Mode::LentWindow || m == Mode::Preview; }
-  bool Lent() const { return Lent(mode); }
 };
 
 // `text` as an error line may show it: control bytes as '?', and at most

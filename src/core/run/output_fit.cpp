@@ -33,7 +33,7 @@ OutputFit FitOutput(const OutputFacts& o) {
   OutputFit fit;
   const int refresh = o.refreshHz > 0 ? o.refreshHz : kDefaultRefreshHz;
   fit.hz = refresh;
-  const int k = o.lent ? ReductionFor(o.width, o.height) : 1;
+  const int k = o.fit == FitRule::MiniatureWhenShort ? ReductionFor(o.width, o.height) : 1;
   if (k > 1) {
     fit.scaling = {1, k};
     fit.hz = (refresh + k - 1) / k;

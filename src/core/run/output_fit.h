@@ -9,8 +9,9 @@
 //   and to kMaxScale.
 //   The scene is floor(width / s) x floor(height / s); the rows and columns
 //   left past that stay black.
-// - A window lent to the scene that is too short for the layout (a
-//   settings dialog's preview pane) shows it in miniature: the scene runs
+// - A window whose mode fits a miniature (a window lent to the scene, a
+//   settings dialog's preview pane) that is too short for the layout shows
+//   it in miniature: the scene runs
 //   at k times the window's size and every k x k block of it becomes one
 //   window pixel, k = ceil(713 / height), never so large that the scene is
 //   wider than 8192 pixels. It is presented at 1/k of the refresh rate: it
@@ -37,14 +38,20 @@ inline constexpr int kMinSceneHeight = 768;
 // The density at which one scene pixel is one screen pixel.
 inline constexpr double kBaseDpi = 96;
 
+// How a mode fits the scene to a window (its row, run_mode.h).
+enum class FitRule {
+  Full,                // at a whole-number scale, however small the window
+  MiniatureWhenShort,  // a window too short for the layout shows a miniature
+};
+
 // What a display knows of the window the scene is shown in.
 struct OutputFacts {
   int width = 0;  // the window's size in its own pixels
   int height = 0;
   double dpi = 0;          // the desktop's density; 0 where it says none
   int requestedScale = 0;  // the command line's (1 to kMaxScale); 0: the rule's
-  bool lent = false;       // a window lent to the scene: a short one shows a miniature
-  int refreshHz = 0;       // the display's; 0 when unknown
+  FitRule fit = FitRule::Full;
+  int refreshHz = 0;  // the display's; 0 when unknown
 };
 
 struct OutputFit {

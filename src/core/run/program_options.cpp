@@ -10,6 +10,7 @@
 
 #include "core/base/whole_number.h"
 #include "core/run/output_fit.h"
+#include "core/run/run_mode.h"
 
 namespace coderain {
 
@@ -214,7 +215,7 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
     }
   }
   // A window lent to it holds one scene, whatever the monitors under it.
-  if (o->Lent() && o->everyMonitor)
+  if (!ModeOf(o->mode).sceneOnEveryMonitor && o->everyMonitor)
     err << "coderain: --every-monitor is for its own windows; the window given to it shows one scene\n";
   return kGoOn;
 }

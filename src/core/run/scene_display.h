@@ -16,6 +16,11 @@
 
 namespace coderain {
 
+// The title of a window that shows a scene, which people and programs find
+// it by, and of a window that covers a monitor black.
+inline constexpr char kSceneTitle[] = "Form1";
+inline constexpr char kCoverTitle[] = "coderain";
+
 class SceneDisplay {
  public:
   virtual ~SceneDisplay() = default;

@@ -5,8 +5,8 @@
 
 namespace coderain {
 
-SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, LaunchRequest::Mode mode, PresentObserver* observer)
-    : display_(*display), stage_(*stage), lent_(LaunchRequest::Lent(mode)), observer_(observer) {}
+SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer)
+    : display_(*display), stage_(*stage), mode_(mode), observer_(observer) {}
 
 bool SceneLoop::StartScene(int screen, std::int64_t now) {
   // A miniature is presented less often than the full scene.
@@ -76,12 +76,19 @@ std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
 void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
   using Kind = DisplayEvent::Kind;
   const bool known = paces_.count(ev.screen) != 0;
+  // A batch may hold events for a screen that a later change of the same
+  // batch took away (a monitor that came and went at once): they are
+  // dropped, and no screen is used once the display no longer has it.
+  const auto there = [&] {
+    const std::vector<int> screens = display_.Screens();
+    return std::find(screens.begin(), screens.end(), ev.screen) != screens.end();
+  };
   switch (ev.kind) {
     case Kind::ScreenAdded:
     case Kind::Resized:
       // The layout is made once per scene: a new size is a new scene, and
       // the damage of the old one goes with it.
-      if (StartScene(ev.screen, now)) display_.PresentAll(ev.screen);
+      if (there() && StartScene(ev.screen, now)) display_.PresentAll(ev.screen);
       break;
     case Kind::ScreenRemoved:
       stage_.Remove(ev.screen);
@@ -89,22 +96,22 @@ void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
       break;
     case Kind::Exposed:
       // What was covered comes back as the scene left it.
-      if (known) display_.PresentAll(ev.screen);
+      if (known && there()) display_.PresentAll(ev.screen);
       break;
     case Kind::Appeared:
-      if (!lent_) stage_.WindowAppeared(ev.keys);
+      if (mode_.inputCounts) stage_.WindowAppeared(ev.keys);
       break;
     case Kind::KeyDown:
-      if (!lent_) stage_.KeyDown(ev.key);
+      if (mode_.inputCounts) stage_.KeyDown(ev.key);
       break;
     case Kind::KeyUp:
-      if (!lent_) stage_.KeyUp(ev.key);
+      if (mode_.inputCounts) stage_.KeyUp(ev.key);
       break;
     case Kind::ButtonDown:
-      if (!lent_) stage_.ButtonDown(ev.screen, ev.at);
+      if (mode_.inputCounts) stage_.ButtonDown(ev.screen, ev.at);
       break;
     case Kind::ButtonUp:
-      if (!lent_) stage_.ButtonUp(ev.screen, ev.at);
+      if (mode_.inputCounts) stage_.ButtonUp(ev.screen, ev.at);
       break;
     case Kind::CloseRequested:
       // The scenes close, and the run ends even where none is shown now.
@@ -112,11 +119,11 @@ void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
       // failure.
       stage_.CloseRequest();
       EndWith(0, "");
-      if (lent_) end_.signal = ev.signal;
+      if (mode_.closeBySignal) end_.signal = ev.signal;
       break;
     case Kind::WindowGone:
       // A daemon destroys the window it lent when it is done with it.
-      if (lent_) return EndWith(0, "");
+      if (!mode_.windowGoneFails) return EndWith(0, "");
       return EndWith(1, "lost the window: another program destroyed it");
     case Kind::Failed:
       return EndWith(1, ev.text);

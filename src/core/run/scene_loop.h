@@ -12,17 +12,14 @@
 // taken the last one; until then damage gathers. Every screen's scene has
 // its own ticks, frames and presents.
 //
-// How each mode ends:
-//   own window   a counted key, or a click on a scene's bare screen or
-//                picASM (status 0); a close request, by the system or a
-//                signal (the scenes close, status 0); a window destroyed
-//                by another program (one line, status 1)
-//   lent window  only a close request, then by that signal where one asked
-//   or preview   (else status 0); the window's end, quietly (status 0);
-//                keys and clicks are the lender's and change nothing
-//   every mode   a display that cannot go on (its line, status 1)
+// What ends the run is the mode's row (run_mode.h): counted keys and
+// clicks where input counts; a close request, by the system or a signal
+// (the scenes close; the process ends by the signal where the row says);
+// the window's end (quietly, or one line and status 1); in every mode a
+// display that cannot go on (its line, status 1).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -31,7 +28,7 @@
 
 #include "core/app/stage.h"
 #include "core/base/clock.h"
-#include "core/run/launch_request.h"
+#include "core/run/run_mode.h"
 #include "core/run/scene_display.h"
 
 namespace coderain {
@@ -51,6 +48,14 @@ struct LoopStatus {
   bool running = true;
   LoopEnd end;              // how the program ends, once it is not running
   std::int64_t wakeAt = 0;  // when to step again at the latest, on the loop's clock; or kNoWake
+
+  // How long a driver sleeps at most, the clock at `now`: until wakeAt,
+  // and never longer than a second, so that a loop that asks for nothing
+  // still looks.
+  std::int64_t WaitMs(std::int64_t now) const {
+    constexpr std::int64_t kLongestWaitMs = 1000;
+    return wakeAt == kNoWake ? kLongestWaitMs : std::clamp<std::int64_t>(wakeAt - now, 0, kLongestWaitMs);
+  }
 };
 
 // Hears of every present (the statistics of a real run).
@@ -64,7 +69,7 @@ class PresentObserver {
 
 class SceneLoop {
  public:
-  SceneLoop(SceneDisplay* display, Stage* stage, LaunchRequest::Mode mode, PresentObserver* observer = nullptr);
+  SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer = nullptr);
 
   // Starts a scene on every screen of the display at the clock's time,
   // shows the display and runs the first frame. A scene that cannot start
@@ -92,7 +97,7 @@ class SceneLoop {
 
   SceneDisplay& display_;
   Stage& stage_;
-  const bool lent_;
+  const RunMode& mode_;
   PresentObserver* observer_;
   std::map<int, Pace> paces_;
   bool done_ = false;  // the program ends, however the scenes stand

@@ -9,6 +9,7 @@
 #include <span>
 #include <utility>
 
+#include "core/run/screen_plan.h"
 #include "xdg-shell-client.h"
 
 namespace coderain {
@@ -55,7 +56,7 @@ struct WaylandDisplay::WindowEvents {
               // part of it where the window was placed.
               int width = 0, height = 0, scale = 1;
               d.SceneSize(w, &width, &height, &scale);
-              if (width == w.fittedWidth && height == w.fittedHeight && scale == w.bufferScale) {
+              if (!NeedsRefit(d.Facts(w.screen), d.FactsFor(w, width, height, scale))) {
                 wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
                 wl_surface_commit(w.surface);
               }
@@ -140,10 +141,8 @@ struct WaylandDisplay::SeatEvents {
             if (d.pointerOn_) {
               Window& w = *d.pointerOn_;
               d.input_.Button(pressed, w.screen, d.Fit(w.screen), w.bufferScale, &d.arrived_);
-            } else if (!d.scenes_.empty() && d.scenes_.front()->screen >= 0) {
-              // A cover is the bare screen of the first scene.
-              const int screen = d.scenes_.front()->screen;
-              d.input_.Button(pressed, screen, d.Fit(screen), 1, &d.arrived_);
+            } else {
+              d.arrived_.push_back(BareScreenButton(pressed, d.Screens()));
             }
           },
       // The wheel turns; it does not click.
@@ -187,9 +186,9 @@ WaylandDisplay::Window::~Window() {
 }
 
 WaylandDisplay::WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request)
-    : PolledDisplay(false),
+    : PolledDisplay(ModeOf(request.mode)),
       c_(std::move(c)),
-      requestedScale_(request.scale),
+      request_(request),
       wantedOutput_(request.output),
       everyMonitor_(request.everyMonitor) {
   c_->onOutputGone = [](void* data, std::uint32_t id) { static_cast<WaylandDisplay*>(data)->OutputGone(id); };
@@ -265,7 +264,7 @@ std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t
   xdg_surface_add_listener(w->xdg, &WindowEvents::kSurface, w.get());
   w->toplevel = xdg_surface_get_toplevel(w->xdg);
   xdg_toplevel_add_listener(w->toplevel, &WindowEvents::kToplevel, w.get());
-  xdg_toplevel_set_title(w->toplevel, scene ? "Form1" : "coderain");
+  xdg_toplevel_set_title(w->toplevel, scene ? kSceneTitle : kCoverTitle);
   xdg_toplevel_set_app_id(w->toplevel, "coderain");
   const WaylandOutput* o = c_->FindOutput(output);
   xdg_toplevel_set_fullscreen(w->toplevel, o ? o->output : nullptr);
@@ -339,8 +338,8 @@ void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
     if (!w.configured) continue;
     int width = 0, height = 0, scale = 1;
     SceneSize(w, &width, &height, &scale);
-    if (w.screen >= 0 && width == w.fittedWidth && height == w.fittedHeight && scale == w.bufferScale) continue;
     const OutputFacts facts = FactsFor(w, width, height, scale);
+    if (w.screen >= 0 && !NeedsRefit(Facts(w.screen), facts)) continue;
     std::optional<DisplayEvent> e;
     if (w.screen < 0) {
       std::string error;
@@ -359,8 +358,6 @@ void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
     }
     if (e && e->kind != DisplayEvent::Kind::Failed) {
       w.bufferScale = scale;
-      w.fittedWidth = width;
-      w.fittedHeight = height;
       wl_surface_set_buffer_scale(w.surface, scale);
       // The new scene goes up whole, whatever the compositor still shows.
       if (w.frameCallback) wl_callback_destroy(w.frameCallback);
@@ -399,13 +396,7 @@ void WaylandDisplay::SceneSize(const Window& w, int* width, int* height, int* sc
 
 OutputFacts WaylandDisplay::FactsFor(const Window& w, int width, int height, int scale) const {
   const WaylandOutput* o = c_->FindOutput(w.output);
-  OutputFacts facts;
-  facts.width = width * scale;
-  facts.height = height * scale;
-  facts.dpi = kBaseDpi * scale;
-  facts.requestedScale = requestedScale_;
-  facts.refreshHz = o ? o->refreshHz : 0;
-  return facts;
+  return WindowFacts(request_, width * scale, height * scale, kBaseDpi * scale, o ? o->refreshHz : 0);
 }
 
 PixelLayout WaylandDisplay::Layout(int) const { return PixelLayout{}; }
@@ -487,9 +478,11 @@ void WaylandDisplay::Dispatch(short revents, std::vector<DisplayEvent>* events) 
     closeRequested_ = false;
     events->push_back({DisplayEvent::Kind::CloseRequested});
   }
+  const std::size_t first = events->size();
   FollowOutputs(events);
   for (DisplayEvent& e : arrived_) events->push_back(std::move(e));
   arrived_.clear();
+  FitsFirst(events, first);
 }
 
 const DisplayRow<PolledDisplay>& WaylandDisplayRow() {
@@ -497,7 +490,7 @@ const DisplayRow<PolledDisplay>& WaylandDisplayRow() {
       "wayland",
       [](const LaunchRequest& request) {
         // --display and the lent windows mean X11.
-        if (request.Lent() || !request.display.empty()) return Probe::Excluded;
+        if (!ModeOf(request.mode).ownsWindows || !request.display.empty()) return Probe::Excluded;
         const char* named = std::getenv("WAYLAND_DISPLAY");
         return (named && *named) || WaylandConnection::UsualSocketThere() ? Probe::Named : Probe::NotNamed;
       },

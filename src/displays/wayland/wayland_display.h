@@ -1,7 +1,7 @@
 // The scene on a Wayland compositor, as a client of our own.
 //
-// The scene is a full-screen xdg_toplevel (app_id "coderain", title
-// "Form1") on one output: the first the compositor announced, or the one
+// The scene is a full-screen xdg_toplevel (app_id "coderain", titled
+// kSceneTitle) on one output: the first the compositor announced, or the one
 // --output names. Every other output gets a black full-screen surface of
 // ours, a buffer of the output's size that we never map: black is what
 // fresh shared memory holds, so a black output adds nothing to our memory.
@@ -72,7 +72,6 @@ class WaylandDisplay : public PolledDisplay {
     std::unique_ptr<ShmBuffer> buffers[2];
     int lastCommitted = 0;
     int bufferScale = 1;
-    int fittedWidth = 0, fittedHeight = 0;  // the logical size the scene was fitted to
     wl_callback* frameCallback = nullptr;
     std::chrono::steady_clock::time_point frameAsked;
   };
@@ -107,7 +106,7 @@ class WaylandDisplay : public PolledDisplay {
   void OutputGone(std::uint32_t id);
 
   std::unique_ptr<WaylandConnection> c_;
-  const int requestedScale_;
+  const LaunchRequest request_;
   const std::string wantedOutput_;
   const bool everyMonitor_;
   std::vector<std::unique_ptr<Window>> scenes_;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/run/screen_plan.h"
+
 // The page's side of the display, in web_canvas.js.
 extern "C" {
 int coderain_canvas_open();
@@ -20,9 +22,7 @@ static_assert(sizeof(Rect) == 4 * sizeof(int) && std::is_standard_layout_v<Rect>
 
 }  // namespace
 
-WebDisplay::WebDisplay(const LaunchRequest& request) : FramebufferDisplay(request.Lent()) {
-  facts_.requestedScale = request.scale;
-}
+WebDisplay::WebDisplay(const LaunchRequest& request) : FramebufferDisplay(ModeOf(request.mode)), request_(request) {}
 
 std::unique_ptr<WebDisplay> WebDisplay::Open(const LaunchRequest& request, std::string* error) {
   if (!coderain_canvas_open()) {
@@ -33,10 +33,7 @@ std::unique_ptr<WebDisplay> WebDisplay::Open(const LaunchRequest& request, std::
 }
 
 bool WebDisplay::Resize(int width, int height, double density, std::string* error) {
-  OutputFacts facts = facts_;
-  facts.width = width;
-  facts.height = height;
-  facts.dpi = kBaseDpi * density;
+  const OutputFacts facts = WindowFacts(request_, width, height, kBaseDpi * density, 0);
   density_ = density;
   if (width <= 0 || height <= 0) {
     if (HasScreen(kScreen)) {
@@ -52,8 +49,7 @@ bool WebDisplay::Resize(int width, int height, double density, std::string* erro
     Queue({DisplayEvent::Kind::ScreenAdded, kScreen});
     return true;
   }
-  const OutputFacts& was = Facts(kScreen);
-  if (was.width == width && was.height == height && was.dpi == facts.dpi) return true;
+  if (!NeedsRefit(Facts(kScreen), facts)) return true;
   if (auto e = Refit(kScreen, facts)) Queue(*e);
   return true;
 }

@@ -70,7 +70,7 @@ class WebDisplay : public FramebufferDisplay {
   explicit WebDisplay(const LaunchRequest& request);
   void Queue(const DisplayEvent& e);
 
-  OutputFacts facts_;  // all but the window's size and density
+  const LaunchRequest request_;
   double density_ = 1;
   Bitmap image_;  // the canvas's pixels, 4 bytes each in Layout()
   WebInput input_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "core/run/screen_plan.h"
 #include "displays/win32/win32_input.h"
 
 namespace coderain {
@@ -56,6 +57,21 @@ std::vector<RECT> MonitorRects() {
   return rects;
 }
 
+Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+RECT ToRECT(const Rect& r) { return {r.x, r.y, r.Right(), r.Bottom()}; }
+
+std::vector<Rect> ToRects(const std::vector<RECT>& rects) {
+  std::vector<Rect> out;
+  for (const RECT& r : rects) out.push_back(ToRect(r));
+  return out;
+}
+
+// The title of a scene's window, in the system's characters.
+const std::wstring& SceneTitle() {
+  static const std::wstring title(kSceneTitle, kSceneTitle + std::char_traits<char>::length(kSceneTitle));
+  return title;
+}
+
 bool SameRects(const std::vector<RECT>& a, const std::vector<RECT>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameRect);
 }
@@ -89,12 +105,10 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 }  // namespace
 
 Win32Display::Win32Display(const LaunchRequest& request)
-    : MessageDisplay(request.Lent()),
+    : MessageDisplay(ModeOf(request.mode)),
+      request_(request),
       preview_(request.mode == LaunchRequest::Mode::Preview),
-      everyMonitor_(request.everyMonitor && !preview_) {
-  facts_.requestedScale = request.scale;
-  facts_.lent = preview_;
-  facts_.refreshHz = RefreshHz();
+      refreshHz_(RefreshHz()) {
   parent_ = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.window));
 }
 
@@ -133,11 +147,7 @@ int Win32Display::ScreenOf(HWND w) const {
 }
 
 OutputFacts Win32Display::FactsFor(HWND w, int width, int height) const {
-  OutputFacts facts = facts_;
-  facts.width = width;
-  facts.height = height;
-  if (!preview_) facts.dpi = DpiOf(w);
-  return facts;
+  return WindowFacts(request_, width, height, preview_ ? 0 : DpiOf(w), refreshHz_);
 }
 
 bool Win32Display::AddWindow(HWND w, const RECT& monitor, int width, int height, std::string* error) {
@@ -168,19 +178,24 @@ void Win32Display::DropWindow(int screen) {
   DestroyWindow(s.window);
 }
 
+HWND Win32Display::OpenSceneWindow(const RECT& m) {
+  return CreateWindowExW(WS_EX_TOPMOST, kClassName, SceneTitle().c_str(), WS_POPUP, m.left, m.top, Width(m), Height(m),
+                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
+}
+
 bool Win32Display::CreateOwnWindows(std::string* error) {
   monitors_ = MonitorRects();
-  for (const RECT& m : monitors_) {
-    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Form1", WS_POPUP, m.left, m.top, Width(m), Height(m),
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  const ScreenPlan plan = PlanScreens(ToRects(monitors_), {}, request_);
+  for (const Rect& r : plan.added) {
+    const RECT m = ToRECT(r);
+    const HWND w = OpenSceneWindow(m);
     if (!w) {
       *error = "cannot create the window (error " + std::to_string(GetLastError()) + ")";
       return false;
     }
     if (!AddWindow(w, m, Width(m), Height(m), error)) return false;
-    if (!everyMonitor_) break;
   }
-  if (!everyMonitor_) PlaceCovers(monitors_);
+  PlaceCovers(plan.covered);
   return true;
 }
 
@@ -201,21 +216,21 @@ bool Win32Display::CreatePreview(std::string* error) {
   return AddWindow(w, r, r.right, r.bottom, error);
 }
 
-void Win32Display::PlaceCovers(const std::vector<RECT>& monitors) {
+void Win32Display::PlaceCovers(const std::vector<Rect>& monitors) {
   const bool shown = IsWindowVisible(Window());
-  while (covers_.size() + 1 > monitors.size()) {
+  while (covers_.size() > monitors.size()) {
     DestroyWindow(covers_.back());
     covers_.pop_back();
   }
-  for (std::size_t i = 1; i < monitors.size(); ++i) {
-    const RECT& m = monitors[i];
-    if (i > covers_.size()) {
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const RECT m = ToRECT(monitors[i]);
+    if (i >= covers_.size()) {
       const HWND c = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, m.left, m.top,
                                      Width(m), Height(m), nullptr, nullptr, GetModuleHandleW(nullptr), this);
       if (!c) break;  // that monitor keeps the desktop: nothing worse
       covers_.push_back(c);
     }
-    SetWindowPos(covers_[i - 1], HWND_TOPMOST, m.left, m.top, Width(m), Height(m),
+    SetWindowPos(covers_[i], HWND_TOPMOST, m.left, m.top, Width(m), Height(m),
                  SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : 0));
   }
 }
@@ -335,10 +350,8 @@ LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
       break;
   }
   if (!preview_ && (screen >= 0 || cover)) {
-    const Win32Target target{screen >= 0        ? screen
-                             : windows_.empty() ? 0
-                                                : windows_.begin()->first,
-                             screen >= 0 ? &Fit(screen) : nullptr};
+    const std::vector<int> screens = screen >= 0 ? std::vector<int>{} : Screens();
+    const Win32Target target{screen, screen >= 0 ? &Fit(screen) : nullptr, screens};
     if (TranslateInput(message, wp, lp, target, &pending_))
       return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
   }
@@ -346,56 +359,35 @@ LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 void Win32Display::FollowMonitors(std::vector<DisplayEvent>* events) {
-  const std::vector<RECT> monitors = MonitorRects();
-  monitors_ = monitors;
+  monitors_ = MonitorRects();
+  std::vector<PlacedScene> placed;
+  for (const auto& [screen, s] : windows_) placed.push_back({screen, ToRect(s.monitor)});
+  const ScreenPlan plan = PlanScreens(ToRects(monitors_), placed, request_);
   const auto place = [&](int screen, const RECT& m) {
     SceneWindow& s = windows_.at(screen);
     s.monitor = m;
     SetWindowPos(s.window, HWND_TOPMOST, m.left, m.top, Width(m), Height(m), SWP_NOACTIVATE);
-    // A new scene, even at the same size: the density may have changed
-    // with the monitor.
+    // A new scene, even at the same size: the density and the rate may
+    // have changed with the monitors.
     if (auto e = Refit(screen, FactsFor(s.window, Width(m), Height(m)))) events->push_back(std::move(*e));
   };
-  if (!everyMonitor_) {
-    place(windows_.begin()->first, monitors.front());
-    PlaceCovers(monitors);
-    return;
-  }
-  // A monitor that stands where it stood keeps its window; the others take
-  // the windows left over, then new windows; windows left over after that
-  // go with their scenes.
-  std::vector<int> spare;
-  std::vector<RECT> unplaced;
-  for (const auto& [screen, s] : windows_)
-    if (std::none_of(monitors.begin(), monitors.end(), [&](const RECT& m) { return SameRect(m, s.monitor); }))
-      spare.push_back(screen);
-  for (const RECT& m : monitors) {
-    const auto it =
-        std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return SameRect(w.second.monitor, m); });
-    if (it != windows_.end())
-      place(it->first, m);
-    else
-      unplaced.push_back(m);
-  }
+  for (int screen : plan.stay) place(screen, windows_.at(screen).monitor);
+  for (const ScreenPlan::Move& move : plan.moves) place(move.screen, ToRECT(move.to));
   const bool shown = IsWindowVisible(Window());
-  for (const RECT& m : unplaced) {
-    if (!spare.empty()) {
-      place(spare.front(), m);
-      spare.erase(spare.begin());
-      continue;
-    }
-    const HWND w = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Form1", WS_POPUP, m.left, m.top, Width(m), Height(m),
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  for (const Rect& r : plan.added) {
+    const RECT m = ToRECT(r);
+    const HWND w = OpenSceneWindow(m);
     std::string error;
     // A monitor whose scene cannot be had keeps what it shows.
     if (!w || !AddWindow(w, m, Width(m), Height(m), &error)) continue;
     if (shown) ShowWindow(w, SW_SHOWNOACTIVATE);
     events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
   }
-  for (int screen : spare) {
+  for (int screen : plan.removed) {
     DropWindow(screen);
     events->push_back({DisplayEvent::Kind::ScreenRemoved, screen});
   }
+  PlaceCovers(plan.covered);
 }
 
 void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
@@ -417,8 +409,7 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
     // along, or leaves them to be found parentless.
     RECT r{};
     if (!gone_ && (!IsWindow(parent_) || !GetClientRect(parent_, &r))) gone_ = true;
-    const OutputFacts& was = Facts(windows_.begin()->first);
-    if (!gone_ && (r.right != was.width || r.bottom != was.height)) {
+    if (!gone_ && NeedsRefit(Facts(windows_.begin()->first), FactsFor(Window(), r.right, r.bottom))) {
       MoveWindow(Window(), 0, 0, r.right, r.bottom, FALSE);
       if (auto e = Refit(windows_.begin()->first, FactsFor(Window(), r.right, r.bottom))) fits.push_back(std::move(*e));
     }
@@ -432,7 +423,7 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
     if (monitorsChanged_) {
       monitorsChanged_ = false;
       // The rate may have changed with the monitors.
-      facts_.refreshHz = RefreshHz();
+      refreshHz_ = RefreshHz();
       FollowMonitors(&fits);
     }
   }
@@ -440,8 +431,8 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
     events->push_back({DisplayEvent::Kind::WindowGone});
     return;
   }
-  // The new scenes come first, so that what this batch exposed shows them.
-  events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), fits.begin(), fits.end());
+  events->insert(events->end(), fits.begin(), fits.end());
+  FitsFirst(events, first);
 }
 
 const DisplayRow<MessageDisplay>& Win32DisplayRow() {

@@ -62,6 +62,8 @@ class Win32Display : public MessageDisplay {
   explicit Win32Display(const LaunchRequest& request);
   static LRESULT CALLBACK WindowProc(HWND w, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Handle(HWND w, UINT message, WPARAM wp, LPARAM lp);
+  // A window of ours over monitor `m`, not yet shown; null on failure.
+  HWND OpenSceneWindow(const RECT& m);
   bool CreateOwnWindows(std::string* error);
   bool CreatePreview(std::string* error);
   // A new scene window at `r` (own) or in the preview's parent; its screen
@@ -69,17 +71,17 @@ class Win32Display : public MessageDisplay {
   bool AddWindow(HWND w, const RECT& monitor, int width, int height, std::string* error);
   void DropWindow(int screen);
   OutputFacts FactsFor(HWND w, int width, int height) const;
-  // Puts the windows where the monitors now stand: the scene over the
-  // primary and covers over the others, or a scene on every monitor,
-  // appending the screens that come and go and the new fits.
+  // Puts the windows where the monitors now stand, as the screen plan
+  // says, appending the screens that come and go and the new fits.
   void FollowMonitors(std::vector<DisplayEvent>* events);
-  void PlaceCovers(const std::vector<RECT>& monitors);
+  // Covers `monitors` black, as the screen plan says.
+  void PlaceCovers(const std::vector<Rect>& monitors);
   int ScreenOf(HWND w) const;
   void Blit(const SceneWindow& s, const Rect& r);
 
-  OutputFacts facts_;  // all but the window's size and density
+  const LaunchRequest request_;
   const bool preview_;
-  const bool everyMonitor_;
+  int refreshHz_ = 0;
   HWND parent_ = nullptr;
   std::map<int, SceneWindow> windows_;  // by screen
   int nextScreen_ = 0;

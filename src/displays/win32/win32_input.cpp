@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "core/run/screen_plan.h"
+
 namespace coderain {
 
 bool TranslateInput(UINT message, WPARAM wp, LPARAM lp, Win32Target target, std::vector<DisplayEvent>* events) {
@@ -26,9 +28,12 @@ bool TranslateInput(UINT message, WPARAM wp, LPARAM lp, Win32Target target, std:
     case WM_XBUTTONUP: {
       const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
                         message == WM_XBUTTONDOWN;
+      if (!target.fit) {
+        events->push_back(BareScreenButton(down, target.screens));
+        return true;
+      }
       DisplayEvent e{down ? Kind::ButtonDown : Kind::ButtonUp, target.screen};
-      // A monitor without a scene is bare screen: a point outside it.
-      e.at = target.fit ? target.fit->ToScene({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}) : Point{-1, -1};
+      e.at = target.fit->ToScene({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       events->push_back(e);
       return true;
     }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <vector>
 
 #include "core/run/display_event.h"
@@ -13,11 +14,12 @@
 namespace coderain {
 
 // The window a message came to: a scene's (its screen, and how its pixels
-// map to the scene's), or a black cover (no fit), which is the bare screen
-// of screen `screen`.
+// map to the scene's), or a black cover (no fit), where a click is on the
+// bare screen of the first of the display's `screens`.
 struct Win32Target {
   int screen = 0;
   const OutputFit* fit = nullptr;
+  std::span<const int> screens = {};
 };
 
 // Appends what `message` means to *events. Returns false for a message

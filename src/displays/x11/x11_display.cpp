@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/run/screen_plan.h"
+
 namespace coderain {
 
 namespace {
@@ -23,42 +25,29 @@ bool TrueColour(Visual* visual, int depth, bool lent, std::string* error) {
   return false;
 }
 
-// The monitors' places, the primary first, each once: a monitor that
-// mirrors another shows its scene already.
+// The monitors' places, the primary first.
 std::vector<Rect> MonitorPlaces(const X11Connection& c) {
   std::vector<Rect> places;
-  for (const Monitor& m : Monitors(c))
-    if (std::find(places.begin(), places.end(), m.bounds) == places.end()) places.push_back(m.bounds);
+  for (const Monitor& m : Monitors(c)) places.push_back(m.bounds);
   return places;
 }
 
 }  // namespace
 
 X11Display::X11Display(std::unique_ptr<X11Connection> c, const LaunchRequest& request)
-    : PolledDisplay(request.Lent()),
-      c_(std::move(c)),
-      everyMonitor_(request.everyMonitor && !request.Lent()),
-      covers_(*c_) {
-  facts_.dpi = c_->dpi;
-  facts_.requestedScale = request.scale;
-  facts_.lent = request.Lent();
-  facts_.refreshHz = c_->refreshHz;
-}
+    : PolledDisplay(ModeOf(request.mode)), c_(std::move(c)), request_(request), covers_(*c_) {}
 
 std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, bool* answered, std::string* error) {
   std::unique_ptr<X11Connection> c = ConnectX11(request.display, error);
   *answered = c != nullptr;
   if (!c) return nullptr;
   std::unique_ptr<X11Display> d(new X11Display(std::move(c), request));
-  if (!(request.Lent() ? d->UseWindow(request.window, error) : d->CreateOwnWindows(error))) return nullptr;
+  if (!(d->Mode().ownsWindows ? d->CreateOwnWindows(error) : d->UseWindow(request.window, error))) return nullptr;
   return d;
 }
 
 OutputFacts X11Display::FactsFor(int width, int height) const {
-  OutputFacts facts = facts_;
-  facts.width = width;
-  facts.height = height;
-  return facts;
+  return WindowFacts(request_, width, height, c_->dpi, c_->refreshHz);
 }
 
 bool X11Display::AddWindow(::Window w, Visual* visual, int depth, Rect bounds, std::string* error) {
@@ -85,13 +74,12 @@ bool X11Display::CreateOwnWindows(std::string* error) {
     *error = "cannot create the window: " + why;
     return false;
   }
-  std::vector<Rect> places = MonitorPlaces(*c_);
-  if (!everyMonitor_) places.resize(1);
-  for (const Rect& b : places) {
-    const ::Window w = OpenWindow(*c_, b, "Form1", kInputEvents | ExposureMask);
+  const ScreenPlan plan = PlanScreens(MonitorPlaces(*c_), {}, request_);
+  for (const Rect& b : plan.added) {
+    const ::Window w = OpenWindow(*c_, b, kSceneTitle, kInputEvents | ExposureMask);
     if (!AddWindow(w, visual, depth, b, error)) return false;
   }
-  if (!everyMonitor_) covers_.Cover(windows_.begin()->second.window);
+  covers_.Cover(windows_.begin()->second.window, plan.covered);
   return true;
 }
 
@@ -126,7 +114,7 @@ bool X11Display::UseWindow(std::uint64_t id, std::string* error) {
 void X11Display::Show() {
   shown_ = true;
   // A window lent to us is shown, or not, by its owner.
-  if (Lent()) return;
+  if (!Mode().ownsWindows) return;
   covers_.Show();
   for (const auto& [screen, sw] : windows_) XMapRaised(c_->dpy, sw.window);
   XFlush(c_->dpy);
@@ -159,7 +147,7 @@ int X11Display::ScreenOf(::Window w) const {
 }
 
 X11InputContext X11Display::InputContext() const {
-  X11InputContext context{{}, windows_.empty() ? 0 : windows_.begin()->first, c_->wmProtocols, c_->wmDeleteWindow};
+  X11InputContext context{{}, c_->wmProtocols, c_->wmDeleteWindow};
   for (const auto& [screen, sw] : windows_)
     if (HasScreen(screen)) context.scenes.push_back({sw.window, screen, Fit(screen)});
   return context;
@@ -192,22 +180,21 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
       TranslateInput(ev, InputContext(), events);
     }
   }
-  // The new scenes come first, so that what this batch exposed shows them.
   for (int screen : resized) {
     const auto it = windows_.find(screen);
     if (it == windows_.end() || !HasScreen(screen)) continue;
-    const OutputFacts& was = Facts(screen);
-    if (it->second.width == was.width && it->second.height == was.height) continue;
-    if (auto e = Refit(screen, FactsFor(it->second.width, it->second.height)))
-      events->insert(events->begin() + static_cast<std::ptrdiff_t>(first), std::move(*e));
+    const OutputFacts now = FactsFor(it->second.width, it->second.height);
+    if (!NeedsRefit(Facts(screen), now)) continue;
+    if (auto e = Refit(screen, now)) events->push_back(std::move(*e));
   }
+  FitsFirst(events, first);
   if (WatchedWindowGone()) events->push_back({DisplayEvent::Kind::WindowGone});
 }
 
 bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
   switch (ev.type) {
     case MapNotify:
-      if (ScreenOf(ev.xmap.window) < 0 || appeared_ || Lent()) return true;
+      if (ScreenOf(ev.xmap.window) < 0 || appeared_ || !Mode().ownsWindows) return true;
       appeared_ = true;
       {
         // The keys held down as the windows appear: the Enter that started
@@ -244,42 +231,24 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
   if (ev.type != c_->randrEvent) return false;
   XRRUpdateConfiguration(const_cast<XEvent*>(&ev));
   // A window lent to us is its owner's to move and to cover around.
-  if (!Lent()) FollowMonitors(events);
+  if (Mode().ownsWindows) FollowMonitors(events);
   return true;
 }
 
 void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
-  const std::vector<Rect> places = MonitorPlaces(*c_);
-  const auto move = [this](SceneWindow& sw, Rect b) {
-    // By itself without a window manager, and on request with one, which
-    // keeps a full-screen window on whichever monitor it overlaps most.
-    sw.monitor = b;
-    XMoveResizeWindow(c_->dpy, sw.window, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h));
-  };
-  if (!everyMonitor_) {
-    // The scene follows the primary monitor.
-    SceneWindow& sw = windows_.begin()->second;
-    move(sw, places.front());
-    covers_.Cover(sw.window);
-    return;
+  std::vector<PlacedScene> placed;
+  for (const auto& [screen, sw] : windows_) placed.push_back({screen, sw.monitor});
+  const ScreenPlan plan = PlanScreens(MonitorPlaces(*c_), placed, request_);
+  // By itself without a window manager, and on request with one, which
+  // keeps a full-screen window on whichever monitor it overlaps most; a new
+  // size is a new scene there.
+  for (const ScreenPlan::Move& m : plan.moves) {
+    SceneWindow& sw = windows_.at(m.screen);
+    sw.monitor = m.to;
+    XMoveResizeWindow(c_->dpy, sw.window, m.to.x, m.to.y, static_cast<unsigned>(m.to.w), static_cast<unsigned>(m.to.h));
   }
-  // A monitor that stands where it stood keeps its scene; the others take
-  // the windows left over, moved (a new size is a new scene there), then
-  // new windows; windows left over after that go with their scenes.
-  std::vector<Rect> unplaced;
-  std::vector<int> spare;
-  for (const auto& [screen, sw] : windows_)
-    if (std::find(places.begin(), places.end(), sw.monitor) == places.end()) spare.push_back(screen);
-  for (const Rect& b : places)
-    if (std::none_of(windows_.begin(), windows_.end(), [&](const auto& w) { return w.second.monitor == b; }))
-      unplaced.push_back(b);
-  for (const Rect& b : unplaced) {
-    if (!spare.empty()) {
-      move(windows_.at(spare.front()), b);
-      spare.erase(spare.begin());
-      continue;
-    }
-    const ::Window w = OpenWindow(*c_, b, "Form1", kInputEvents | ExposureMask);
+  for (const Rect& b : plan.added) {
+    const ::Window w = OpenWindow(*c_, b, kSceneTitle, kInputEvents | ExposureMask);
     std::string error;
     // A monitor whose scene cannot be had keeps what it shows.
     if (!AddWindow(w, DefaultVisual(c_->dpy, c_->screen), DefaultDepth(c_->dpy, c_->screen), b, &error)) {
@@ -289,7 +258,7 @@ void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
     if (shown_) XMapRaised(c_->dpy, w);
     events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
   }
-  for (int screen : spare) {
+  for (int screen : plan.removed) {
     const ::Window w = windows_.at(screen).window;
     UnwatchWindow(w);
     XDestroyWindow(c_->dpy, w);
@@ -297,6 +266,7 @@ void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
     RemoveScreen(screen);
     events->push_back({DisplayEvent::Kind::ScreenRemoved, screen});
   }
+  if (!windows_.empty()) covers_.Cover(windows_.begin()->second.window, plan.covered);
 }
 
 const DisplayRow<PolledDisplay>& X11DisplayRow() {
@@ -305,7 +275,8 @@ const DisplayRow<PolledDisplay>& X11DisplayRow() {
       [](const LaunchRequest& request) {
         const char* display = std::getenv("DISPLAY");
         // Screen-saver daemons lend X windows.
-        return request.Lent() || !request.display.empty() || (display && *display) ? Probe::Named : Probe::NotNamed;
+        return !ModeOf(request.mode).ownsWindows || !request.display.empty() || (display && *display) ? Probe::Named
+                                                                                                      : Probe::NotNamed;
       },
       "DISPLAY is not set",
       false,

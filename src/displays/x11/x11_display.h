@@ -67,9 +67,8 @@ class X11Display : public PolledDisplay {
   // memory cannot be had.
   bool AddWindow(::Window w, Visual* visual, int depth, Rect bounds, std::string* error);
   OutputFacts FactsFor(int width, int height) const;
-  // Puts our windows where the monitors now stand: the scene over the
-  // primary and covers over the others, or a scene on every monitor,
-  // appending the screens that come and go.
+  // Puts our windows where the monitors now stand, as the screen plan
+  // says, appending the screens that come and go.
   void FollowMonitors(std::vector<DisplayEvent>* events);
   // What the display does itself about an event: the windows' first map,
   // a changed keyboard, a fence taken, a monitor change, a window
@@ -79,8 +78,7 @@ class X11Display : public PolledDisplay {
   X11InputContext InputContext() const;
 
   std::unique_ptr<X11Connection> c_;
-  OutputFacts facts_;  // all but the window's size
-  const bool everyMonitor_;
+  const LaunchRequest request_;
   std::map<int, SceneWindow> windows_;  // by screen
   int nextScreen_ = 0;
   MonitorCovers covers_;

@@ -1,5 +1,7 @@
 #include "displays/x11/x11_input.h"
 
+#include "core/run/screen_plan.h"
+
 namespace coderain {
 
 namespace {
@@ -35,13 +37,16 @@ void TranslateInput(const XEvent& ev, const X11InputContext& context, std::vecto
     case ButtonRelease: {
       // The wheel turns; it does not click.
       if (IsWheel(ev.xbutton.button)) break;
-      DisplayEvent e{ev.type == ButtonPress ? Kind::ButtonDown : Kind::ButtonUp, context.bareScreen};
-      // A monitor without a scene is bare screen: a point outside it.
-      e.at = {-1, -1};
-      if (const X11SceneWindow* s = SceneOf(context, ev.xbutton.window)) {
-        e.screen = s->screen;
-        e.at = s->fit.ToScene({ev.xbutton.x, ev.xbutton.y});
+      const bool down = ev.type == ButtonPress;
+      const X11SceneWindow* s = SceneOf(context, ev.xbutton.window);
+      if (!s) {
+        std::vector<int> screens;
+        for (const X11SceneWindow& scene : context.scenes) screens.push_back(scene.screen);
+        events->push_back(BareScreenButton(down, screens));
+        break;
       }
+      DisplayEvent e{down ? Kind::ButtonDown : Kind::ButtonUp, s->screen};
+      e.at = s->fit.ToScene({ev.xbutton.x, ev.xbutton.y});
       events->push_back(e);
       break;
     }

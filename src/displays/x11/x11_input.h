@@ -21,8 +21,7 @@ struct X11SceneWindow {
 };
 
 struct X11InputContext {
-  std::vector<X11SceneWindow> scenes;  // a window of any other is off the scenes
-  int bareScreen = 0;                  // the screen whose bare screen the others count as
+  std::vector<X11SceneWindow> scenes;  // a window of any other is off the scenes (a cover)
   Atom wmProtocols = None;
   Atom wmDeleteWindow = None;
 };

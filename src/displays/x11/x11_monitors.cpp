@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/run/scene_display.h"
+
 namespace coderain {
 
 std::vector<Monitor> Monitors(const X11Connection& c) {
@@ -64,17 +66,13 @@ std::vector<Monitor> Monitors(const X11Connection& c) {
   return w;
 }
 
-void MonitorCovers::Cover(::Window scene) {
-  const std::vector<Monitor> monitors = Monitors(c_);
-  std::vector<Rect> others;
-  // A monitor that mirrors the primary shows the scene already.
-  for (const Monitor& m : monitors)
-    if (m.bounds != monitors.front().bounds) others.push_back(m.bounds);
+void MonitorCovers::Cover(::Window scene, const std::vector<Rect>& monitors) {
+  std::vector<Rect> others = monitors;
   if (others == covered_ && others.size() == windows_.size()) return;
   std::vector<::Window> old = std::move(windows_);
   windows_.clear();
   for (const Rect& b : others) {
-    windows_.push_back(OpenWindow(c_, b, "coderain", kInputEvents));
+    windows_.push_back(OpenWindow(c_, b, kCoverTitle, kInputEvents));
     if (shown_) XMapWindow(c_.dpy, windows_.back());
   }
   if (shown_ && !windows_.empty()) XRaiseWindow(c_.dpy, scene);
@@ -93,7 +91,8 @@ bool MonitorCovers::Covers(::Window w) const {
 
 void MonitorCovers::Lost(::Window w, ::Window scene) {
   windows_.erase(std::remove(windows_.begin(), windows_.end(), w), windows_.end());
-  Cover(scene);
+  const std::vector<Rect> covered = covered_;
+  Cover(scene, covered);
 }
 
 }  // namespace coderain

@@ -29,17 +29,17 @@ inline constexpr long kInputEvents =
 // full screen under a window manager; not yet shown.
 ::Window OpenWindow(const X11Connection& c, Rect bounds, const char* title, long eventMask);
 
-// A black window over every monitor but the primary. The server paints
+// Black windows over the monitors the screen plan covers. The server paints
 // their black itself, on every exposure, so they cost nothing once mapped.
 class MonitorCovers {
  public:
   explicit MonitorCovers(const X11Connection& c) : c_(c) {}
 
-  // Covers the monitors as they stand now; windows over monitors that
-  // went away go. The new windows go up before the old ones go, so that no
-  // monitor shows the desktop in between; `scene` stays on top where
-  // monitors overlap. Mapped only once Show() has run.
-  void Cover(::Window scene);
+  // Covers `monitors`; windows over monitors no longer among them go. The
+  // new windows go up before the old ones go, so that no monitor shows the
+  // desktop in between; `scene` stays on top where monitors overlap.
+  // Mapped only once Show() has run.
+  void Cover(::Window scene, const std::vector<Rect>& monitors);
   void Show();
   // Whether `w` is one of the covers.
   bool Covers(::Window w) const;

@@ -2,18 +2,10 @@
 
 #include <poll.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace coderain {
-
-namespace {
-
-// The longest sleep: a loop that asks for nothing sooner still looks.
-constexpr std::int64_t kLongestWaitMs = 1000;
-
-}  // namespace
 
 LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& signals) {
   LoopStatus status = run->Start();
@@ -26,7 +18,7 @@ LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& sig
     if (on.ready) {
       timeout = 0;
     } else if (!on.unseen && status.wakeAt != kNoWake) {
-      timeout = static_cast<int>(std::clamp<std::int64_t>(status.wakeAt - run->Time().Now(), 0, kLongestWaitMs));
+      timeout = static_cast<int>(status.WaitMs(run->Time().Now()));
     }
     pollfd p[2] = {{on.fd, on.events, 0}, {signals.Fd(), POLLIN, 0}};
     ::poll(p, 2, timeout);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -12,8 +11,6 @@ namespace {
 
 // Where this SDK or system lacks it.
 constexpr DWORD kHighResolutionTimer = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-// The longest sleep: a loop that asks for nothing sooner still looks.
-constexpr std::int64_t kLongestWaitMs = 1000;
 
 }  // namespace
 
@@ -26,9 +23,7 @@ LoopEnd RunMessages(SceneRun* run, MessageDisplay* display) {
   LoopStatus status = run->Start();
   std::vector<DisplayEvent> events;
   while (status.running) {
-    const std::int64_t wait = status.wakeAt == kNoWake
-                                  ? kLongestWaitMs
-                                  : std::clamp<std::int64_t>(status.wakeAt - run->Time().Now(), 0, kLongestWaitMs);
+    const std::int64_t wait = status.WaitMs(run->Time().Now());
     MSG m;
     if (!display->Ready() && wait > 0 && !PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE)) {
       LARGE_INTEGER due;

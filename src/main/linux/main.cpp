@@ -18,31 +18,22 @@
 #include "core/run/program_options.h"
 #include "host/posix/close_signals.h"
 #include "host/posix/poll_driver.h"
+#include "host/posix/polled_display.h"
 #include "host/posix/process.h"
 #include "host/posix/xscreensaver_file.h"
 #include "host/scene_run.h"
-#if CODERAIN_X11
-#include "displays/x11/x11_display.h"
-#endif
-#if CODERAIN_WAYLAND
-#include "displays/wayland/wayland_display.h"
-#endif
+
+namespace coderain {
+
+// The displays this build has, in the order they are tried: the rows each
+// display's folder registers (cmake/display_table.cmake).
+std::vector<DisplayRow<PolledDisplay>> ProgramDisplays();
+
+}  // namespace coderain
 
 namespace {
 
 using namespace coderain;
-
-// The displays this build has, in the order they are tried.
-std::vector<DisplayRow<PolledDisplay>> Displays() {
-  return {
-#if CODERAIN_WAYLAND
-    WaylandDisplayRow(),
-#endif
-#if CODERAIN_X11
-        X11DisplayRow(),
-#endif
-  };
-}
 
 // Ends the process at once: the display server removes our windows and
 // images when the connection closes with the process, which spares the
@@ -69,7 +60,9 @@ int Run(int argc, char** argv) {
   if (!signals.Install()) End(1, std::string("cannot set up the close signals: ") + std::strerror(errno));
 
   std::string error;
-  const std::vector<DisplayRow<PolledDisplay>> displays = Displays();
+  std::vector<DisplayRow<PolledDisplay>> displays = ProgramDisplays();
+  // As users of other toolkits expect, one display may be asked for by name.
+  if (!PickDisplay(std::getenv("CODERAIN_DISPLAY"), &displays, &error)) End(2, error);
   std::unique_ptr<PolledDisplay> display = OpenDisplay<PolledDisplay>(displays, request, &error);
   if (!display) End(1, error);
 #ifdef CODERAIN_STATS

@@ -158,8 +158,7 @@ EMSCRIPTEN_KEEPALIVE int coderain_open(const char* fragment, unsigned seedHigh, 
   std::vector<std::string> notes;
   page.options = ParsePageOptions(fragment ? fragment : "", &notes);
   for (const std::string& n : notes) emscripten_console_warn(n.c_str());
-  // A wallpaper is drawn in a window lent to it: input is its host's.
-  page.request.mode = page.options.wallpaper ? LaunchRequest::Mode::LentWindow : LaunchRequest::Mode::OwnWindow;
+  page.request.mode = page.options.wallpaper ? LaunchRequest::Mode::PageWallpaper : LaunchRequest::Mode::Page;
   page.request.scale = page.options.scale;
   page.seed = Seed(seedHigh, seedLow);
   const DisplayRow<WebDisplay> displays[] = {WebDisplayRow()};

@@ -18,13 +18,21 @@
 
 #include "core/run/display_table.h"
 #include "core/run/saver_options.h"
-#include "displays/win32/win32_display.h"
 #include "host/scene_run.h"
+#include "host/win32/message_display.h"
 #include "host/win32/message_driver.h"
 #include "host/win32/win32_text.h"
 #include "main/windows/launch_checks.h"
 #include "main/windows/saver_registry.h"
 #include "main/windows/settings_dialog.h"
+
+namespace coderain {
+
+// The displays of this build: the rows each display's folder registers
+// (cmake/display_table.cmake).
+std::vector<DisplayRow<MessageDisplay>> ProgramDisplays();
+
+}  // namespace coderain
 
 namespace {
 
@@ -55,7 +63,7 @@ int Run(int argc, wchar_t** argv) {
   if (g_preview && !IsPreviewArea(request.window, &error)) End(1, error);
   if (request.mode == LaunchRequest::Mode::OwnWindow && !FirstFullScreenRun()) return 0;
   ApplySaverSettings(LoadSaverSettings(), &request);
-  const DisplayRow<MessageDisplay> displays[] = {Win32DisplayRow()};
+  const std::vector<DisplayRow<MessageDisplay>> displays = ProgramDisplays();
   std::unique_ptr<MessageDisplay> display = OpenDisplay<MessageDisplay>(displays, request, &error);
   if (!display) End(1, error);
 #ifdef CODERAIN_STATS

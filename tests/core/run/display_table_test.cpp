@@ -87,5 +87,23 @@ TEST(DisplayTable, TheChoiceWalksTheTable) {
   }
 }
 
+TEST(DisplayTable, OneRowPickedByName) {
+  std::vector<std::string> tried;
+  std::string error;
+  // Named, the row is tried where nothing names it, and only it.
+  std::vector<DisplayRow<Fake>> table = Rows(Probe::Named, Probe::NotNamed, false, true, &tried);
+  ASSERT_TRUE(PickDisplay<Fake>("b", &table, &error));
+  EXPECT_NE(OpenDisplay<Fake>(table, LaunchRequest{}, &error), nullptr);
+  EXPECT_EQ(tried, std::vector<std::string>{"b"});
+  // No name, or an empty one, keeps the table; an unknown name is a line.
+  for (const char* none : {static_cast<const char*>(nullptr), ""}) {
+    table = Rows(Probe::Named, Probe::NotNamed, false, true, &tried);
+    EXPECT_TRUE(PickDisplay<Fake>(none, &table, &error));
+    EXPECT_EQ(table.size(), 2u);
+  }
+  EXPECT_FALSE(PickDisplay<Fake>("x\n11", &table, &error));
+  EXPECT_EQ(error, "CODERAIN_DISPLAY=x?11: no such display (this build has a, b)");
+}
+
 }  // namespace
 }  // namespace coderain

@@ -15,7 +15,9 @@ namespace {
 class FakeBackend : public FramebufferDisplay {
  public:
   explicit FakeBackend(bool lent = false, int images = 1, PixelLayout layout = {})
-      : FramebufferDisplay(lent), layout_(layout), held_(static_cast<std::size_t>(images)) {}
+      : FramebufferDisplay(lent ? kLentWindow : kOwnWindows),
+        layout_(layout),
+        held_(static_cast<std::size_t>(images)) {}
   using FramebufferDisplay::AddScreen;
   using FramebufferDisplay::Refit;
 

@@ -10,7 +10,7 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
     int width, height;
     double dpi;
     int requested;
-    bool lent;
+    bool miniature;  // the mode fits a miniature where the window is short
     int refreshHz;
     int sceneW, sceneH, up, down, hz;
     const char* what;
@@ -38,7 +38,7 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
       {0, 0, 192, 0, false, 60, 0, 0, 1, 1, 60, "no size yet"},
       {-5, 100, 0, 4, false, 60, 0, 100, 1, 1, 60, "nonsense size"},
       {800, 600, 0, 0, false, 60, 800, 600, 1, 1, 60, "own window too short: never a miniature"},
-      // Lent windows: a short one is a miniature at 1/k of the rate.
+      // Lent windows and previews: a short one is a miniature at 1/k of the rate.
       {725, 407, 0, 0, true, 60, 1450, 814, 1, 2, 30, "a preview pane on a 1920x1080 screen"},
       {565, 317, 0, 0, true, 60, 1695, 951, 1, 3, 20, "a preview pane on a 1280x720 screen"},
       {1280, 712, 0, 0, true, 144, 2560, 1424, 1, 2, 72, "one pixel short of the layout"},
@@ -52,7 +52,8 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
-    const OutputFit fit = FitOutput({r.width, r.height, r.dpi, r.requested, r.lent, r.refreshHz});
+    const OutputFit fit = FitOutput({r.width, r.height, r.dpi, r.requested,
+                                     r.miniature ? FitRule::MiniatureWhenShort : FitRule::Full, r.refreshHz});
     EXPECT_EQ(fit.sceneWidth, r.sceneW);
     EXPECT_EQ(fit.sceneHeight, r.sceneH);
     EXPECT_EQ(fit.scaling.up, r.up);
@@ -61,7 +62,7 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
   }
   EXPECT_EQ(FitOutput({1920, 1080}).FrameMs(), 17);
   EXPECT_EQ(FitOutput({3840, 2160}).ToScene({3839, 1001}).x, 1919);
-  EXPECT_EQ(FitOutput({725, 407, 0, 0, true}).ToScene({10, 3}).y, 6);
+  EXPECT_EQ(FitOutput({725, 407, 0, 0, FitRule::MiniatureWhenShort}).ToScene({10, 3}).y, 6);
 }
 
 }  // namespace

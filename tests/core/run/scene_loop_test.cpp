@@ -11,7 +11,6 @@ namespace coderain {
 namespace {
 
 using Kind = DisplayEvent::Kind;
-using Mode = LaunchRequest::Mode;
 using Script = std::vector<std::pair<std::int64_t, DisplayEvent>>;
 
 // An event: `n` is the key (keys), the one key held (Appeared) or the
@@ -80,7 +79,7 @@ class FakeDisplay : public SceneDisplay {
 // or sooner where the script has an event. Past `until`, with the script
 // done, the run stops with the line "script over".
 struct LoopRun {
-  LoopRun(Script script, std::int64_t until, Mode mode = Mode::OwnWindow, std::int64_t busyUntil = 0,
+  LoopRun(Script script, std::int64_t until, const RunMode& mode = kOwnWindows, std::int64_t busyUntil = 0,
           const std::string& data = CODERAIN_TEST_DATA, int screens = 1)
       : display(&clock, screens), stage(test::PinnedFontFiles(), 1, data), loop(&display, &stage, mode) {
     display.busyUntil = busyUntil;
@@ -131,7 +130,7 @@ TEST(SceneLoop, TicksRunInFrameBatchesEachAtItsOwnTime) {
 }
 
 TEST(SceneLoop, DamageGathersWhileTheDisplayIsBusy) {
-  LoopRun quiet({}, 600), busy({}, 600, Mode::OwnWindow, 400);
+  LoopRun quiet({}, 600), busy({}, 600, kOwnWindows, 400);
   ASSERT_FALSE(busy.display.presents.empty());
   const auto& first = busy.display.presents.front();
   EXPECT_GE(first.at, 400);
@@ -160,43 +159,42 @@ TEST(SceneLoop, HowEachModeEnds) {
   const Point bare{600, 300}, picC{50, 250};
   struct Row {
     const char* what;
-    Mode mode;
+    const RunMode& mode;
     Script script;
     LoopEnd end;
   };
   const Row rows[] = {
-      {"own: a key", Mode::OwnWindow, {{50, Event(Kind::KeyDown, 38)}}, quietly},
+      {"own: a key", kOwnWindows, {{50, Event(Kind::KeyDown, 38)}}, quietly},
       {"own: a key held as it appeared",
-       Mode::OwnWindow,
+       kOwnWindows,
        {{10, Event(Kind::Appeared, 36)}, {50, Event(Kind::KeyDown, 36)}},
        runs},
       {"own: a click on the bare screen",
-       Mode::OwnWindow,
+       kOwnWindows,
        {{50, Event(Kind::ButtonDown, 0, bare)}, {60, Event(Kind::ButtonUp, 0, bare)}},
        quietly},
       {"own: a click on picC",
-       Mode::OwnWindow,
+       kOwnWindows,
        {{50, Event(Kind::ButtonDown, 0, picC)}, {60, Event(Kind::ButtonUp, 0, picC)}},
        runs},
-      {"own: a close signal", Mode::OwnWindow, {{50, Event(Kind::CloseRequested, 15)}}, quietly},
-      {"own: the window manager's close", Mode::OwnWindow, {{50, Event(Kind::CloseRequested)}}, quietly},
+      {"own: a close signal", kOwnWindows, {{50, Event(Kind::CloseRequested, 15)}}, quietly},
+      {"own: the window manager's close", kOwnWindows, {{50, Event(Kind::CloseRequested)}}, quietly},
       {"own: the window destroyed",
-       Mode::OwnWindow,
+       kOwnWindows,
        {{50, Event(Kind::WindowGone)}},
        {1, 0, "lost the window: another program destroyed it"}},
       {"lent: keys and clicks are the lender's",
-       Mode::LentWindow,
+       kLentWindow,
        {{50, Event(Kind::KeyDown, 38)}, {60, Event(Kind::ButtonDown, 0, bare)}, {70, Event(Kind::ButtonUp, 0, bare)}},
        runs},
-      {"lent: a close signal ends it by that signal",
-       Mode::LentWindow,
-       {{50, Event(Kind::CloseRequested, 1)}},
-       {0, 1, ""}},
-      {"lent: the window's end", Mode::LentWindow, {{50, Event(Kind::WindowGone)}}, quietly},
-      {"preview: the pane's end", Mode::Preview, {{50, Event(Kind::WindowGone)}}, quietly},
-      {"preview: a key changes nothing", Mode::Preview, {{50, Event(Kind::KeyDown, 38)}}, runs},
+      {"lent: a close signal ends it by that signal", kLentWindow, {{50, Event(Kind::CloseRequested, 1)}}, {0, 1, ""}},
+      {"lent: the window's end", kLentWindow, {{50, Event(Kind::WindowGone)}}, quietly},
+      {"preview: the pane's end", kPreview, {{50, Event(Kind::WindowGone)}}, quietly},
+      {"preview: a key changes nothing", kPreview, {{50, Event(Kind::KeyDown, 38)}}, runs},
+      {"page: a key", kPage, {{50, Event(Kind::KeyDown, 38)}}, quietly},
+      {"page as wallpaper: a key is the desktop's", kPageWallpaper, {{50, Event(Kind::KeyDown, 38)}}, runs},
       {"any: the display cannot go on",
-       Mode::LentWindow,
+       kLentWindow,
        {{50, Event(Kind::Failed, 0, {}, "not enough memory for a 9x9 image")}},
        {1, 0, "not enough memory for a 9x9 image"}},
   };
@@ -209,7 +207,7 @@ TEST(SceneLoop, HowEachModeEnds) {
   }
   // A scene that cannot start says why, and nothing is shown.
   test::TempDir empty;
-  LoopRun failed({}, 0, Mode::OwnWindow, 0, empty.Path().string());
+  LoopRun failed({}, 0, kOwnWindows, 0, empty.Path().string());
   EXPECT_NE(failed.end.message.find("codeASM.txt"), std::string::npos) << failed.end.message;
   EXPECT_EQ(failed.end.status, 1);
   EXPECT_FALSE(failed.display.shown);
@@ -218,7 +216,7 @@ TEST(SceneLoop, HowEachModeEnds) {
 TEST(SceneLoop, EveryScreenHasASceneOfItsOwn) {
   const Point bare{600, 300}, picC{50, 250};
   // Two screens of one size: two scenes, each presented, not one picture.
-  LoopRun two({}, 3000, Mode::OwnWindow, 0, CODERAIN_TEST_DATA, 2);
+  LoopRun two({}, 3000, kOwnWindows, 0, CODERAIN_TEST_DATA, 2);
   for (int screen : {0, 1})
     EXPECT_TRUE(std::any_of(two.display.presents.begin(), two.display.presents.end(), [&](const auto& p) {
       return p.screen == screen;
@@ -236,6 +234,18 @@ TEST(SceneLoop, EveryScreenHasASceneOfItsOwn) {
   EXPECT_EQ(changes.stage.Scene(2)->Timers.DueTime(14), 100 + 1000);
   EXPECT_GT(changes.display.presents.back().at, 300);
 
+  // A screen that came and went within one batch of events, and one
+  // exposed just before it went in the same batch: nothing of them is
+  // used, and the run goes on.
+  LoopRun flap({{100, Event(Kind::ScreenAdded, 0, {}, "", 3)},
+                {100, Event(Kind::ScreenRemoved, 0, {}, "", 3)},
+                {200, Event(Kind::Exposed, 0, {}, "", 0)},
+                {200, Event(Kind::ScreenRemoved, 0, {}, "", 0)}},
+               400, kOwnWindows, 0, CODERAIN_TEST_DATA, 2);
+  EXPECT_EQ(flap.end.message, "script over");
+  EXPECT_EQ(flap.stage.Scene(3), nullptr);
+  EXPECT_EQ(flap.display.fullPresents.count(3) + flap.display.fullPresents.count(0), 0u);
+
   // A click on any scene's bare screen ends them all; on its picC nothing.
   struct Row {
     Script script;
@@ -248,7 +258,7 @@ TEST(SceneLoop, EveryScreenHasASceneOfItsOwn) {
       {{{50, Event(Kind::KeyDown, 38)}}, ""},
   };
   for (const Row& r : rows) {
-    LoopRun run(r.script, 100, Mode::OwnWindow, 0, CODERAIN_TEST_DATA, 2);
+    LoopRun run(r.script, 100, kOwnWindows, 0, CODERAIN_TEST_DATA, 2);
     EXPECT_EQ(run.end.message, r.end) << r.script.front().second.screen;
   }
 }

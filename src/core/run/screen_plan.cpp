@@ -1,0 +1,87 @@
+#include "core/run/screen_plan.h"
+
+#include <algorithm>
+
+#include "core/run/run_mode.h"
+
+namespace coderain {
+
+namespace {
+
+bool IsFit(const DisplayEvent& e) {
+  using Kind = DisplayEvent::Kind;
+  return e.kind == Kind::ScreenAdded || e.kind == Kind::Resized || e.kind == Kind::Failed;
+}
+
+}  // namespace
+
+ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedScene> scenes,
+                       const LaunchRequest& request) {
+  const RunMode& mode = ModeOf(request.mode);
+  ScreenPlan plan;
+  std::vector<Rect> places;
+  for (const Rect& m : monitors)
+    if (std::find(places.begin(), places.end(), m) == places.end()) places.push_back(m);
+  if (!mode.ownsWindows || places.empty()) {
+    for (const PlacedScene& s : scenes) plan.stay.push_back(s.screen);
+    if (scenes.empty() && !places.empty()) plan.added.push_back(places.front());
+    return plan;
+  }
+  if (!(request.everyMonitor && mode.sceneOnEveryMonitor)) {
+    if (scenes.empty())
+      plan.added.push_back(places.front());
+    else if (scenes.front().monitor == places.front())
+      plan.stay.push_back(scenes.front().screen);
+    else
+      plan.moves.push_back({scenes.front().screen, places.front()});
+    for (std::size_t i = 1; i < scenes.size(); ++i) plan.removed.push_back(scenes[i].screen);
+    if (mode.coversOtherMonitors) plan.covered.assign(places.begin() + 1, places.end());
+    return plan;
+  }
+  std::vector<int> spare;
+  for (const PlacedScene& s : scenes) {
+    if (std::find(places.begin(), places.end(), s.monitor) != places.end())
+      plan.stay.push_back(s.screen);
+    else
+      spare.push_back(s.screen);
+  }
+  std::size_t nextSpare = 0;
+  for (const Rect& m : places) {
+    if (std::any_of(scenes.begin(), scenes.end(), [&](const PlacedScene& s) { return s.monitor == m; })) continue;
+    if (nextSpare < spare.size())
+      plan.moves.push_back({spare[nextSpare++], m});
+    else
+      plan.added.push_back(m);
+  }
+  plan.removed.assign(spare.begin() + static_cast<std::ptrdiff_t>(nextSpare), spare.end());
+  return plan;
+}
+
+OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz) {
+  OutputFacts facts;
+  facts.width = width;
+  facts.height = height;
+  facts.dpi = dpi;
+  facts.requestedScale = request.scale;
+  facts.fit = ModeOf(request.mode).fit;
+  facts.refreshHz = refreshHz;
+  return facts;
+}
+
+bool NeedsRefit(const OutputFacts& was, const OutputFacts& now) {
+  return was.width != now.width || was.height != now.height || was.dpi != now.dpi ||
+         was.requestedScale != now.requestedScale || was.fit != now.fit;
+}
+
+void FitsFirst(std::vector<DisplayEvent>* events, std::size_t first) {
+  std::stable_partition(events->begin() + static_cast<std::ptrdiff_t>(first), events->end(), IsFit);
+}
+
+DisplayEvent BareScreenButton(bool down, std::span<const int> screens) {
+  DisplayEvent e{down ? DisplayEvent::Kind::ButtonDown : DisplayEvent::Kind::ButtonUp,
+                 screens.empty() ? 0 : screens.front()};
+  e.at = {-1, -1};
+  return e;
+}
+
+}  // namespace coderain

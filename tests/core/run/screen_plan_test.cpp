@@ -1,0 +1,90 @@
+#include "core/run/screen_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace coderain {
+namespace {
+
+using M = LaunchRequest::Mode;
+
+// Monitors in, the plan out.
+TEST(ScreenPlan, WhichMonitorShowsWhat) {
+  const Rect a{0, 0, 1920, 1080}, b{1920, 0, 1280, 1024}, aRight{1280, 0, 1920, 1080}, bLeft{0, 0, 1280, 1024};
+  const Rect over{960, 0, 1920, 1080}, neg{-1280, -200, 1280, 1024}, dot{0, 0, 1, 1};
+  std::vector<Rect> twenty;
+  for (int i = 0; i < 20; ++i) twenty.push_back({i * 800, 0, 800, 600});
+  struct Row {
+    const char* what;
+    M mode;
+    bool every;
+    std::vector<Rect> monitors;
+    std::vector<PlacedScene> scenes;
+    std::vector<int> stay;
+    std::vector<ScreenPlan::Move> moves;
+    std::vector<Rect> added, covered;
+    std::vector<int> removed;
+  };
+  const M own = M::OwnWindow;
+  const std::vector<Rect> rest(twenty.begin() + 1, twenty.end());
+  const Row rows[] = {
+      {"start: one scene, the other covered", own, false, {a, b}, {}, {}, {}, {a}, {b}, {}},
+      {"start, every monitor", own, true, {a, b}, {}, {}, {}, {a, b}, {}, {}},
+      {"a mirror counts once", own, true, {a, b, a}, {}, {}, {}, {a, b}, {}, {}},
+      {"a mirror of the primary: not covered", own, false, {a, a, b}, {}, {}, {}, {a}, {b}, {}},
+      {"overlapping monitors are two", own, true, {a, over}, {}, {}, {}, {a, over}, {}, {}},
+      {"a 1x1 monitor", own, false, {dot}, {}, {}, {}, {dot}, {}, {}},
+      {"a negative origin", own, false, {a, neg}, {{0, a}}, {0}, {}, {}, {neg}, {}},
+      {"the primary moved", own, false, {aRight, bLeft}, {{0, a}}, {}, {{0, aRight}}, {}, {bLeft}, {}},
+      {"hot-plug: a new scene", own, true, {a, b}, {{0, a}}, {0}, {}, {b}, {}, {}},
+      {"unplugged: its scene goes", own, true, {a}, {{0, a}, {3, b}}, {0}, {}, {}, {}, {3}},
+      {"the primary unplugged", own, true, {b}, {{0, a}, {3, b}}, {3}, {}, {}, {}, {0}},
+      {"swapped: both move", own, true, {aRight, bLeft}, {{0, a}, {1, b}}, {}, {{0, aRight}, {1, bLeft}}, {}, {}, {}},
+      {"one moved, one came", own, true, {a, over, b}, {{0, a}, {1, neg}}, {0}, {{1, over}}, {b}, {}, {}},
+      {"twenty monitors", own, true, twenty, {{0, twenty[0]}}, {0}, {}, rest, {}, {}},
+      {"twenty, one scene", own, false, twenty, {}, {}, {}, {twenty[0]}, rest, {}},
+      {"none reported: it stays", own, true, {}, {{0, a}}, {0}, {}, {}, {}, {}},
+      {"a lent window stays", M::LentWindow, true, {b, a}, {{0, {0, 0, 640, 480}}}, {0}, {}, {}, {}, {}},
+      {"a preview: nothing covered", M::Preview, false, {a, b}, {}, {}, {}, {a}, {}, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    LaunchRequest request;
+    request.mode = r.mode;
+    request.everyMonitor = r.every;
+    const ScreenPlan plan = PlanScreens(r.monitors, r.scenes, request);
+    EXPECT_EQ(plan.stay, r.stay);
+    EXPECT_EQ(plan.moves, r.moves);
+    EXPECT_EQ(plan.added, r.added);
+    EXPECT_EQ(plan.covered, r.covered);
+    EXPECT_EQ(plan.removed, r.removed);
+  }
+}
+
+TEST(ScreenPlan, TheRulesAroundIt) {
+  using K = DisplayEvent::Kind;
+  // New scenes and sizes go before the rest of their batch, in order; what
+  // came before the batch stays first.
+  std::vector<DisplayEvent> events{{K::KeyUp},      {K::KeyDown},    {K::ScreenAdded, 2},
+                                   {K::Exposed, 2}, {K::Resized, 0}, {K::ScreenRemoved, 1}};
+  FitsFirst(&events, 1);
+  std::vector<K> kinds;
+  for (const DisplayEvent& e : events) kinds.push_back(e.kind);
+  EXPECT_EQ(kinds, (std::vector<K>{K::KeyUp, K::ScreenAdded, K::Resized, K::KeyDown, K::Exposed, K::ScreenRemoved}));
+
+  // The request and the mode's fit in the facts; the same size keeps its
+  // scene, a new rate alone too.
+  LaunchRequest preview;
+  preview.mode = M::Preview;
+  preview.scale = 3;
+  const OutputFacts facts = WindowFacts(preview, 152, 112, 0, 60);
+  EXPECT_EQ(FitOutput(facts).scaling.down, 7);
+  EXPECT_EQ(facts.requestedScale, 3);
+  EXPECT_FALSE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 0, 75)));
+  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 113, 0, 60)));
+  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 96, 60)));
+}
+
+}  // namespace
+}  // namespace coderain
