@@ -57,6 +57,42 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
   return plan;
 }
 
+OutputPlan PlanOutputs(std::span<const OutputById> outputs, std::span<const std::uint32_t> scenes,
+                       const LaunchRequest& request) {
+  const RunMode& mode = ModeOf(request.mode);
+  OutputPlan plan;
+  const auto listed = [&](std::uint32_t id) {
+    return std::any_of(outputs.begin(), outputs.end(), [id](const OutputById& o) { return o.id == id; });
+  };
+  if (request.everyMonitor && mode.sceneOnEveryMonitor) {
+    for (std::size_t i = 0; i < scenes.size(); ++i)
+      if (scenes[i] == 0 || !listed(scenes[i])) plan.removed.push_back(i);
+    for (const OutputById& o : outputs)
+      if (o.ready && std::find(scenes.begin(), scenes.end(), o.id) == scenes.end()) plan.added.push_back(o.id);
+    return plan;
+  }
+  std::uint32_t on = 0;
+  for (const OutputById& o : outputs)
+    if (!request.output.empty() && o.name == request.output) {
+      on = o.id;
+      break;
+    }
+  if (on == 0 && !scenes.empty() && scenes.front() != 0 && listed(scenes.front())) on = scenes.front();
+  for (const OutputById& o : outputs)
+    if (on == 0 && o.ready) on = o.id;
+  if (scenes.empty())
+    plan.added.push_back(on);
+  else if (on != 0 && on != scenes.front())
+    plan.moves.push_back({0, on});
+  else
+    on = scenes.front();
+  for (std::size_t i = 1; i < scenes.size(); ++i) plan.removed.push_back(i);
+  if (mode.coversOtherMonitors)
+    for (const OutputById& o : outputs)
+      if (o.ready && o.id != on) plan.covered.push_back(o.id);
+  return plan;
+}
+
 OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz) {
   OutputFacts facts;
   facts.width = width;

@@ -16,7 +16,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "core/gfx/geometry.h"
@@ -48,6 +50,39 @@ struct ScreenPlan {
 // The plan for `monitors` (the primary first) and the scenes shown now
 // (none at start-up), as `request` asks.
 ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedScene> scenes,
+                       const LaunchRequest& request);
+
+// Displays whose monitors are outputs known by an id and a name (a
+// Wayland compositor's) rather than places: every output is its own,
+// mirrored or not, and a scene is known by the output it was put on.
+//
+// - One scene: on the output --output names, else where it stands, else on
+//   the first ready output; every other ready output is covered black.
+// - A scene on every output (--every-monitor): each ready output without a
+//   scene gets one; a scene goes with its output.
+struct OutputById {
+  std::uint32_t id = 0;  // never 0
+  std::string_view name;
+  bool ready = false;  // described in full: a scene or a cover may go there
+};
+
+struct OutputPlan {
+  struct Move {
+    std::size_t scene = 0;  // its place in the scenes given
+    std::uint32_t to = 0;
+    bool operator==(const Move&) const = default;
+  };
+  std::vector<Move> moves;             // scenes asked onto another output
+  std::vector<std::uint32_t> added;    // outputs that get a new scene, in order (0: any)
+  std::vector<std::size_t> removed;    // scenes that go (their places, in order)
+  std::vector<std::uint32_t> covered;  // the outputs covered black, all of them
+};
+
+// The plan for `outputs` (as the display lists them) and the outputs the
+// scenes shown now were put on (0 or an output no longer listed: none), as
+// `request` asks. At start-up (no scenes) one scene is added even where no
+// output is ready: on output 0, for the display to place.
+OutputPlan PlanOutputs(std::span<const OutputById> outputs, std::span<const std::uint32_t> scenes,
                        const LaunchRequest& request);
 
 // What the scene makes of a window `width` x `height` pixels at `dpi` (0

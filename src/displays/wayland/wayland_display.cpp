@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -186,11 +187,7 @@ WaylandDisplay::Window::~Window() {
 }
 
 WaylandDisplay::WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request)
-    : PolledDisplay(ModeOf(request.mode)),
-      c_(std::move(c)),
-      request_(request),
-      wantedOutput_(request.output),
-      everyMonitor_(request.everyMonitor) {
+    : PolledDisplay(ModeOf(request.mode)), c_(std::move(c)), request_(request) {
   c_->onOutputGone = [](void* data, std::uint32_t id) { static_cast<WaylandDisplay*>(data)->OutputGone(id); };
   c_->onOutputGoneData = this;
 }
@@ -230,12 +227,8 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
   std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), request));
   WaylandConnection& w = *d->c_;
   if (w.seat) wl_seat_add_listener(w.seat, &SeatEvents::kSeat, d.get());
-  if (d->everyMonitor_) {
-    for (const auto& o : w.Outputs())
-      if (o->ready) d->scenes_.push_back(d->OpenWindow(o->id, true));
-  } else {
-    d->scenes_.push_back(d->OpenWindow(d->SceneOutput(), true));
-  }
+  // The scenes first; the covers once they are configured.
+  for (std::uint32_t output : d->Plan(0).added) d->scenes_.push_back(d->OpenWindow(output, true));
   // The first configure says a window's size; nothing may be shown before
   // it.
   if (!w.Roundtrip(kStartTimeoutMs) ||
@@ -278,57 +271,49 @@ WaylandDisplay::Window* WaylandDisplay::SceneWindow(int screen) const {
   return nullptr;
 }
 
-std::uint32_t WaylandDisplay::SceneOutput() const {
-  const auto& outputs = c_->Outputs();
-  for (const auto& o : outputs)
-    if (!wantedOutput_.empty() && o->name == wantedOutput_) return o->id;
-  if (!scenes_.empty() && c_->FindOutput(scenes_.front()->output)) return scenes_.front()->output;
-  for (const auto& o : outputs)
-    if (o->ready) return o->id;
-  return 0;
+OutputPlan WaylandDisplay::Plan(std::uint32_t gone) const {
+  std::vector<OutputById> outputs;
+  for (const auto& o : c_->Outputs())
+    if (o->id != gone) outputs.push_back({o->id, o->name, o->ready});
+  std::vector<std::uint32_t> on;
+  for (const auto& w : scenes_) on.push_back(w->output);
+  return PlanOutputs(outputs, on, request_);
 }
 
-void WaylandDisplay::OutputGone(std::uint32_t id) {
-  // Nothing may keep an output that is gone.
-  std::erase_if(covers_, [id](const auto& w) { return w->output == id; });
-  if (!everyMonitor_) {
-    if (!scenes_.empty() && scenes_.front()->output == id) scenes_.front()->output = 0;
-    return;
-  }
-  // With a scene on every output, the scene goes with its output.
-  std::erase_if(scenes_, [&](const std::unique_ptr<Window>& w) {
-    if (w->output != id) return false;
-    if (pointerOn_ == w.get()) pointerOn_ = nullptr;
+void WaylandDisplay::DropPlanned(const OutputPlan& plan) {
+  std::erase_if(covers_, [&](const auto& w) {
+    return std::find(plan.covered.begin(), plan.covered.end(), w->output) == plan.covered.end();
+  });
+  for (auto i = plan.removed.rbegin(); i != plan.removed.rend(); ++i) {
+    Window* w = scenes_[*i].get();
+    if (pointerOn_ == w) pointerOn_ = nullptr;
     if (w->screen >= 0) {
       RemoveScreen(w->screen);
       arrived_.push_back({DisplayEvent::Kind::ScreenRemoved, w->screen});
     }
-    return true;
-  });
+    scenes_.erase(scenes_.begin() + static_cast<std::ptrdiff_t>(*i));
+  }
+}
+
+void WaylandDisplay::OutputGone(std::uint32_t id) {
+  // What goes, goes now; nothing may keep an output that is gone.
+  DropPlanned(Plan(id));
+  for (const auto& w : scenes_)
+    if (w->output == id) w->output = 0;
 }
 
 void WaylandDisplay::FollowOutputs(std::vector<DisplayEvent>* events) {
-  if (everyMonitor_) {
-    for (const auto& o : c_->Outputs()) {
-      o->changed = false;
-      if (o->ready && std::none_of(scenes_.begin(), scenes_.end(), [&](const auto& w) { return w->output == o->id; }))
-        scenes_.push_back(OpenWindow(o->id, true));
-    }
-    return FitScenes(events);
+  const OutputPlan plan = Plan(0);
+  for (const OutputPlan::Move& m : plan.moves) {
+    Window& w = *scenes_[m.scene];
+    w.output = m.to;
+    xdg_toplevel_set_fullscreen(w.toplevel, c_->FindOutput(m.to)->output);
   }
-  Window& scene = *scenes_.front();
-  const std::uint32_t want = SceneOutput();
-  if (want != 0 && want != scene.output) {
-    scene.output = want;
-    xdg_toplevel_set_fullscreen(scene.toplevel, c_->FindOutput(want)->output);
-  }
-  std::erase_if(covers_, [&](const auto& w) { return w->output == scene.output; });
-  for (const auto& o : c_->Outputs()) {
-    o->changed = false;
-    if (!o->ready || o->id == scene.output) continue;
-    if (std::none_of(covers_.begin(), covers_.end(), [&](const auto& w) { return w->output == o->id; }))
-      covers_.push_back(OpenWindow(o->id, false));
-  }
+  DropPlanned(plan);
+  for (std::uint32_t output : plan.added) scenes_.push_back(OpenWindow(output, true));
+  for (std::uint32_t output : plan.covered)
+    if (std::none_of(covers_.begin(), covers_.end(), [&](const auto& w) { return w->output == output; }))
+      covers_.push_back(OpenWindow(output, false));
   FitScenes(events);
 }
 

@@ -8,8 +8,8 @@
 // (A single pixel scaled by wp_viewporter would need less memory still,
 // but a compositor may scale it anew on every frame: see decisions.md.)
 // With --every-monitor every output has a scene of its own instead.
-// Outputs that come and go are followed; when the scene's output goes, the
-// scene moves to another.
+// Outputs that come and go are followed as the screen plan (PlanOutputs)
+// says: when the scene's output goes, the scene moves to another.
 //
 // A scene's window presents from two shared-memory buffers in turn, never
 // writing one the compositor holds, and sends only the changed rectangles.
@@ -28,6 +28,7 @@
 
 #include "core/run/display_table.h"
 #include "core/run/launch_request.h"
+#include "core/run/screen_plan.h"
 #include "displays/wayland/wayland_connection.h"
 #include "displays/wayland/wayland_input.h"
 #include "displays/wayland/wayland_shm.h"
@@ -92,10 +93,11 @@ class WaylandDisplay : public PolledDisplay {
   WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request);
   std::unique_ptr<Window> OpenWindow(std::uint32_t output, bool scene);
   Window* SceneWindow(int screen) const;
-  // The output the single scene belongs on now: the one asked for, else
-  // where it is, else the first; 0 where there is none.
-  std::uint32_t SceneOutput() const;
-  // Puts the scenes and the covers where the outputs now stand, and fits
+  // The screen plan for the outputs listed now, `gone` left out (0: none).
+  OutputPlan Plan(std::uint32_t gone) const;
+  // Applies what goes in `plan`: the covers it has not, the scenes removed.
+  void DropPlanned(const OutputPlan& plan);
+  // Applies the screen plan for the outputs as they stand now, and fits
   // each scene to its window, appending what changed.
   void FollowOutputs(std::vector<DisplayEvent>* events);
   void FitScenes(std::vector<DisplayEvent>* events);
@@ -107,8 +109,6 @@ class WaylandDisplay : public PolledDisplay {
 
   std::unique_ptr<WaylandConnection> c_;
   const LaunchRequest request_;
-  const std::string wantedOutput_;
-  const bool everyMonitor_;
   std::vector<std::unique_ptr<Window>> scenes_;
   std::vector<std::unique_ptr<Window>> covers_;
   int nextScreen_ = 0;

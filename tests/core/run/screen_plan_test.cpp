@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace coderain {
@@ -55,6 +57,51 @@ TEST(ScreenPlan, WhichMonitorShowsWhat) {
     request.everyMonitor = r.every;
     const ScreenPlan plan = PlanScreens(r.monitors, r.scenes, request);
     EXPECT_EQ(plan.stay, r.stay);
+    EXPECT_EQ(plan.moves, r.moves);
+    EXPECT_EQ(plan.added, r.added);
+    EXPECT_EQ(plan.covered, r.covered);
+    EXPECT_EQ(plan.removed, r.removed);
+  }
+}
+
+// Named outputs in, the plan out: every output is its own, a scene is
+// known by its output.
+TEST(ScreenPlan, WhichNamedOutputShowsWhat) {
+  const OutputById a{1, "A", true}, b{2, "B", true}, c{3, "C", true}, bLate{2, "B", false}, aLate{1, "A", false};
+  struct Row {
+    const char* what;
+    bool every;
+    const char* output;
+    std::vector<OutputById> outputs;
+    std::vector<std::uint32_t> scenes;
+    std::vector<OutputPlan::Move> moves;
+    std::vector<std::uint32_t> added, covered;
+    std::vector<std::size_t> removed;
+  };
+  const Row rows[] = {
+      {"start: the first output, the others covered", false, "", {a, b, c}, {}, {}, {1}, {2, 3}, {}},
+      {"start: the first ready one", false, "", {aLate, b}, {}, {}, {2}, {}, {}},
+      {"start: none ready, placed by the display", false, "", {aLate}, {}, {}, {0}, {}, {}},
+      {"--output by name", false, "B", {a, b, c}, {}, {}, {2}, {1, 3}, {}},
+      {"--output not ready yet", false, "B", {a, bLate}, {}, {}, {2}, {1}, {}},
+      {"where it stands it stays", false, "", {a, b}, {2}, {}, {}, {1}, {}},
+      {"its output gone: to the first", false, "", {b, c}, {1}, {{0, 2}}, {}, {3}, {}},
+      {"its output forgotten: to the first", false, "", {b, c}, {0}, {{0, 2}}, {}, {3}, {}},
+      {"gone, none ready: it waits", false, "", {bLate}, {1}, {}, {}, {}, {}},
+      {"the named output back", false, "B", {a, b}, {1}, {{0, 2}}, {}, {1}, {}},
+      {"every output", true, "", {a, b, c}, {}, {}, {1, 2, 3}, {}, {}},
+      {"every ready output", true, "", {a, bLate}, {}, {}, {1}, {}, {}},
+      {"every output, --output aside", true, "B", {a, b}, {}, {}, {1, 2}, {}, {}},
+      {"an output added", true, "", {a, b}, {1}, {}, {2}, {}, {}},
+      {"an output removed: its scene goes", true, "", {b, c}, {1, 2, 3}, {}, {}, {}, {0}},
+      {"all removed", true, "", {}, {1, 2}, {}, {}, {}, {0, 1}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    LaunchRequest request;
+    request.everyMonitor = r.every;
+    request.output = r.output;
+    const OutputPlan plan = PlanOutputs(r.outputs, r.scenes, request);
     EXPECT_EQ(plan.moves, r.moves);
     EXPECT_EQ(plan.added, r.added);
     EXPECT_EQ(plan.covered, r.covered);
