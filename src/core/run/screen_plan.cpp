@@ -57,6 +57,33 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
   return plan;
 }
 
+OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz) {
+  OutputFacts facts;
+  facts.width = width;
+  facts.height = height;
+  facts.dpi = dpi;
+  facts.requestedScale = request.scale;
+  facts.fit = ModeOf(request.mode).fit;
+  facts.refreshHz = refreshHz;
+  return facts;
+}
+
+bool NeedsRefit(const OutputFacts& was, const OutputFacts& now) {
+  return was.width != now.width || was.height != now.height || was.dpi != now.dpi ||
+         was.requestedScale != now.requestedScale || was.fit != now.fit;
+}
+
+void FitsFirst(std::vector<DisplayEvent>* events, std::size_t first) {
+  std::stable_partition(events->begin() + static_cast<std::ptrdiff_t>(first), events->end(), IsFit);
+}
+
+DisplayEvent BareScreenButton(bool down, std::span<const int> screens) {
+  DisplayEvent e{down ? DisplayEvent::Kind::ButtonDown : DisplayEvent::Kind::ButtonUp,
+                 screens.empty() ? 0 : screens.front()};
+  e.at = {-1, -1};
+  return e;
+}
+
 OutputPlan PlanOutputs(std::span<const OutputById> outputs, std::span<const std::uint32_t> scenes,
                        const LaunchRequest& request) {
   const RunMode& mode = ModeOf(request.mode);
@@ -91,33 +118,6 @@ OutputPlan PlanOutputs(std::span<const OutputById> outputs, std::span<const std:
     for (const OutputById& o : outputs)
       if (o.ready && o.id != on) plan.covered.push_back(o.id);
   return plan;
-}
-
-OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz) {
-  OutputFacts facts;
-  facts.width = width;
-  facts.height = height;
-  facts.dpi = dpi;
-  facts.requestedScale = request.scale;
-  facts.fit = ModeOf(request.mode).fit;
-  facts.refreshHz = refreshHz;
-  return facts;
-}
-
-bool NeedsRefit(const OutputFacts& was, const OutputFacts& now) {
-  return was.width != now.width || was.height != now.height || was.dpi != now.dpi ||
-         was.requestedScale != now.requestedScale || was.fit != now.fit;
-}
-
-void FitsFirst(std::vector<DisplayEvent>* events, std::size_t first) {
-  std::stable_partition(events->begin() + static_cast<std::ptrdiff_t>(first), events->end(), IsFit);
-}
-
-DisplayEvent BareScreenButton(bool down, std::span<const int> screens) {
-  DisplayEvent e{down ? DisplayEvent::Kind::ButtonDown : DisplayEvent::Kind::ButtonUp,
-                 screens.empty() ? 0 : screens.front()};
-  e.at = {-1, -1};
-  return e;
 }
 
 }  // namespace coderain

@@ -52,6 +52,26 @@ struct ScreenPlan {
 ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedScene> scenes,
                        const LaunchRequest& request);
 
+// What the scene makes of a window `width` x `height` pixels at `dpi` (0
+// where the desktop says none) on a display refreshed `refreshHz` times a
+// second (0 where unknown), for `request`.
+OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz);
+
+// Whether a window whose scene was fitted to `was` needs a new scene for
+// `now`: one of the same size, density and scale keeps its scene (a new
+// rate alone changes nothing laid out).
+bool NeedsRefit(const OutputFacts& was, const OutputFacts& now);
+
+// Puts the new scenes and new sizes of a batch of events (those from
+// `first` on) before the batch's other events, in their order, so that
+// what the batch exposed or clicked finds them.
+void FitsFirst(std::vector<DisplayEvent>* events, std::size_t first);
+
+// A button on a window without a scene (a black cover, a monitor the scene
+// is not on): a click on the bare screen of the first of `screens`, at a
+// point outside it.
+DisplayEvent BareScreenButton(bool down, std::span<const int> screens);
+
 // Displays whose monitors are outputs known by an id and a name (a
 // Wayland compositor's) rather than places: every output is its own,
 // mirrored or not, and a scene is known by the output it was put on.
@@ -84,25 +104,5 @@ struct OutputPlan {
 // output is ready: on output 0, for the display to place.
 OutputPlan PlanOutputs(std::span<const OutputById> outputs, std::span<const std::uint32_t> scenes,
                        const LaunchRequest& request);
-
-// What the scene makes of a window `width` x `height` pixels at `dpi` (0
-// where the desktop says none) on a display refreshed `refreshHz` times a
-// second (0 where unknown), for `request`.
-OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz);
-
-// Whether a window whose scene was fitted to `was` needs a new scene for
-// `now`: one of the same size, density and scale keeps its scene (a new
-// rate alone changes nothing laid out).
-bool NeedsRefit(const OutputFacts& was, const OutputFacts& now);
-
-// Puts the new scenes and new sizes of a batch of events (those from
-// `first` on) before the batch's other events, in their order, so that
-// what the batch exposed or clicked finds them.
-void FitsFirst(std::vector<DisplayEvent>* events, std::size_t first);
-
-// A button on a window without a scene (a black cover, a monitor the scene
-// is not on): a click on the bare screen of the first of `screens`, at a
-// point outside it.
-DisplayEvent BareScreenButton(bool down, std::span<const int> screens);
 
 }  // namespace coderain

@@ -64,6 +64,30 @@ TEST(ScreenPlan, WhichMonitorShowsWhat) {
   }
 }
 
+TEST(ScreenPlan, TheRulesAroundIt) {
+  using K = DisplayEvent::Kind;
+  // New scenes and sizes go before the rest of their batch, in order; what
+  // came before the batch stays first.
+  std::vector<DisplayEvent> events{{K::KeyUp},      {K::KeyDown},    {K::ScreenAdded, 2},
+                                   {K::Exposed, 2}, {K::Resized, 0}, {K::ScreenRemoved, 1}};
+  FitsFirst(&events, 1);
+  std::vector<K> kinds;
+  for (const DisplayEvent& e : events) kinds.push_back(e.kind);
+  EXPECT_EQ(kinds, (std::vector<K>{K::KeyUp, K::ScreenAdded, K::Resized, K::KeyDown, K::Exposed, K::ScreenRemoved}));
+
+  // The request and the mode's fit in the facts; the same size keeps its
+  // scene, a new rate alone too.
+  LaunchRequest preview;
+  preview.mode = M::Preview;
+  preview.scale = 3;
+  const OutputFacts facts = WindowFacts(preview, 152, 112, 0, 60);
+  EXPECT_EQ(FitOutput(facts).scaling.down, 7);
+  EXPECT_EQ(facts.requestedScale, 3);
+  EXPECT_FALSE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 0, 75)));
+  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 113, 0, 60)));
+  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 96, 60)));
+}
+
 // Named outputs in, the plan out: every output is its own, a scene is
 // known by its output.
 TEST(ScreenPlan, WhichNamedOutputShowsWhat) {
@@ -107,30 +131,6 @@ TEST(ScreenPlan, WhichNamedOutputShowsWhat) {
     EXPECT_EQ(plan.covered, r.covered);
     EXPECT_EQ(plan.removed, r.removed);
   }
-}
-
-TEST(ScreenPlan, TheRulesAroundIt) {
-  using K = DisplayEvent::Kind;
-  // New scenes and sizes go before the rest of their batch, in order; what
-  // came before the batch stays first.
-  std::vector<DisplayEvent> events{{K::KeyUp},      {K::KeyDown},    {K::ScreenAdded, 2},
-                                   {K::Exposed, 2}, {K::Resized, 0}, {K::ScreenRemoved, 1}};
-  FitsFirst(&events, 1);
-  std::vector<K> kinds;
-  for (const DisplayEvent& e : events) kinds.push_back(e.kind);
-  EXPECT_EQ(kinds, (std::vector<K>{K::KeyUp, K::ScreenAdded, K::Resized, K::KeyDown, K::Exposed, K::ScreenRemoved}));
-
-  // The request and the mode's fit in the facts; the same size keeps its
-  // scene, a new rate alone too.
-  LaunchRequest preview;
-  preview.mode = M::Preview;
-  preview.scale = 3;
-  const OutputFacts facts = WindowFacts(preview, 152, 112, 0, 60);
-  EXPECT_EQ(FitOutput(facts).scaling.down, 7);
-  EXPECT_EQ(facts.requestedScale, 3);
-  EXPECT_FALSE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 0, 75)));
-  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 113, 0, 60)));
-  EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 96, 60)));
 }
 
 }  // namespace
