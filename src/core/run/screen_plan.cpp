@@ -67,7 +67,8 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
 std::string MissingOutput(std::span<const std::string> names, const LaunchRequest& request) {
   if (request.output.empty() || std::find(names.begin(), names.end(), request.output) != names.end()) return {};
   std::string there;
-  for (const std::string& n : names) there += (there.empty() ? "" : ", ") + Printable(n);
+  for (const std::string& n : names)
+    if (!n.empty()) there += (there.empty() ? "" : ", ") + Printable(n);
   return "--output " + Printable(request.output) + ": no such output (there " +
          (there.empty() ? std::string("are none") : "are " + there) + ")";
 }

@@ -54,7 +54,8 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
                        const LaunchRequest& request, std::span<const std::string> names = {});
 
 // The line that refuses the output `request` names where the display's
-// outputs, `names`, lack it; empty where it is there or none is named.
+// outputs, `names` (empty ones unnamed), lack it; empty where it is there
+// or none is named.
 std::string MissingOutput(std::span<const std::string> names, const LaunchRequest& request);
 
 // What the scene makes of a window `width` x `height` pixels at `dpi` (0

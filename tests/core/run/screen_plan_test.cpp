@@ -95,7 +95,7 @@ TEST(ScreenPlan, TheRulesAroundIt) {
   // An output named and not there: one line naming those that are.
   LaunchRequest named;
   named.output = "NOSUCH";
-  const std::vector<std::string> two{"DUMMY0", "DUMMY1"}, none;
+  const std::vector<std::string> two{"DUMMY0", "DUMMY1"}, none{""};
   EXPECT_EQ(MissingOutput(two, named), "--output NOSUCH: no such output (there are DUMMY0, DUMMY1)");
   EXPECT_EQ(MissingOutput(none, named), "--output NOSUCH: no such output (there are none)");
   named.output = "DUMMY1";
