@@ -54,6 +54,24 @@ for wm in without with; do
   done
 done
 
+# --output puts the scene on the monitor of that RandR output, laid out
+# for it, and covers the primary; it follows the output as it moves, goes
+# (the primary takes it) and comes back. An output not there is refused.
+set_monitors 1920x1080+0+0 1280x1024+1920+0
+start_app "$APP" --output DUMMY1
+check "--output DUMMY1: window mapped" wait_for_window 10
+check "--output DUMMY1: the scene there, the primary black" covered 1280x1024+1920+0 1920x1080+0+0
+for layout in "1920x1080+1280+0 1280x1024+0+0" "1920x1080+0+0" "1920x1080+0+0 1280x1024+1920+0"; do
+  read -r primary other <<<"$layout"
+  set_monitors $layout
+  check "--output DUMMY1, changed to $layout: followed" eval "covered ${other:-$primary} ${other:+$primary}"
+done
+xdotool key q
+check "--output DUMMY1: a key ends it, status 0" eval 'wait_for_exit 1 && ended_with 0'
+start_app "$APP" --output NOSUCH
+check "--output NOSUCH: status 1" eval 'wait_for_exit 5 && ended_with 1'
+check "--output NOSUCH: one line naming the outputs" one_line "--output NOSUCH: no such output (there are DUMMY0, DUMMY1)"
+
 # Monitors change while it runs: it follows the primary monitor, covers
 # whatever else there is, and keeps running.
 for wm in without with; do

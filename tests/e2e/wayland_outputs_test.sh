@@ -64,7 +64,7 @@ check "--every-monitor: a key ends them all" eval 'wait_for_exit 2 && ended_with
 sway output HEADLESS-2 resolution 1280x720 scale 1 position 1920 0
 run --output HEADLESS-9
 check "--output naming no output: status 1" eval 'wait_for_exit 5 && ended_with 1'
-check "--output naming no output: one line" one_line "--output HEADLESS-9: no such output"
+check "--output naming no output: one line naming the outputs" one_line "--output HEADLESS-9: no such output (there are HEADLESS-1, HEADLESS-2, HEADLESS-3)"
 run --output "$(printf 'bad\tname')"
 check "--output malformed: status 2" eval 'wait_for_exit 5 && ended_with 2'
 

@@ -28,7 +28,7 @@ struct LaunchRequest {
   bool daemonWindow = false;
   std::string display;        // the display to use; empty: the environment's
   int scale = 0;              // 1 to 8; 0: the display's rule
-  std::string output;         // Wayland: the output to show the scene on, by name; empty: the first
+  std::string output;         // the output to show the scene on, by name; empty: the primary
   bool everyMonitor = false;  // a scene of its own on every monitor (own window only)
   std::string dataDir;        // the folder of the three text files; empty: the program's own
 

@@ -1,6 +1,7 @@
 #include "core/run/screen_plan.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/run/run_mode.h"
 
@@ -16,7 +17,7 @@ bool IsFit(const DisplayEvent& e) {
 }  // namespace
 
 ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedScene> scenes,
-                       const LaunchRequest& request) {
+                       const LaunchRequest& request, std::span<const std::string> names) {
   const RunMode& mode = ModeOf(request.mode);
   ScreenPlan plan;
   std::vector<Rect> places;
@@ -28,6 +29,12 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
     return plan;
   }
   if (!(request.everyMonitor && mode.sceneOnEveryMonitor)) {
+    // The named monitor, while it is there, stands in for the primary.
+    const auto named = std::find(names.begin(), names.end(), request.output);
+    if (!request.output.empty() && named != names.end() && named - names.begin() < std::ssize(monitors)) {
+      const Rect home = monitors[static_cast<std::size_t>(named - names.begin())];
+      std::stable_partition(places.begin(), places.end(), [&](const Rect& m) { return m == home; });
+    }
     if (scenes.empty())
       plan.added.push_back(places.front());
     else if (scenes.front().monitor == places.front())
@@ -55,6 +62,15 @@ ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedSce
   }
   plan.removed.assign(spare.begin() + static_cast<std::ptrdiff_t>(nextSpare), spare.end());
   return plan;
+}
+
+std::string MissingOutput(std::span<const std::string> names, const LaunchRequest& request) {
+  if (request.output.empty() || std::find(names.begin(), names.end(), request.output) != names.end()) return {};
+  std::string there;
+  for (const std::string& n : names)
+    if (!n.empty()) there += (there.empty() ? "" : ", ") + Printable(n);
+  return "--output " + Printable(request.output) + ": no such output (there " +
+         (there.empty() ? std::string("are none") : "are " + there) + ")";
 }
 
 OutputFacts WindowFacts(const LaunchRequest& request, int width, int height, double dpi, int refreshHz) {

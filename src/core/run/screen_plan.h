@@ -8,7 +8,8 @@
 //   places it.
 // - Monitors that mirror another (the same place) count once.
 // - One scene (own windows): it stands on the primary monitor, the first
-//   reported, and every other monitor is covered black.
+//   reported, or on the one the request names (--output) while it is
+//   there, and every other monitor is covered black.
 // - A scene on every monitor (--every-monitor): a monitor that stands
 //   where it stood keeps its scene; the others take the scenes left over,
 //   moved in the order of their screens, then new ones; scenes left over
@@ -18,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,10 +49,16 @@ struct ScreenPlan {
   std::vector<Rect> covered;  // monitors covered black
 };
 
-// The plan for `monitors` (the primary first) and the scenes shown now
-// (none at start-up), as `request` asks.
+// The plan for `monitors` (the primary first), named by `names` (one each,
+// or none where the display has no names), and the scenes shown now (none
+// at start-up), as `request` asks.
 ScreenPlan PlanScreens(std::span<const Rect> monitors, std::span<const PlacedScene> scenes,
-                       const LaunchRequest& request);
+                       const LaunchRequest& request, std::span<const std::string> names = {});
+
+// The line that refuses the output `request` names where the display's
+// outputs, `names` (empty ones unnamed), lack it; empty where it is there
+// or none is named.
+std::string MissingOutput(std::span<const std::string> names, const LaunchRequest& request);
 
 // What the scene makes of a window `width` x `height` pixels at `dpi` (0
 // where the desktop says none) on a display refreshed `refreshHz` times a

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <limits>
 #include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/run/screen_plan.h"
 #include "xdg-shell-client.h"
@@ -211,19 +213,9 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
     return nullptr;
   }
   *answered = true;
-  if (!request.output.empty()) {
-    std::string names;
-    bool found = false;
-    for (const auto& o : c->Outputs()) {
-      found = found || o->name == request.output;
-      names += (names.empty() ? "" : ", ") + Printable(o->name);
-    }
-    if (!found) {
-      *error = "--output " + Printable(request.output) + ": no such output (there " +
-               (names.empty() ? std::string("are none") : "are " + names) + ")";
-      return nullptr;
-    }
-  }
+  std::vector<std::string> names;
+  for (const auto& o : c->Outputs()) names.push_back(o->name);
+  if (*error = MissingOutput(names, request); !error->empty()) return nullptr;
   std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), request));
   WaylandConnection& w = *d->c_;
   if (w.seat) wl_seat_add_listener(w.seat, &SeatEvents::kSeat, d.get());

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/run/screen_plan.h"
 
@@ -26,11 +28,16 @@ bool TrueColour(Visual* visual, int depth, bool lent, std::string* error) {
 }
 
 // The monitors' places, the primary first.
-std::vector<Rect> MonitorPlaces(const X11Connection& c) {
+struct MonitorPlaces {
   std::vector<Rect> places;
-  for (const Monitor& m : Monitors(c)) places.push_back(m.bounds);
-  return places;
-}
+  std::vector<std::string> names;
+  explicit MonitorPlaces(const X11Connection& c) {
+    for (const Monitor& m : Monitors(c)) {
+      places.push_back(m.bounds);
+      names.push_back(m.name);
+    }
+  }
+};
 
 }  // namespace
 
@@ -41,6 +48,7 @@ std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, bool*
   std::unique_ptr<X11Connection> c = ConnectX11(request.display, error);
   *answered = c != nullptr;
   if (!c) return nullptr;
+  if (*error = MissingOutput(MonitorPlaces(*c).names, request); !error->empty()) return nullptr;
   std::unique_ptr<X11Display> d(new X11Display(std::move(c), request));
   if (!(d->Mode().ownsWindows ? d->CreateOwnWindows(error) : d->UseWindow(request.window, error))) return nullptr;
   return d;
@@ -74,7 +82,8 @@ bool X11Display::CreateOwnWindows(std::string* error) {
     *error = "cannot create the window: " + why;
     return false;
   }
-  const ScreenPlan plan = PlanScreens(MonitorPlaces(*c_), {}, request_);
+  const MonitorPlaces monitors(*c_);
+  const ScreenPlan plan = PlanScreens(monitors.places, {}, request_, monitors.names);
   for (const Rect& b : plan.added) {
     const ::Window w = OpenWindow(*c_, b, kSceneTitle, kInputEvents | ExposureMask);
     if (!AddWindow(w, visual, depth, b, error)) return false;
@@ -238,7 +247,8 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
 void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
   std::vector<PlacedScene> placed;
   for (const auto& [screen, sw] : windows_) placed.push_back({screen, sw.monitor});
-  const ScreenPlan plan = PlanScreens(MonitorPlaces(*c_), placed, request_);
+  const MonitorPlaces monitors(*c_);
+  const ScreenPlan plan = PlanScreens(monitors.places, placed, request_, monitors.names);
   // By itself without a window manager, and on request with one, which
   // keeps a full-screen window on whichever monitor it overlaps most; a new
   // size is a new scene there.

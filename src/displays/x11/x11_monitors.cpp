@@ -15,14 +15,26 @@ std::vector<Monitor> Monitors(const X11Connection& c) {
   std::vector<Monitor> monitors;
   if (c.hasRandr) {
     int n = 0;
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(c.dpy, c.root);
     if (XRRMonitorInfo* info = XRRGetMonitors(c.dpy, c.root, True, &n)) {
-      for (int i = 0; i < n; ++i)
-        monitors.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
+      for (int i = 0; i < n; ++i) {
+        const Monitor m{{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0, {}};
+        const std::size_t first = monitors.size();
+        for (int j = 0; res && j < info[i].noutput; ++j) {
+          if (XRROutputInfo* o = XRRGetOutputInfo(c.dpy, res, info[i].outputs[j])) {
+            monitors.push_back(m);
+            monitors.back().name.assign(o->name, static_cast<std::size_t>(o->nameLen));
+            XRRFreeOutputInfo(o);
+          }
+        }
+        if (monitors.size() == first) monitors.push_back(m);
+      }
       XRRFreeMonitors(info);
     }
+    if (res) XRRFreeScreenResources(res);
   }
   if (monitors.empty())
-    monitors.push_back({{0, 0, DisplayWidth(c.dpy, c.screen), DisplayHeight(c.dpy, c.screen)}, true});
+    monitors.push_back({{0, 0, DisplayWidth(c.dpy, c.screen), DisplayHeight(c.dpy, c.screen)}, true, {}});
   std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
   return monitors;
 }

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
 #include <vector>
 
 #include "core/gfx/geometry.h"
@@ -15,10 +16,12 @@ namespace coderain {
 struct Monitor {
   Rect bounds;
   bool primary = false;
+  std::string name;  // its RandR output's; empty where RandR says none
 };
 
 // The monitors as RandR places them, the primary first (without one
-// marked, the first stands in); the whole screen where RandR says none.
+// marked, the first stands in), once for each output they show; the
+// whole screen where RandR says none.
 std::vector<Monitor> Monitors(const X11Connection& c);
 
 // What every window of ours hears: keys, buttons, and its own changes.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace coderain {
@@ -27,6 +28,8 @@ TEST(ScreenPlan, WhichMonitorShowsWhat) {
     std::vector<ScreenPlan::Move> moves;
     std::vector<Rect> added, covered;
     std::vector<int> removed;
+    std::vector<std::string> names{};
+    std::string output{};
   };
   const M own = M::OwnWindow;
   const std::vector<Rect> rest(twenty.begin() + 1, twenty.end());
@@ -49,13 +52,17 @@ TEST(ScreenPlan, WhichMonitorShowsWhat) {
       {"none reported: it stays", own, true, {}, {{0, a}}, {0}, {}, {}, {}, {}},
       {"a lent window stays", M::LentWindow, true, {b, a}, {{0, {0, 0, 640, 480}}}, {0}, {}, {}, {}, {}},
       {"a preview: nothing covered", M::Preview, false, {a, b}, {}, {}, {}, {a}, {}, {}},
+      {"--output: the named one, the primary covered", own, false, {a, b}, {}, {}, {}, {b}, {a}, {}, {"A", "B"}, "B"},
+      {"--output moved", own, false, {aRight, bLeft}, {{0, b}}, {}, {{0, bLeft}}, {}, {aRight}, {}, {"A", "B"}, "B"},
+      {"--output gone: the primary", own, false, {a}, {{0, b}}, {}, {{0, a}}, {}, {}, {}, {"A"}, "B"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     LaunchRequest request;
     request.mode = r.mode;
     request.everyMonitor = r.every;
-    const ScreenPlan plan = PlanScreens(r.monitors, r.scenes, request);
+    request.output = r.output;
+    const ScreenPlan plan = PlanScreens(r.monitors, r.scenes, request, r.names);
     EXPECT_EQ(plan.stay, r.stay);
     EXPECT_EQ(plan.moves, r.moves);
     EXPECT_EQ(plan.added, r.added);
@@ -86,6 +93,15 @@ TEST(ScreenPlan, TheRulesAroundIt) {
   EXPECT_FALSE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 0, 75)));
   EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 113, 0, 60)));
   EXPECT_TRUE(NeedsRefit(facts, WindowFacts(preview, 152, 112, 96, 60)));
+
+  // An output named and not there: one line naming those that are.
+  LaunchRequest named;
+  named.output = "NOSUCH";
+  const std::vector<std::string> two{"DUMMY0", "DUMMY1"}, none{""};
+  EXPECT_EQ(MissingOutput(two, named), "--output NOSUCH: no such output (there are DUMMY0, DUMMY1)");
+  EXPECT_EQ(MissingOutput(none, named), "--output NOSUCH: no such output (there are none)");
+  named.output = "DUMMY1";
+  EXPECT_EQ(MissingOutput(two, named), "");
 }
 
 // Named outputs in, the plan out: every output is its own, a scene is
