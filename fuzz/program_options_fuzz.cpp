@@ -66,20 +66,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out, err;
   const int status = coderain::ParseProgramOptions(static_cast<int>(args.size()), argv.data(), &o, out, err);
   const std::string said = err.str();
+  // Everything said is lines of the program's own that a terminal shows as
+  // they stand: notes of what it sets aside (an option it does not know,
+  // one the mode cannot use), then, where it fails, the failure.
+  for (std::size_t start = 0; start < said.size();) {
+    const std::size_t end = said.find('\n', start);
+    if (end == std::string::npos) Fail("a line without its end");
+    const std::string_view line(said.data() + start, end - start);
+    if (!line.starts_with("coderain: ")) Fail("a line that is not the program's");
+    if (line.size() > 400) Fail("a line past 400 bytes");
+    for (char c : line)
+      if (!std::isprint(static_cast<unsigned char>(c))) Fail("a line with a byte a terminal acts on");
+    start = end + 1;
+  }
   if (status == 0) {
-    if (out.str().empty() || !said.empty()) Fail("status 0 without the help or the version, or with a complaint");
+    if (out.str().empty()) Fail("status 0 without the help or the version");
     return 0;
   }
   if (status == 1 || status == 2) {
-    // One line, its own, that a terminal shows as it stands.
-    if (said.rfind("coderain: ", 0) != 0 || said.back() != '\n') Fail("a failure without its line");
-    for (std::size_t i = 0; i + 1 < said.size(); ++i)
-      if (!std::isprint(static_cast<unsigned char>(said[i]))) Fail("a failure's line with a byte a terminal acts on");
-    if (said.size() > 400) Fail("a failure's line past 400 bytes");
+    if (said.empty()) Fail("a failure without its line");
     return 0;
   }
   if (status != -1) Fail("an exit status other than -1, 0, 1 or 2");
-  if (!said.empty()) Fail("a complaint, and still it runs");
 
   using Mode = coderain::LaunchRequest::Mode;
   if (o.mode == Mode::OwnWindow && (o.window != 0 || o.daemonWindow)) Fail("its own window, and a window to draw in");
