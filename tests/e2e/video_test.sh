@@ -21,8 +21,8 @@ raw() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 -; }
 near() {
   local psnr
   psnr=$(ffmpeg -i "$1" -i "$3" -lavfi "[0:v]select=eq(n\,$2),format=rgb24[a];[1:v]format=rgb24,
-    scale=out_color_matrix=bt709:flags=bicubic+accurate_rnd+full_chroma_int,format=yuv420p,
-    scale=in_color_matrix=bt709,format=rgb24[b];[a][b]psnr" -f null - 2>&1 | sed -n 's/.*average:\([0-9.]*\).*/\1/p')
+    scale=flags=bicubic+accurate_rnd+full_chroma_int,format=yuv444p,
+    colorspace=all=bt709:iall=bt601-6-625:fast=1,format=yuv420p,format=rgb24[b];[a][b]psnr" -f null - 2>&1 | sed -n 's/.*average:\([0-9.]*\).*/\1/p')
   echo "  | PSNR $psnr dB"
   awk -v p="$psnr" -v bound="$4" 'BEGIN { exit !(p != "" && p >= bound) }'
 }
