@@ -14,6 +14,7 @@ SceneRun::SceneRun(SceneDisplay* display, const LaunchRequest& request, bool sta
                    const Clock* clock)
     : display_(*display),
       mode_(request.mode),
+      rate_(request.rate),
       dataDir_(request.dataDir),
       stats_(stats),
       // One seed for the whole run, from the clock.
@@ -38,7 +39,7 @@ LoopStatus SceneRun::Start() {
     return failed;
   }
   stage_ = std::make_unique<Stage>(fonts, seed_, texts);
-  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), ModeOf(mode_), stats_ ? &runStats_ : nullptr);
+  loop_ = std::make_unique<SceneLoop>(&display_, stage_.get(), ModeOf(mode_), stats_ ? &runStats_ : nullptr, rate_);
   const LoopStatus started = loop_->Start(clock_);
   // Said once the files have opened: a failure is the one line.
   if (started.running && !note.empty()) std::fprintf(stderr, "%s: %s\n", program_, note.c_str());

@@ -56,6 +56,7 @@ class SceneRun {
  private:
   SceneDisplay& display_;
   LaunchRequest::Mode mode_;
+  FrameRate rate_;
   std::string dataDir_;  // the user's folder, or empty
   bool stats_;
   std::uint64_t seed_;

@@ -20,6 +20,9 @@ struct DisplayEvent {
     KeyUp,           // `key` went up
     ButtonDown,      // a mouse button went down at `at` on screen `screen`
     ButtonUp,        // a mouse button went up at `at` on screen `screen`
+    Unseen,          // nobody can see screen `screen` now (a monitor asleep, a window over it)
+    Seen,            // screen `screen` can be seen again
+    PowerChanged,    // the machine runs on battery (`onBattery`) or on mains now
     CloseRequested,  // asked to close: by signal `signal`, or by the system when 0
     WindowGone,      // a window the scene is shown in is gone
     Failed,          // the display cannot go on; `text` says why in one line
@@ -35,6 +38,7 @@ struct DisplayEvent {
   Point at{};
   std::vector<int> keys;
   int signal = 0;
+  bool onBattery = false;
   std::string text;
 };
 

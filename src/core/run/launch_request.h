@@ -9,6 +9,22 @@
 
 namespace coderain {
 
+// How often a scene may be presented: at most `fps` times a second, and
+// on battery `batteryFps` (0: as on mains; kHalfOnBattery: half of fps,
+// at least one).
+struct FrameRate {
+  static constexpr int kMaxFps = 60;
+  static constexpr int kHalfOnBattery = -1;
+  int fps = kMaxFps;
+  int batteryFps = kHalfOnBattery;
+
+  // Presents a second allowed now.
+  int Cap(bool onBattery) const {
+    if (!onBattery || batteryFps == 0) return fps;
+    return batteryFps == kHalfOnBattery ? (fps + 1) / 2 : batteryFps;
+  }
+};
+
 struct LaunchRequest {
   enum class Mode {
     OwnWindow,      // full screen in windows of its own; a counted key or click ends it
@@ -16,6 +32,7 @@ struct LaunchRequest {
     Preview,        // in miniature in a settings dialog's pane; the pane's end ends it
     Page,           // in a browser's page; a counted key or click stops the scene
     PageWallpaper,  // a page lent to a desktop as its wallpaper; input is the desktop's
+    Wallpaper,      // behind the desktop's windows on every monitor; input is the desktop's
     Still,          // on a virtual clock, frames written out (the renderer, the page's at=)
     Settings,       // says there is nothing to set, and ends
   };
@@ -31,6 +48,7 @@ struct LaunchRequest {
   std::string output;         // the output to show the scene on, by name; empty: the primary
   bool everyMonitor = false;  // a scene of its own on every monitor (own window only)
   std::string dataDir;        // the folder of the three text files; empty: the program's own
+  FrameRate rate;             // presents a second at most
 
   // Adds the program to the list of ~/.xscreensaver, and ends.
   bool xscreensaverAdd = false;

@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: coderain [--window | --root | --window-id ID] [--display D] [--scale N] [--output NAME] "
-    "[--every-monitor] [--data DIR]";
+    "[--every-monitor] [--wallpaper] [--data DIR] [--fps N] [--battery-fps N]";
 
 // Options that screen-saver daemons pass to every program they run, and
 // that have nothing to change here; those marked take a value.
@@ -26,12 +26,15 @@ struct Ignored {
   std::string_view name;
   bool value;
 };
+// xscreensaver's -fps, which asks for a frame-rate overlay, comes without a
+// value; --fps with one is the program's cap.
 constexpr Ignored kIgnored[] = {{"install", false}, {"noinstall", false}, {"visual", true},
                                 {"mono", false},    {"fps", false},       {"no-fps", false}};
 
 // The options it knows, for the one meant by an option it does not.
-constexpr std::string_view kKnown[] = {"window",        "root", "window-id", "display", "scale",           "output",
-                                       "every-monitor", "data", "help",      "version", "xscreensaver-add"};
+constexpr std::string_view kKnown[] = {
+    "window",    "root", "window-id", "display",     "scale", "output",  "every-monitor",
+    "wallpaper", "data", "fps",       "battery-fps", "help",  "version", "xscreensaver-add"};
 
 // How many characters must be inserted, deleted, changed or swapped with
 // their neighbour to turn a into b, capitals counting as small letters.
@@ -122,7 +125,11 @@ void PrintUsage(std::ostream& out) {
       << "  --output NAME    the output to show the scene on, by its name (X11: RandR's; Wayland:\n"
       << "                   the compositor's); by default the primary, on Wayland the first\n"
       << "  --every-monitor  a scene of its own on every monitor, in its own windows\n"
+      << "  --wallpaper      behind the desktop's windows on every monitor; keys and clicks are\n"
+      << "                   the desktop's, and a signal (SIGTERM, SIGINT, SIGHUP) ends it\n"
       << "  --data DIR       the folder of the three text files (by default the program's own)\n"
+      << "  --fps N          present at most N frames a second (1 to " << FrameRate::kMaxFps << ")\n"
+      << "  --battery-fps N  at most N on battery (0: as on mains; by default half of --fps)\n"
       << "  --version        print the version and exit\n"
       << "  --xscreensaver-add  add coderain to the programs of ~/.xscreensaver and exit\n"
       << "A key press or a click ends it in its own window; in a window given to it, a\n"
@@ -130,7 +137,8 @@ void PrintUsage(std::ostream& out) {
 }
 
 bool TakesValue(std::string_view name) {
-  return name == "window-id" || name == "display" || name == "output" || name == "data" || name == "scale";
+  return name == "window-id" || name == "display" || name == "output" || name == "data" || name == "scale" ||
+         name == "battery-fps";
 }
 
 // Sets option `name` (one that TakesValue) to `value`. Returns kGoOn, or
@@ -166,6 +174,12 @@ int SetOption(std::string_view name, std::string value, LaunchRequest* o, bool* 
   } else if (name == "scale" && !ParseWholeNumber(value, 1, kMaxScale, &o->scale)) {
     err << "coderain: --scale takes a whole number from 1 to " << kMaxScale << "; " << kUsage << "\n";
     return 2;
+  } else if (name == "fps" && !ParseWholeNumber(value, 1, FrameRate::kMaxFps, &o->rate.fps)) {
+    err << "coderain: --fps takes a whole number from 1 to " << FrameRate::kMaxFps << "; " << kUsage << "\n";
+    return 2;
+  } else if (name == "battery-fps" && !ParseWholeNumber(value, 0, FrameRate::kMaxFps, &o->rate.batteryFps)) {
+    err << "coderain: --battery-fps takes a whole number from 0 to " << FrameRate::kMaxFps << "; " << kUsage << "\n";
+    return 2;
   }
   return kGoOn;
 }
@@ -196,6 +210,12 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
       if (!byId) SetMode(o, LaunchRequest::Mode::LentWindow, 0, true);
     } else if (name == "every-monitor") {
       o->everyMonitor = true;
+    } else if (name == "wallpaper") {
+      if (!byId) SetMode(o, LaunchRequest::Mode::Wallpaper, 0, false);
+    } else if (name == "fps" && (inlineValue || (i + 1 < argc && argv[i + 1][0] != '-'))) {
+      // A value makes it the cap; alone it is a daemon's, set aside below.
+      std::string value = inlineValue ? std::string(arg.substr(eq + 1)) : argv[++i];
+      if (const int status = SetOption(name, std::move(value), o, &byId, err); status != kGoOn) return status;
     } else if (name == "xscreensaver-add") {
       o->xscreensaverAdd = true;
     } else if (TakesValue(name)) {
@@ -215,6 +235,8 @@ int ParseProgramOptions(int argc, const char* const* argv, LaunchRequest* o, std
         ++i;
     }
   }
+  // A wallpaper lies on every monitor.
+  if (o->mode == LaunchRequest::Mode::Wallpaper) o->everyMonitor = true;
   // A window lent to it holds one scene, whatever the monitors under it.
   if (!ModeOf(o->mode).sceneOnEveryMonitor && o->everyMonitor)
     err << "coderain: --every-monitor is for its own windows; the window given to it shows one scene\n";

@@ -1,7 +1,8 @@
 // The program's command line, in the form screen-saver daemons use:
 //
 //   coderain [--window | --root | --window-id ID] [--display D] [--scale N]
-//            [--output NAME] [--every-monitor] [--data DIR]
+//            [--output NAME] [--every-monitor] [--wallpaper] [--data DIR]
+//            [--fps N] [--battery-fps N]
 //   coderain --xscreensaver-add
 //
 // Options take one dash or two (-root and --root are the same), and a value
@@ -23,7 +24,9 @@ namespace coderain {
 // Parses argv (argv[0] is the program) into *request: --window is the own
 // window, --root and --window-id a lent window; --every-monitor and --data
 // set the fields of that name (a folder without its trailing separators),
-// --xscreensaver-add `xscreensaverAdd`. Returns -1 when the program should
+// --wallpaper the wallpaper on every monitor, --fps and --battery-fps the
+// frame rate (a bare -fps is a daemon's, set aside), --xscreensaver-add
+// `xscreensaverAdd`. Returns -1 when the program should
 // run (after a line on `err` for each option set aside, and one for
 // --every-monitor in a lent window, which shows one scene), or the exit
 // status: 0 after printing the usage to `out` for --help, or "coderain

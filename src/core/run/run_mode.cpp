@@ -13,6 +13,8 @@ const RunMode& ModeOf(LaunchRequest::Mode mode) {
       return kPage;
     case M::PageWallpaper:
       return kPageWallpaper;
+    case M::Wallpaper:
+      return kWallpaper;
     case M::Still:
       return kStill;
     case M::OwnWindow:

@@ -34,23 +34,31 @@ struct RunMode {
   bool sceneOnEveryMonitor;
   // How the scene fits the window (output_fit.h).
   FitRule fit;
-  // The run may stop drawing while nobody sees it (nothing asks yet).
+  // The windows lie below every other window, on every workspace, out of
+  // task bars, and let keys and clicks through to what is beneath (a
+  // wallpaper); else they cover the screen.
+  bool belowWindows;
+  // While nobody sees a screen its scene stops, clock and all, and goes on
+  // where it stopped when seen again; else it runs on its clock whatever
+  // is seen.
   bool mayRestUnseen;
 };
 
 // One row a mode. kLentWindow: a screen-saver daemon's window (--root,
 // --window-id); kPreview: a settings dialog's pane (/p); kPage: the page
 // in a browser; kPageWallpaper: the page lent to a desktop as its
-// wallpaper (#wallpaper); kStill: a still or a film on a virtual clock (the
+// wallpaper (#wallpaper); kWallpaper: behind the desktop's windows on
+// every monitor (--wallpaper), which a close signal ends; kStill: a still or a film on a virtual clock (the
 // renderer, the page's at=), which nothing but its time ends.
 // clang-format off
-//                                   name                 input  owns   signal gone   covers every  fit                              rest
-inline constexpr RunMode kOwnWindows   {"own windows",       true,  true,  false, true,  true,  true,  FitRule::Full,                   true};
-inline constexpr RunMode kLentWindow   {"lent window",       false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     true};
-inline constexpr RunMode kPreview      {"preview",           false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     true};
-inline constexpr RunMode kPage         {"page",              true,  true,  false, true,  false, false, FitRule::Full,                   true};
-inline constexpr RunMode kPageWallpaper{"page as wallpaper", false, false, true,  false, false, false, FitRule::Full,                   true};
-inline constexpr RunMode kStill        {"still",             false, true,  false, true,  false, false, FitRule::Full,                   false};
+//                                   name                 input  owns   signal gone   covers every  fit                              below  rest
+inline constexpr RunMode kOwnWindows   {"own windows",       true,  true,  false, true,  true,  true,  FitRule::Full,                   false, true};
+inline constexpr RunMode kLentWindow   {"lent window",       false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     false, true};
+inline constexpr RunMode kPreview      {"preview",           false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     false, true};
+inline constexpr RunMode kPage         {"page",              true,  true,  false, true,  false, false, FitRule::Full,                   false, true};
+inline constexpr RunMode kPageWallpaper{"page as wallpaper", false, false, true,  false, false, false, FitRule::Full,                   true,  true};
+inline constexpr RunMode kWallpaper    {"wallpaper",         false, true,  false, false, false, true,  FitRule::Full,                   true,  true};
+inline constexpr RunMode kStill        {"still",             false, true,  false, true,  false, false, FitRule::Full,                   false, false};
 // clang-format on
 
 // The row of a request's mode (Settings, which shows nothing, has none:

@@ -5,16 +5,30 @@
 
 namespace coderain {
 
-SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer)
-    : display_(*display), stage_(*stage), mode_(mode), observer_(observer) {}
+SceneLoop::SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer,
+                     FrameRate rate)
+    : display_(*display), stage_(*stage), mode_(mode), observer_(observer), rate_(rate) {}
+
+std::int64_t SceneLoop::FrameMsFor(std::int64_t fitMs, bool onBattery) const {
+  const int fps = std::clamp(rate_.Cap(onBattery), 1, FrameRate::kMaxFps);
+  return std::max<std::int64_t>(fitMs, (1000 + fps - 1) / fps);
+}
 
 bool SceneLoop::StartScene(int screen, std::int64_t now) {
-  // A miniature is presented less often than the full scene.
+  // A miniature is presented less often than the full scene. A new scene
+  // on a screen nobody sees rests from its start.
   Pace& pace = paces_[screen];
-  pace = Pace{display_.Fit(screen).FrameMs()};
+  const bool unseen = pace.unseenSince >= 0;
+  pace = Pace{};
+  pace.fitMs = display_.Fit(screen).FrameMs();
+  pace.frameMs = FrameMsFor(pace.fitMs, onBattery_);
+  if (unseen) pace.unseenSince = now;
   std::string error;
   if (stage_.Start(screen, &display_.Frame(screen), now, &error)) {
-    stage_.SetLatenessAllowed(screen, pace.frameMs + 1);
+    // A batch runs every tick that fell due in its frame, at the slower
+    // rate too: a change of rate drops none.
+    const std::int64_t slowest = std::max(FrameMsFor(pace.fitMs, false), FrameMsFor(pace.fitMs, true));
+    stage_.SetLatenessAllowed(screen, slowest + 1);
     return true;
   }
   EndWith(1, error);
@@ -49,28 +63,49 @@ LoopStatus SceneLoop::RunFrames(const Clock& clock) {
 std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
   Form1& form = *stage_.Scene(screen);
   Pace& pace = paces_[screen];
-  form.RunUntil(clock.Now(), [&clock] { return clock.Now(); });
+  if (pace.unseenSince >= 0) return kNoWake;
+  // The scene's time: the clock's, less the time it rested.
+  const std::int64_t lost = pace.lostMs;
+  const auto sceneNow = [&clock, lost] { return clock.Now() - lost; };
+  form.RunUntil(sceneNow(), sceneNow);
   if (stage_.Ended()) return kNoWake;
   DamageList& damage = form.Damage();
-  const std::int64_t t = clock.Now();
+  const std::int64_t t = sceneNow();
   // At most one present a frame, whenever in the frame the display can
   // take it: a present that had to wait does not push the next one back.
   const std::int64_t frame = t / pace.frameMs;
   const bool toShow = !damage.Empty() || display_.Pending(screen);
-  if (toShow && frame > pace.lastFrame) {
+  if (toShow && frame > pace.LastFrame()) {
     pace.busy = !display_.Present(screen, damage);
     if (!pace.busy) {
-      if (observer_) observer_->Presented(screen, damage, form.State.BurstDone != 0, t);
+      if (observer_) observer_->Presented(screen, damage, form.State.BurstDone != 0, clock.Now());
       damage.Clear();
-      pace.lastFrame = frame;
+      pace.lastAt = t;
     }
   }
   // The frame boundary at or after the next tick; sooner when a present
   // waits only for its frame. A display that is busy says when it is not.
   std::int64_t wake = (form.NextDue() + pace.frameMs - 1) / pace.frameMs * pace.frameMs;
   if ((!damage.Empty() || display_.Pending(screen)) && !pace.busy)
-    wake = std::min(wake, (pace.lastFrame + 1) * pace.frameMs);
-  return wake;
+    wake = std::min(wake, (pace.LastFrame() + 1) * pace.frameMs);
+  return wake + lost;
+}
+
+void SceneLoop::SetSeen(int screen, bool seen, std::int64_t now) {
+  const auto it = paces_.find(screen);
+  if (!mode_.mayRestUnseen || it == paces_.end()) return;
+  Pace& pace = it->second;
+  if (!seen) {
+    if (pace.unseenSince < 0) pace.unseenSince = now;
+    return;
+  }
+  if (pace.unseenSince < 0) return;
+  // The scene goes on from where it stopped; the frame count goes on in
+  // the scene's time, so the first present is due at once.
+  pace.lostMs += now - pace.unseenSince;
+  pace.unseenSince = -1;
+  pace.busy = false;
+  display_.PresentAll(screen);
 }
 
 void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
@@ -97,6 +132,14 @@ void SceneLoop::Dispatch(const DisplayEvent& ev, std::int64_t now) {
     case Kind::Exposed:
       // What was covered comes back as the scene left it.
       if (known && there()) display_.PresentAll(ev.screen);
+      break;
+    case Kind::Unseen:
+    case Kind::Seen:
+      if (there()) SetSeen(ev.screen, ev.kind == Kind::Seen, now);
+      break;
+    case Kind::PowerChanged:
+      onBattery_ = ev.onBattery;
+      for (auto& [screen, pace] : paces_) pace.frameMs = FrameMsFor(pace.fitMs, onBattery_);
       break;
     case Kind::Appeared:
       if (mode_.inputCounts) stage_.WindowAppeared(ev.keys);

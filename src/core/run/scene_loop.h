@@ -12,6 +12,15 @@
 // taken the last one; until then damage gathers. Every screen's scene has
 // its own ticks, frames and presents.
 //
+// A present is made at most as often as the frame rate allows (the
+// user's cap, lower on battery) and the display refreshes, the scene's
+// ticks unchanged: the picture shown at a time is the scene at that time.
+//
+// Where the mode's row lets it, a screen nobody can see (the display says
+// so) rests: no tick runs and nothing is presented, and its scene's clock
+// stands still, so that when it is seen again the scene goes on where it
+// stopped, with one frame's work and no burst of the ticks it missed.
+//
 // What ends the run is the mode's row (run_mode.h): counted keys and
 // clicks where input counts; a close request, by the system or a signal
 // (the scenes close; the process ends by the signal where the row says);
@@ -69,7 +78,8 @@ class PresentObserver {
 
 class SceneLoop {
  public:
-  SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer = nullptr);
+  SceneLoop(SceneDisplay* display, Stage* stage, const RunMode& mode, PresentObserver* observer = nullptr,
+            FrameRate rate = {});
 
   // Starts a scene on every screen of the display at the clock's time,
   // shows the display and runs the first frame. A scene that cannot start
@@ -83,10 +93,19 @@ class SceneLoop {
  private:
   // How a screen's scene is paced.
   struct Pace {
-    std::int64_t frameMs = OutputFit{}.FrameMs();
-    std::int64_t lastFrame = -1;  // the frame of the last present
-    bool busy = false;            // the display refused the last try
+    std::int64_t fitMs = OutputFit{}.FrameMs();  // the time between presents the fit asks for
+    std::int64_t frameMs = fitMs;                // and the rate allows
+    std::int64_t lastAt = -1;                    // the scene's time of the last present, or -1
+    // The frame of the last present, in frames of frameMs.
+    std::int64_t LastFrame() const { return lastAt < 0 ? -1 : lastAt / frameMs; }
+    bool busy = false;              // the display refused the last try
+    std::int64_t lostMs = 0;        // the time it rested: the scene's clock is behind by it
+    std::int64_t unseenSince = -1;  // when it began to rest; -1 while it is seen
   };
+  // The time between presents for a fit of `fitMs`, at the rate allowed on
+  // battery or on mains.
+  std::int64_t FrameMsFor(std::int64_t fitMs, bool onBattery) const;
+  void SetSeen(int screen, bool seen, std::int64_t now);
   bool StartScene(int screen, std::int64_t now);
   // Runs the screen's ticks due by now and presents them where due.
   // Returns when it must run again.
@@ -99,6 +118,8 @@ class SceneLoop {
   Stage& stage_;
   const RunMode& mode_;
   PresentObserver* observer_;
+  FrameRate rate_;
+  bool onBattery_ = false;
   std::map<int, Pace> paces_;
   bool done_ = false;  // the program ends, however the scenes stand
   LoopEnd end_;

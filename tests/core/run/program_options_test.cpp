@@ -142,6 +142,50 @@ TEST(ProgramOptions, SaysWhatItSetsAside) {
   }
 }
 
+// The frame-rate caps and the wallpaper: a value makes --fps the cap, a
+// daemon's bare -fps is set aside.
+TEST(ProgramOptions, RatesAndTheWallpaper) {
+  struct Case {
+    std::vector<const char*> args;
+    int status, fps, batteryFps;
+    LaunchRequest::Mode mode = LaunchRequest::Mode::OwnWindow;
+  };
+  const int half = FrameRate::kHalfOnBattery;
+  const Case cases[] = {
+      {{}, -1, 60, half},
+      {{"--fps", "15"}, -1, 15, half},
+      {{"-fps=1", "--battery-fps", "0"}, -1, 1, 0},
+      {{"--root", "-fps"}, -1, 60, half, LaunchRequest::Mode::LentWindow},
+      {{"--fps", "--wallpaper"}, -1, 60, half, LaunchRequest::Mode::Wallpaper},
+      {{"--fps", "0"}, 2, 0, 0},
+      {{"--fps", "61"}, 2, 0, 0},
+      {{"--fps=x"}, 2, 0, 0},
+      {{"--battery-fps", "61"}, 2, 0, 0},
+      {{"--battery-fps"}, 2, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> argv = {"coderain"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(argv.size() > 1 ? argv[1] : "none");
+    LaunchRequest o;
+    std::ostringstream out, err;
+    ASSERT_EQ(ParseProgramOptions(static_cast<int>(argv.size()), argv.data(), &o, out, err), c.status);
+    if (c.status != -1) {
+      EXPECT_EQ(err.str().rfind("coderain: --", 0), 0u) << err.str();
+      continue;
+    }
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(o.rate.fps, c.fps);
+    EXPECT_EQ(o.rate.batteryFps, c.batteryFps);
+    EXPECT_EQ(o.mode, c.mode);
+  }
+  // Half of the cap on battery, at least one.
+  EXPECT_EQ((FrameRate{60, half}.Cap(true)), 30);
+  EXPECT_EQ((FrameRate{1, half}.Cap(true)), 1);
+  EXPECT_EQ((FrameRate{25, 0}.Cap(true)), 25);
+  EXPECT_EQ((FrameRate{25, 40}.Cap(false)), 25);
+}
+
 TEST(ProgramOptions, VersionIsOneLineAndStatusZero) {
   for (const char* flag : {"--version", "-version"}) {
     const char* argv[] = {"coderain", flag, "--scale", "0"};

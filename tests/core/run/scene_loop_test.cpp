@@ -80,8 +80,8 @@ class FakeDisplay : public SceneDisplay {
 // done, the run stops with the line "script over".
 struct LoopRun {
   LoopRun(Script script, std::int64_t until, const RunMode& mode = kOwnWindows, std::int64_t busyUntil = 0,
-          const std::string& data = CODERAIN_TEST_DATA, int screens = 1)
-      : display(&clock, screens), stage(test::PinnedFontFiles(), 1, data), loop(&display, &stage, mode) {
+          const std::string& data = CODERAIN_TEST_DATA, int screens = 1, FrameRate rate = {})
+      : display(&clock, screens), stage(test::PinnedFontFiles(), 1, data), loop(&display, &stage, mode, nullptr, rate) {
     display.busyUntil = busyUntil;
     LoopStatus status = loop.Start(clock);
     std::size_t next = 0;
@@ -261,6 +261,76 @@ TEST(SceneLoop, EveryScreenHasASceneOfItsOwn) {
     LoopRun run(r.script, 100, kOwnWindows, 0, CODERAIN_TEST_DATA, 2);
     EXPECT_EQ(run.end.message, r.end) << r.script.front().second.screen;
   }
+}
+
+// Presents at most as often as the cap allows, lower on battery, and the
+// ticks run as they would at any rate.
+TEST(SceneLoop, TheFrameRateCapsPresentsNotTicks) {
+  DisplayEvent battery{Kind::PowerChanged}, mains{Kind::PowerChanged};
+  battery.onBattery = true;
+  LoopRun full({}, 3000), capped({{1000, battery}, {2000, mains}}, 3000, kOwnWindows, 0, CODERAIN_TEST_DATA, 1,
+                                 FrameRate{15, FrameRate::kHalfOnBattery});
+  const auto presentsIn = [](const LoopRun& run, std::int64_t from, std::int64_t to) {
+    return std::count_if(run.display.presents.begin(), run.display.presents.end(),
+                         [&](const auto& p) { return p.at >= from && p.at < to; });
+  };
+  EXPECT_GE(presentsIn(full, 0, 1000), 55);
+  EXPECT_LE(presentsIn(capped, 0, 1000), 15);
+  EXPECT_GE(presentsIn(capped, 0, 1000), 13);
+  EXPECT_LE(presentsIn(capped, 1000, 2000), 8);  // on battery, half
+  EXPECT_GE(presentsIn(capped, 1000, 2000), 6);
+  EXPECT_GE(presentsIn(capped, 2050, 3000), 13);  // back on mains
+  EXPECT_LT(capped.steps, full.steps / 2);
+  // Every tick due ran, none dropped for the longer frames.
+  const TimerScheduler& timers = capped.stage.Scene(0)->Timers;
+  EXPECT_GT(timers.Now(), 2900);
+  EXPECT_EQ(timers.TicksRun(1), timers.Now() / 10);
+}
+
+// A screen nobody sees rests, its clock and all, and goes on where it
+// stopped; a mode that may not rest runs on.
+TEST(SceneLoop, AnUnseenScreenRestsAndGoesOnWhereItStopped) {
+  const auto unseen = [](int screen = 0) { return Event(Kind::Unseen, 0, {}, "", screen); };
+  const auto seen = [](int screen = 0) { return Event(Kind::Seen, 0, {}, "", screen); };
+  struct Row {
+    const char* what;
+    Script script;
+    std::int64_t restMs;  // how far the scene's clock stays behind the loop's
+    const RunMode& mode = kOwnWindows;
+  };
+  const Row rows[] = {
+      {"at a frame", {{1003, unseen()}, {4003, seen()}}, 3000},
+      {"between ticks", {{1005, unseen()}, {2005, seen()}}, 1000},
+      {"said twice each", {{1000, unseen()}, {1500, unseen()}, {3000, seen()}, {3001, seen()}}, 2000},
+      {"seen without having rested", {{1000, seen()}}, 0},
+      {"a new size while it rests", {{1000, unseen()}, {1500, Event(Kind::Resized)}, {2500, seen()}}, 1000},
+      {"another screen", {{1000, unseen(7)}, {2000, seen(7)}}, 0},
+      {"a still, which never rests", {{1000, unseen()}, {3000, seen()}}, 0, kStill},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    LoopRun run(r.script, 5000, r.mode);
+    EXPECT_EQ(run.end.message, "script over");
+    const std::int64_t from = r.script.front().first, to = r.script.back().first;
+    // The scene's clock is behind by the rest, and nothing was presented
+    // meanwhile but the whole frame when it was seen again.
+    EXPECT_GE(run.stage.Scene(0)->Timers.Now(), 5000 - r.restMs - 17);
+    EXPECT_LE(run.stage.Scene(0)->Timers.Now(), 5000 - r.restMs);
+    if (r.restMs == 0) continue;
+    EXPECT_EQ(std::count_if(run.display.presents.begin(), run.display.presents.end(),
+                            [&](const auto& p) { return p.at > from + 17 && p.at < to; }),
+              0);
+    EXPECT_GE(run.display.fullPresents[0], 1);
+    // It presents again at once, with no more than a frame's ticks.
+    const auto next = std::find_if(run.display.presents.begin(), run.display.presents.end(),
+                                   [&](const auto& p) { return p.at >= to; });
+    ASSERT_NE(next, run.display.presents.end());
+    EXPECT_LE(next->at, to + 17);
+  }
+  // The end comes while it rests.
+  LoopRun ends({{1000, unseen()}, {1500, Event(Kind::CloseRequested, 15)}}, 5000);
+  EXPECT_EQ(ends.end.message, "");
+  EXPECT_LE(ends.steps, 1000 / 17 + 4);
 }
 
 }  // namespace
