@@ -8,9 +8,10 @@ source "$(dirname "$0")/harness.sh"
 stage_program
 
 # Checks, after $1 (what changed), that the program runs on, with nothing
-# of an X error said, laid out for width $2.
+# of an X error said, laid out for width $2 (in a miniature $3 times as
+# small where the window is too small for the layout).
 expect_layout() {
-  check "$1: laid out for width $2" laid_out_for "$2"
+  check "$1: laid out for width $2" laid_out_for "$2" 0 0 1 "${3:-1}"
   check "$1: still running" alive
   check "$1: no X error" no_x_error
 }
@@ -20,7 +21,7 @@ start_xvfb 1600x1200
 check "window mapped" run_app "$APP"
 sleep 2
 xdotool windowsize "$WID" 800 600 2>/dev/null || true
-expect_layout "window shrunk to 800x600" 800
+expect_layout "window shrunk to 800x600: a miniature" 1600 2
 xdotool windowsize "$WID" 1600 1200 2>/dev/null || true
 expect_layout "window grown back to 1600x1200" 1600
 
@@ -45,10 +46,11 @@ stop_servers
 start_xephyr 1280x1024
 check "window mapped in a resizable screen" run_app "$APP"
 sleep 2
-for size in 1600x1200 800x600; do
+for size in 1600x1200:1600:1 800x600:1600:2; do
+  IFS=: read -r size width reduced <<<"$size"
   xrandr -s "$size"
   check "screen now $size: the window follows" poll 5 eval '[ "$(window_geometry "$WID")" = '"$size+0+0"' ]'
-  expect_layout "screen now $size" "${size%x*}"
+  expect_layout "screen now $size" "$width" "$reduced"
 done
 
 # Under a window manager, the screen changes size.

@@ -60,7 +60,7 @@ check "16384x16384: window mapped" run_on 16384x16384 ""
 check "16384x16384: at the largest scale, 8" laid_out_for 2048 0 0 8
 
 check "800x600 with Xft.dpi: 192: window mapped" run_on 800x600 "Xft.dpi: 192"
-check "800x600 with Xft.dpi: 192: scale 1 below 1024x768" laid_out_for 800
+check "800x600 with Xft.dpi: 192: too small, a miniature of 1600x1200" laid_out_for 1600 0 0 1 2
 xdotool key q
 check "a key press ends it" wait_for_exit 1
 check "with status 0" ended_with 0

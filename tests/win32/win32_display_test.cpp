@@ -143,7 +143,7 @@ TEST(Win32Display, TheSystemsCloseRequestsAreEvents) {
 TEST(Win32Input, WhatAMessageMeansToTheScene) {
   using K = DisplayEvent::Kind;
   const OutputFit one = FitOutput({1920, 1080}), two = FitOutput({3840, 2160, 192});
-  const OutputFit miniature = FitOutput({152, 112, 0, 0, FitRule::MiniatureWhenShort});
+  const OutputFit miniature = FitOutput({152, 112, 0, 0, FitRule::MiniatureWhenSmall});
   // The display's screens, for a click on a cover: the first one's.
   static constexpr int kScreens[] = {0, 4};
   struct Row {

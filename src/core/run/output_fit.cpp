@@ -23,7 +23,7 @@ int ScaleFor(const OutputFacts& o) {
 int ReductionFor(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
-  const int k = (kLayoutHeight + height - 1) / height;
+  const int k = std::max((kLayoutHeight + height - 1) / height, (kLayoutWidth + width - 1) / width);
   return std::max(1, std::min(k, kMaxReducedWidth / width));
 }
 
@@ -33,7 +33,7 @@ OutputFit FitOutput(const OutputFacts& o) {
   OutputFit fit;
   const int refresh = o.refreshHz > 0 ? o.refreshHz : kDefaultRefreshHz;
   fit.hz = refresh;
-  const int k = o.fit == FitRule::MiniatureWhenShort ? ReductionFor(o.width, o.height) : 1;
+  const int k = o.fit == FitRule::MiniatureWhenSmall ? ReductionFor(o.width, o.height) : 1;
   if (k > 1) {
     fit.scaling = {1, k};
     fit.hz = (refresh + k - 1) / k;

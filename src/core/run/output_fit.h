@@ -9,14 +9,15 @@
 //   and to kMaxScale.
 //   The scene is floor(width / s) x floor(height / s); the rows and columns
 //   left past that stay black.
-// - A window whose mode fits a miniature (a window lent to the scene, a
-//   settings dialog's preview pane) that is too short for the layout shows
-//   it in miniature: the scene runs
-//   at k times the window's size and every k x k block of it becomes one
-//   window pixel, k = ceil(713 / height), never so large that the scene is
-//   wider than 8192 pixels. It is presented at 1/k of the refresh rate: it
-//   moves 1/k as far on the screen as the full scene, so it still moves the
-//   same distance a frame, at a fraction of the cost.
+// - A window whose mode fits a miniature that is too small for the layout
+//   (shorter than it or narrower) shows it in miniature: the scene runs at
+//   k times the window's size and every k x k block of it becomes one
+//   window pixel, k the least that makes the scene tall and wide enough,
+//   never so large that the scene is wider than 8192 pixels. It is
+//   presented at 1/k of the refresh rate: it moves 1/k as far on the
+//   screen as the full scene, so it still moves the same distance a frame,
+//   at a fraction of the cost. Only stills and films keep the size they
+//   are asked for, however small.
 #pragma once
 
 #include "core/gfx/frame_copy.h"
@@ -27,6 +28,9 @@ namespace coderain {
 // The height the layout needs: its block-game panel starts 594 px down and
 // is a sixth of the height tall, so it fits from 713 px on.
 inline constexpr int kLayoutHeight = 713;
+// The width it needs: the panels down the left are 224 px wide and those
+// down the right 196, and they meet at 420.
+inline constexpr int kLayoutWidth = 420;
 // The widest scene a reduction may make, so that a window a line high but
 // thousands of pixels wide does not ask for a scene of millions.
 inline constexpr int kMaxReducedWidth = 8192;
@@ -41,7 +45,7 @@ inline constexpr double kBaseDpi = 96;
 // How a mode fits the scene to a window (its row, run_mode.h).
 enum class FitRule {
   Full,                // at a whole-number scale, however small the window
-  MiniatureWhenShort,  // a window too short for the layout shows a miniature
+  MiniatureWhenSmall,  // a window too small for the layout shows a miniature
 };
 
 // What a display knows of the window the scene is shown in.

@@ -51,14 +51,14 @@ struct RunMode {
 // every monitor (--wallpaper), which a close signal ends; kStill: a still or a film on a virtual clock (the
 // renderer, the page's at=), which nothing but its time ends.
 // clang-format off
-//                                   name                 input  owns   signal gone   covers every  fit                              below  rest
-inline constexpr RunMode kOwnWindows   {"own windows",       true,  true,  false, true,  true,  true,  FitRule::Full,                   false, true};
-inline constexpr RunMode kLentWindow   {"lent window",       false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     false, true};
-inline constexpr RunMode kPreview      {"preview",           false, false, true,  false, false, false, FitRule::MiniatureWhenShort,     false, true};
-inline constexpr RunMode kPage         {"page",              true,  true,  false, true,  false, false, FitRule::Full,                   false, true};
-inline constexpr RunMode kPageWallpaper{"page as wallpaper", false, false, true,  false, false, false, FitRule::Full,                   true,  true};
-inline constexpr RunMode kWallpaper    {"wallpaper",         false, true,  false, false, false, true,  FitRule::Full,                   true,  true};
-inline constexpr RunMode kStill        {"still",             false, true,  false, true,  false, false, FitRule::Full,                   false, false};
+//                                   name                 input  owns   signal gone   covers every  fit                             below  rest
+inline constexpr RunMode kOwnWindows   {"own windows",       true,  true,  false, true,  true,  true,  FitRule::MiniatureWhenSmall,     false, true};
+inline constexpr RunMode kLentWindow   {"lent window",       false, false, true,  false, false, false, FitRule::MiniatureWhenSmall,     false, true};
+inline constexpr RunMode kPreview      {"preview",           false, false, true,  false, false, false, FitRule::MiniatureWhenSmall,     false, true};
+inline constexpr RunMode kPage         {"page",              true,  true,  false, true,  false, false, FitRule::MiniatureWhenSmall,     false, true};
+inline constexpr RunMode kPageWallpaper{"page as wallpaper", false, false, true,  false, false, false, FitRule::MiniatureWhenSmall,     true,  true};
+inline constexpr RunMode kWallpaper    {"wallpaper",         false, true,  false, false, false, true,  FitRule::MiniatureWhenSmall,     true,  true};
+inline constexpr RunMode kStill        {"still",             false, true,  false, true,  false, false, FitRule::Full,                  false, false};
 // clang-format on
 
 // The row of a request's mode (Settings, which shows nothing, has none:

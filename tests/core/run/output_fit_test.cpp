@@ -10,7 +10,7 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
     int width, height;
     double dpi;
     int requested;
-    bool miniature;  // the mode fits a miniature where the window is short
+    bool miniature;  // the mode fits a miniature where the window is too small
     int refreshHz;
     int sceneW, sceneH, up, down, hz;
     const char* what;
@@ -37,8 +37,8 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
       {3, 2, 0, 8, false, 60, 1, 1, 2, 1, 60, "--scale leaves one pixel at the least"},
       {0, 0, 192, 0, false, 60, 0, 0, 1, 1, 60, "no size yet"},
       {-5, 100, 0, 4, false, 60, 0, 100, 1, 1, 60, "nonsense size"},
-      {800, 600, 0, 0, false, 60, 800, 600, 1, 1, 60, "own window too short: never a miniature"},
-      // Lent windows and previews: a short one is a miniature at 1/k of the rate.
+      {800, 600, 0, 0, false, 60, 800, 600, 1, 1, 60, "a still keeps its size, however small"},
+      // Every mode but a still: a window too small is a miniature at 1/k of the rate.
       {725, 407, 0, 0, true, 60, 1450, 814, 1, 2, 30, "a preview pane on a 1920x1080 screen"},
       {565, 317, 0, 0, true, 60, 1695, 951, 1, 3, 20, "a preview pane on a 1280x720 screen"},
       {1280, 712, 0, 0, true, 144, 2560, 1424, 1, 2, 72, "one pixel short of the layout"},
@@ -49,11 +49,15 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
       {1280, 713, 0, 0, true, 60, 1280, 713, 1, 1, 60, "tall enough: full size"},
       {3840, 2160, 0, 0, true, 60, 1920, 1080, 2, 1, 60, "a daemon's window on a dense screen is scaled"},
       {152, 112, 0, 0, true, 60, 152 * 7, 112 * 7, 1, 7, 9, "the settings dialog's little monitor"},
+      {800, 600, 0, 0, true, 60, 1600, 1200, 1, 2, 30, "a small window of its own"},
+      {400, 700, 0, 0, true, 60, 800, 1400, 1, 2, 30, "a narrow page: never panels over panels"},
+      {419, 2000, 0, 0, true, 60, 838, 4000, 1, 2, 30, "one pixel narrower than the layout"},
+      {420, 713, 0, 0, true, 60, 420, 713, 1, 1, 60, "just wide and tall enough"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     const OutputFit fit = FitOutput({r.width, r.height, r.dpi, r.requested,
-                                     r.miniature ? FitRule::MiniatureWhenShort : FitRule::Full, r.refreshHz});
+                                     r.miniature ? FitRule::MiniatureWhenSmall : FitRule::Full, r.refreshHz});
     EXPECT_EQ(fit.sceneWidth, r.sceneW);
     EXPECT_EQ(fit.sceneHeight, r.sceneH);
     EXPECT_EQ(fit.scaling.up, r.up);
@@ -62,7 +66,7 @@ TEST(OutputFit, EveryScreenAndWindowPeopleOwn) {
   }
   EXPECT_EQ(FitOutput({1920, 1080}).FrameMs(), 17);
   EXPECT_EQ(FitOutput({3840, 2160}).ToScene({3839, 1001}).x, 1919);
-  EXPECT_EQ(FitOutput({725, 407, 0, 0, FitRule::MiniatureWhenShort}).ToScene({10, 3}).y, 6);
+  EXPECT_EQ(FitOutput({725, 407, 0, 0, FitRule::MiniatureWhenSmall}).ToScene({10, 3}).y, 6);
 }
 
 }  // namespace

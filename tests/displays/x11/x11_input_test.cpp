@@ -16,7 +16,7 @@ namespace {
 TEST(X11, WhatAnEventMeansToTheScene) {
   constexpr ::Window kScene = 0x200001, kCover = 0x200005, kSecond = 0x200009;
   const X11InputContext scaled{{{kScene, 0, FitOutput({3840, 2160})}, {kSecond, 3, FitOutput({1280, 1024})}}, 10, 20};
-  const X11InputContext miniature{{{kScene, 0, FitOutput({725, 407, 0, 0, FitRule::MiniatureWhenShort})}}, 10, 20};
+  const X11InputContext miniature{{{kScene, 0, FitOutput({725, 407, 0, 0, FitRule::MiniatureWhenSmall})}}, 10, 20};
   const auto button = [](int type, ::Window w, unsigned b, int x, int y) {
     XEvent ev{};
     ev.xbutton = XButtonEvent{};
