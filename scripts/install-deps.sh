@@ -23,7 +23,7 @@ run_packages=(
 # packaging checks; the Windows build under wine and the web build in Node
 # and Chromium.
 test_packages=(
-  libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev libxss-dev fonts-urw-base35
+  libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev libxss-dev fonts-urw-base35 ccache
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver xsecurelock
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian

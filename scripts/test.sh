@@ -17,7 +17,15 @@ scripts/install-deps.sh
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 # Every part the end-to-end tests need is installed: none may skip.
 export CODERAIN_E2E_ALL=1
-cmake --preset ci >/dev/null
+# The native builds through the compiler cache: a clean clone still builds
+# every file from its source, but what an earlier build on this machine
+# compiled from the same source and flags is not compiled again.
+cache=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake --preset ci "${cache[@]}" >/dev/null
 cmake --build --preset ci
 
 # The web build, with Emscripten: the core's tests under Node and the page
@@ -32,11 +40,11 @@ ctest --preset ci
 
 # The Windows build, cross-built with mingw-w64: the core's tests and the
 # screen saver's, run under wine.
-cmake --preset windows >/dev/null
+cmake --preset windows "${cache[@]}" >/dev/null
 cmake --build --preset windows
 ctest --preset windows
 
-cmake --preset asan >/dev/null
+cmake --preset asan "${cache[@]}" >/dev/null
 # The tests and the renderer they run, and the program itself: the X11
 # display's code runs under the sanitizers through the monitor storm
 # (monitors that come and go back to back), any report failing it.
@@ -48,6 +56,6 @@ bash tests/e2e/monitors_storm_test.sh "$PWD/build-asan/coderain" "" "$PWD/build-
 
 # The fuzz targets, two at a time: one line of figures each, or libFuzzer's
 # report, the finding's file and how to run the target on it again.
-cmake --preset fuzz >/dev/null
+cmake --preset fuzz "${cache[@]}" >/dev/null
 cmake --build --preset fuzz
 FUZZ_SECONDS=30 ctest --preset fuzz
