@@ -247,6 +247,9 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
       // The root's size is the monitors', which RandR tells.
       const int screen = ScreenOf(ev.xconfigure.window);
       if (screen < 0 || onRoot_) continue;
+      // Raised by another program: a window below the others goes back
+      // to the bottom.
+      if (Mode().belowWindows && ev.xconfigure.above != None) XLowerWindow(c_->dpy, ev.xconfigure.window);
       SceneWindow& sw = windows_.at(screen);
       sw.width = ev.xconfigure.width;
       sw.height = ev.xconfigure.height;
