@@ -199,8 +199,8 @@ void QueryExtensions(X11Connection* c) {
   }
   c->hasDpms = DPMSQueryExtension(c->dpy, &eventBase, &errorBase) && DPMSCapable(c->dpy);
   int major = 0, minor = 0;
-  c->hasXfixes = XFixesQueryExtension(c->dpy, &eventBase, &errorBase) && XFixesQueryVersion(c->dpy, &major, &minor) &&
-                 major >= 2;
+  c->hasXfixes =
+      XFixesQueryExtension(c->dpy, &eventBase, &errorBase) && XFixesQueryVersion(c->dpy, &major, &minor) && major >= 2;
 }
 
 std::string_view Trim(std::string_view s) {

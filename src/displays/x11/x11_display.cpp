@@ -225,7 +225,8 @@ void X11Display::UpdateSight(std::vector<DisplayEvent>* events) {
 
 void X11Display::RootExposed(Rect area, bool last, std::vector<DisplayEvent>* events) {
   for (const auto& [screen, sw] : windows_)
-    if (sw.monitor.Intersects(area) && std::find(rootExposed_.begin(), rootExposed_.end(), screen) == rootExposed_.end())
+    if (sw.monitor.Intersects(area) &&
+        std::find(rootExposed_.begin(), rootExposed_.end(), screen) == rootExposed_.end())
       rootExposed_.push_back(screen);
   if (!last) return;
   for (int screen : rootExposed_) events->push_back({DisplayEvent::Kind::Exposed, screen});
@@ -300,7 +301,8 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
       }
       // Without a window manager nobody gives the window the keyboard
       // (where the keys are the scene's).
-      if (!c_->windowManager && Mode().inputCounts) XSetInputFocus(c_->dpy, ev.xmap.window, RevertToPointerRoot, CurrentTime);
+      if (!c_->windowManager && Mode().inputCounts)
+        XSetInputFocus(c_->dpy, ev.xmap.window, RevertToPointerRoot, CurrentTime);
       return true;
     case DestroyNotify:
       if (ScreenOf(ev.xdestroywindow.window) >= 0) {

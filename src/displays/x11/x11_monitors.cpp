@@ -79,9 +79,9 @@ void MakeDesktop(const X11Connection& c, ::Window w) {
   // would take the clicks that are to go through: it stays unmanaged,
   // at the bottom of the stack, where nothing raises it.
   a.override_redirect = below ? True : False;
-  ::Window w = XCreateWindow(d, c.root, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0,
-                             CopyFromParent, InputOutput, CopyFromParent,
-                             CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect, &a);
+  ::Window w =
+      XCreateWindow(d, c.root, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect, &a);
   XStoreName(d, w, title);
   XChangeProperty(d, w, Intern(d, "_NET_WM_NAME"), Intern(d, "UTF8_STRING"), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));

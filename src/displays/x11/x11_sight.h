@@ -13,9 +13,9 @@ bool MonitorsLit(bool enabled, int level);
 
 // What keeps one window from sight.
 struct Sight {
-  bool obscured = false;      // other windows cover all of it
-  bool unmapped = false;      // taken off the screen since it was shown
-  bool inSaver = false;       // it is the screen saver's window, or inside it
+  bool obscured = false;  // other windows cover all of it
+  bool unmapped = false;  // taken off the screen since it was shown
+  bool inSaver = false;   // it is the screen saver's window, or inside it
   bool Seen(bool saverOn, bool monitorsDark) const {
     return !obscured && !unmapped && (inSaver || !saverOn) && !monitorsDark;
   }
