@@ -25,6 +25,14 @@
 #                      it, which the program covers black
 #   wayland-two-every  the same two outputs with --every-monitor
 #   hack               see below
+#   covered            Xvfb at 1920x1080 under openbox, a window over the
+#                      whole scene once it runs: the scene rests
+#   saver-active       Xvfb at 1920x1080, the server's screen saver on
+#                      (xset s activate) once it runs: the scene rests
+#   wallpaper-x11      Xvfb at 1920x1080 under openbox, --wallpaper, then
+#                      in the same run with a window over it
+#   (1080p also runs tests' floor probe, bench/x11_floor_probe, beside the
+#   program, and prints the program's CPU as a multiple of the probe's)
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
 #
@@ -85,7 +93,8 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  covered | saver-active | wallpaper-x11) size=1920x1080 ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|covered|saver-active|wallpaper-x11|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
@@ -95,6 +104,49 @@ stage_program
 hz=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+wakes() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$1/status"; }
+
+# --- X11: the scene unseen, the wallpaper, the floor probe ---
+# A window manager started with the server, how the scene is hidden once
+# it runs (cover: a window over it; saver: the server's screen saver), and
+# the floor probe beside 1080p.
+x11_wm="" x11_hide="" x11_cover=""
+x11_probe=""
+for p in "$(dirname "$bin")"/bench/x11_floor_probe "$here"/build{,-ci,-stats}/bench/x11_floor_probe; do
+  [ -n "$x11_probe" ] || { [ -x "$p" ] && x11_probe=$p; }
+done
+case "$size_name" in
+  1080p) [ -z "$x11_probe" ] || modes=(own probe) ;;
+  covered) x11_wm=openbox x11_hide=cover ;;
+  saver-active) x11_hide=saver ;;
+  wallpaper-x11) x11_wm=openbox modes=(wallpaper wallpaper-covered) ;;
+esac
+x11_server_started() { [ -z "$x11_wm" ] || start_openbox; }
+# Hides the scene of mode $1 where the case asks, once it runs.
+x11_hide_scene() {
+  if [ "$x11_hide" = cover ] || [ "$1" = wallpaper-covered ]; then
+    xlogo -geometry "$size+0+0" >/dev/null 2>&1 &
+    x11_cover=$!
+  elif [ "$x11_hide" = saver ]; then
+    xset s activate
+  fi
+  sleep 0.5
+}
+x11_show_scene() {
+  [ -z "$x11_cover" ] || { kill "$x11_cover" 2>/dev/null; wait "$x11_cover" 2>/dev/null || true; x11_cover=""; }
+  [ "$x11_hide" != saver ] || xset s reset
+  sleep 0.2
+}
+# The program's CPU (and with the server's) as a multiple of the probe's,
+# run by run.
+x11_floor_ratio() {
+  paste "$work/results.own" "$work/results.probe" | awk '
+    function med(a, n,   i, j, t) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+      return (n % 2) ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+    $11 > 0 && $11 + $12 > 0 { p[++n] = $2 / $11; t[n] = ($2 + $3) / ($11 + $12) }
+    END { if (n) printf "coderain / floor probe, run by run: program CPU %.2fx, program + X server %.2fx (medians of %d)\n", med(p, n), med(t, n), n }'
+}
+# --- end of the X11 block ---
 now_ns() { date +%s%N; }
 
 # Starts the program in a mode: full screen in its own window, or in a
@@ -103,6 +155,16 @@ start_program() {
   case $1 in
     own | wayland | x11)
       start_app "$APP" "${args[@]}"
+      app_pid=$APP_PID
+      return
+      ;;
+    wallpaper*)
+      start_app "$APP" --wallpaper "${args[@]}"
+      app_pid=$APP_PID
+      return
+      ;;
+    probe)
+      start_app "$x11_probe"
       app_pid=$APP_PID
       return
       ;;
@@ -132,6 +194,7 @@ for ((run = 1; run <= runs; run++)); do
       if [ "$server" = sway ] && [ "$size" = 3840x2160 ]; then args=(--scale 2); fi
       start_xvfb "$size"
       server_pid=$X_PID
+      x11_server_started
     fi
   }
   [ "$server" = sway ] || start_server "$server"
@@ -142,18 +205,22 @@ for ((run = 1; run <= runs; run++)); do
     start_ns=$(now_ns)
     start_program "$mode"
     sleep 2
+    x11_hide_scene "$mode"
     a0=$(cpu_ticks "$app_pid")
     x0=$(cpu_ticks "$server_pid")
+    w0=$(wakes "$app_pid")
     sleep "$span"
     a1=$(cpu_ticks "$app_pid")
     x1=$(cpu_ticks "$server_pid")
+    w1=$(wakes "$app_pid")
+    x11_show_scene
     rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
     key_ns=$(now_ns)
     # Its own window ends on a key press; xdotool runs beside the watch: it
     # goes on to release the key and exit after the press, which is no part
     # of the program's latency. A lent window's program ends on SIGTERM.
     xdo_pid=""
-    if [ "$mode" = own ] || [ "$mode" = x11 ]; then
+    if { [ "$mode" = own ] && [ -z "$x11_hide" ]; } || [ "$mode" = x11 ]; then
       xdotool key q &
       xdo_pid=$!
     else
@@ -174,7 +241,7 @@ for ((run = 1; run <= runs; run++)); do
     first_ns=$(awk '/^first frame at/{print $NF}' "$stats")
     first_ms="-"
     [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
-    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 ))" >>"$work/results.$mode"
+    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( w1 - w0 ))" >>"$work/results.$mode"
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
     if [ "$server" = sway ]; then stop_servers; fi
   done
@@ -194,7 +261,8 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
   printf "%-34s %12s %25s\n", name, sprintf(fmt, med(v, n)), sprintf("[" fmt " .. " fmt "]", lo, hi)
 }
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
-  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8 }
+  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8
+  val[NR, 9] = NF >= 9 ? $9 / span : "-" }
 END {
   printf "%s: %d runs of %d s after 2 s of warm-up\n\n", title, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
@@ -206,6 +274,7 @@ END {
   row("damaged pixels per second", 6, "%.0f")
   row("start to first frame (ms)", 7, "%.0f")
   row(exit_name " to exit (ms)", 8, "%.0f")
+  row("program wakes a second", 9, "%.1f")
 }' "$3"
 }
 
@@ -229,8 +298,18 @@ elif [ "$server" = sway ]; then
     echo
     summary "coderain on X11 beside it, Xvfb at $size ${args[*]}" "key press" "$work/results.x11"
   fi
+elif [ "$size_name" = wallpaper-x11 ]; then
+  summary "coderain --wallpaper under openbox, $size" "SIGTERM" "$work/results.wallpaper"
+  echo
+  summary "the same with a window over it" "SIGTERM" "$work/results.wallpaper-covered"
 else
-  summary "coderain, $size_name ($size)" "key press" "$work/results.own"
+  summary "coderain, $size_name ($size)" "$([ -z "$x11_hide" ] && echo "key press" || echo SIGTERM)" "$work/results.own"
+  if [ -e "$work/results.probe" ]; then
+    echo
+    summary "the floor probe beside it, $x11_probe" "SIGTERM" "$work/results.probe"
+    echo
+    x11_floor_ratio
+  fi
 fi
 if [ -s "$work/stats-first" ]; then
   echo

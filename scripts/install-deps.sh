@@ -12,6 +12,7 @@ set -euo pipefail
 run_packages=(
   build-essential cmake ninja-build pkg-config
   libwayland-dev libwayland-bin wayland-protocols libx11-dev libxext-dev libxrandr-dev
+  libxss-dev libxfixes-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
@@ -23,7 +24,7 @@ run_packages=(
 # packaging checks; the Windows build under wine and the web build in Node
 # and Chromium.
 test_packages=(
-  libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev libxss-dev fonts-urw-base35 ccache
+  libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev fonts-urw-base35 ccache
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver xsecurelock
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian

@@ -3,7 +3,10 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -169,7 +172,8 @@ bool WindowManagerRunning(::Display* d, ::Window root) {
   return trap.End() == 0 && self == wm;
 }
 
-// What the server offers: shared memory, RandR and its refresh rate.
+// What the server offers: shared memory, RandR and its refresh rate, the
+// screen saver's news, the monitors' power and input shapes.
 void QueryExtensions(X11Connection* c) {
   int opcode = 0, eventBase = 0, errorBase = 0;
   if (XQueryExtension(c->dpy, "MIT-SHM", &opcode, &eventBase, &errorBase) && XShmQueryExtension(c->dpy)) {
@@ -189,6 +193,14 @@ void QueryExtensions(X11Connection* c) {
       XRRFreeScreenConfigInfo(config);
     }
   }
+  if (XScreenSaverQueryExtension(c->dpy, &eventBase, &errorBase)) {
+    c->saverEvent = eventBase + ScreenSaverNotify;
+    XScreenSaverSelectInput(c->dpy, c->root, ScreenSaverNotifyMask);
+  }
+  c->hasDpms = DPMSQueryExtension(c->dpy, &eventBase, &errorBase) && DPMSCapable(c->dpy);
+  int major = 0, minor = 0;
+  c->hasXfixes =
+      XFixesQueryExtension(c->dpy, &eventBase, &errorBase) && XFixesQueryVersion(c->dpy, &major, &minor) && major >= 2;
 }
 
 std::string_view Trim(std::string_view s) {

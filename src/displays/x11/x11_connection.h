@@ -27,6 +27,9 @@ struct X11Connection {
   int shmCompletion = -1;  // the event type of a finished shared put
   bool hasRandr = false;   // RandR 1.5: monitors
   int randrEvent = -1;     // the event type of a screen change
+  int saverEvent = -1;     // MIT-SCREEN-SAVER: the event type of the saver's change, -1 without it
+  bool hasDpms = false;    // DPMS: the monitors' power can be asked for
+  bool hasXfixes = false;  // XFixes 2: regions, for a window's input shape
   bool windowManager = false;
   Atom wmProtocols = None;
   Atom wmDeleteWindow = None;

@@ -2,10 +2,13 @@
 
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +54,10 @@ std::unique_ptr<X11Display> X11Display::Open(const LaunchRequest& request, bool*
   if (*error = MissingOutput(MonitorPlaces(*c).names, request); !error->empty()) return nullptr;
   std::unique_ptr<X11Display> d(new X11Display(std::move(c), request));
   if (!(d->Mode().ownsWindows ? d->CreateOwnWindows(error) : d->UseWindow(request.window, error))) return nullptr;
+  // The screen saver may be on already (a daemon lends its own window).
+  XScreenSaverInfo info{};
+  if (d->c_->saverEvent >= 0 && XScreenSaverQueryInfo(d->c_->dpy, d->c_->root, &info))
+    d->SaverChanged(info.state == ScreenSaverOn, info.window);
   return d;
 }
 
@@ -68,6 +75,7 @@ bool X11Display::AddWindow(::Window w, Visual* visual, int depth, Rect bounds, s
   // From here on, the window's end shows as an error on any request.
   WatchWindow(w);
   sw.image = std::make_unique<X11Image>(c_.get(), w, visual, depth);
+  if (onRoot_) sw.image->SetOrigin({bounds.x, bounds.y});
   if (AddScreen(screen, FactsFor(bounds.w, bounds.h), error)) return true;
   UnwatchWindow(w);
   windows_.erase(screen);
@@ -82,14 +90,33 @@ bool X11Display::CreateOwnWindows(std::string* error) {
     *error = "cannot create the window: " + why;
     return false;
   }
+  // Without a window manager nothing would keep a window of ours below
+  // the others: the wallpaper is the root window itself.
+  onRoot_ = Mode().belowWindows && !c_->windowManager;
+  if (onRoot_) XSelectInput(c_->dpy, c_->root, ExposureMask);
   const MonitorPlaces monitors(*c_);
   const ScreenPlan plan = PlanScreens(monitors.places, {}, request_, monitors.names);
-  for (const Rect& b : plan.added) {
-    const ::Window w = OpenWindow(*c_, b, kSceneTitle, kInputEvents | ExposureMask);
-    if (!AddWindow(w, visual, depth, b, error)) return false;
-  }
+  for (const Rect& b : plan.added)
+    if (!AddWindow(NewWindow(b), visual, depth, b, error)) return false;
   covers_.Cover(windows_.begin()->second.window, plan.covered);
   return true;
+}
+
+::Window X11Display::NewWindow(Rect b) {
+  if (onRoot_) return c_->root;
+  const bool below = Mode().belowWindows;
+  return OpenWindow(*c_, b, kSceneTitle, below ? kBelowEvents : kInputEvents | ExposureMask | VisibilityChangeMask,
+                    below);
+}
+
+void X11Display::MapScene(::Window w) {
+  if (onRoot_) return;
+  if (!Mode().belowWindows) {
+    XMapRaised(c_->dpy, w);
+    return;
+  }
+  XMapWindow(c_->dpy, w);
+  XLowerWindow(c_->dpy, w);
 }
 
 bool X11Display::UseWindow(std::uint64_t id, std::string* error) {
@@ -104,7 +131,7 @@ bool X11Display::UseWindow(std::uint64_t id, std::string* error) {
     ErrorTrap trap(c_->dpy);
     Status found = 0;
     if (id <= kMaxXid) {
-      XSelectInput(c_->dpy, w, StructureNotifyMask | ExposureMask);
+      XSelectInput(c_->dpy, w, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
       found = XGetWindowAttributes(c_->dpy, w, &a);
     }
     if (trap.End() != 0 || !found) {
@@ -125,7 +152,7 @@ void X11Display::Show() {
   // A window lent to us is shown, or not, by its owner.
   if (!Mode().ownsWindows) return;
   covers_.Show();
-  for (const auto& [screen, sw] : windows_) XMapRaised(c_->dpy, sw.window);
+  for (const auto& [screen, sw] : windows_) MapScene(sw.window);
   XFlush(c_->dpy);
 }
 
@@ -164,14 +191,53 @@ X11InputContext X11Display::InputContext() const {
 
 PolledDisplay::WaitOn X11Display::PrepareWait() {
   XFlush(c_->dpy);
+  // While no scene is seen, the server says when one is again; only the
+  // monitors' power has to be asked for.
+  bool unseen = Mode().mayRestUnseen && !c_->hasDpms && !windows_.empty();
+  for (const auto& [screen, sw] : windows_) unseen = unseen && sw.unseen;
   // Events that came with an answer to a request are read already.
-  return {c_->fd, POLLIN, XEventsQueued(c_->dpy, QueuedAlready) > 0, false};
+  return {c_->fd, POLLIN, XEventsQueued(c_->dpy, QueuedAlready) > 0, unseen};
+}
+
+void X11Display::SaverChanged(bool on, ::Window saver) {
+  saverOn_ = on;
+  for (auto& [screen, sw] : windows_) sw.sight.inSaver = on && WindowWithin(c_->dpy, sw.window, saver);
+}
+
+void X11Display::LookAtPower() {
+  if (!c_->hasDpms) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextPowerLook_) return;
+  nextPowerLook_ = now + std::chrono::seconds(1);
+  CARD16 level = 0;
+  BOOL enabled = False;
+  if (DPMSInfo(c_->dpy, &level, &enabled)) monitorsDark_ = !MonitorsLit(enabled != False, level);
+}
+
+void X11Display::UpdateSight(std::vector<DisplayEvent>* events) {
+  for (auto& [screen, sw] : windows_) {
+    const bool unseen = !sw.sight.Seen(saverOn_, monitorsDark_);
+    if (unseen == sw.unseen || !HasScreen(screen)) continue;
+    sw.unseen = unseen;
+    events->push_back({unseen ? DisplayEvent::Kind::Unseen : DisplayEvent::Kind::Seen, screen});
+  }
+}
+
+void X11Display::RootExposed(Rect area, bool last, std::vector<DisplayEvent>* events) {
+  for (const auto& [screen, sw] : windows_)
+    if (sw.monitor.Intersects(area) &&
+        std::find(rootExposed_.begin(), rootExposed_.end(), screen) == rootExposed_.end())
+      rootExposed_.push_back(screen);
+  if (!last) return;
+  for (int screen : rootExposed_) events->push_back({DisplayEvent::Kind::Exposed, screen});
+  rootExposed_.clear();
 }
 
 void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
   // Read only what the poll says is there: a read that finds nothing is a
   // wasted call, once a frame.
   if (revents & (POLLIN | POLLHUP | POLLERR)) XEventsQueued(c_->dpy, QueuedAfterReading);
+  LookAtPower();
   const std::size_t first = events->size();
   std::vector<int> resized;
   while (XEventsQueued(c_->dpy, QueuedAlready) > 0) {
@@ -179,8 +245,12 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
     XNextEvent(c_->dpy, &ev);
     if (ev.type == ConfigureNotify) {
       // Only the last size of a run of changes matters.
+      // The root's size is the monitors', which RandR tells.
       const int screen = ScreenOf(ev.xconfigure.window);
-      if (screen < 0) continue;
+      if (screen < 0 || onRoot_) continue;
+      // Raised by another program: a window below the others goes back
+      // to the bottom.
+      if (Mode().belowWindows && ev.xconfigure.above != None) XLowerWindow(c_->dpy, ev.xconfigure.window);
       SceneWindow& sw = windows_.at(screen);
       sw.width = ev.xconfigure.width;
       sw.height = ev.xconfigure.height;
@@ -197,13 +267,27 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
     if (auto e = Refit(screen, now)) events->push_back(std::move(*e));
   }
   FitsFirst(events, first);
+  UpdateSight(events);
   if (WatchedWindowGone()) events->push_back({DisplayEvent::Kind::WindowGone});
 }
 
 bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
   switch (ev.type) {
+    case Expose:
+      if (!onRoot_ || ev.xexpose.window != c_->root) return false;
+      RootExposed({ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height}, ev.xexpose.count == 0, events);
+      return true;
+    case VisibilityNotify:
+      if (const int screen = ScreenOf(ev.xvisibility.window); screen >= 0)
+        windows_.at(screen).sight.obscured = ev.xvisibility.state == VisibilityFullyObscured;
+      return true;
+    case UnmapNotify:
+      if (const int screen = ScreenOf(ev.xunmap.window); screen >= 0) windows_.at(screen).sight.unmapped = true;
+      return true;
     case MapNotify:
-      if (ScreenOf(ev.xmap.window) < 0 || appeared_ || !Mode().ownsWindows) return true;
+      if (ScreenOf(ev.xmap.window) < 0) return true;
+      windows_.at(ScreenOf(ev.xmap.window)).sight.unmapped = false;
+      if (appeared_ || !Mode().ownsWindows) return true;
       appeared_ = true;
       {
         // The keys held down as the windows appear: the Enter that started
@@ -215,8 +299,10 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
           if (keymap[code / 8] & (1 << (code % 8))) e.keys.push_back(code);
         events->push_back(std::move(e));
       }
-      // Without a window manager nobody gives the window the keyboard.
-      if (!c_->windowManager) XSetInputFocus(c_->dpy, ev.xmap.window, RevertToPointerRoot, CurrentTime);
+      // Without a window manager nobody gives the window the keyboard
+      // (where the keys are the scene's).
+      if (!c_->windowManager && Mode().inputCounts)
+        XSetInputFocus(c_->dpy, ev.xmap.window, RevertToPointerRoot, CurrentTime);
       return true;
     case DestroyNotify:
       if (ScreenOf(ev.xdestroywindow.window) >= 0) {
@@ -233,8 +319,15 @@ bool X11Display::React(const XEvent& ev, std::vector<DisplayEvent>* events) {
       break;
   }
   if (ev.type == c_->shmCompletion) {
-    const int screen = ScreenOf(reinterpret_cast<const XShmCompletionEvent&>(ev).drawable);
-    if (screen >= 0) windows_.at(screen).image->Taken();
+    // Scenes on the root share its window, not their images.
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(ev);
+    for (auto& [screen, sw] : windows_)
+      if (sw.window == done.drawable && sw.image->InSegment(done.shmseg)) sw.image->Taken();
+    return true;
+  }
+  if (ev.type == c_->saverEvent) {
+    const auto& saver = reinterpret_cast<const XScreenSaverNotifyEvent&>(ev);
+    SaverChanged(saver.state != ScreenSaverOff, saver.window);
     return true;
   }
   if (ev.type != c_->randrEvent) return false;
@@ -255,23 +348,42 @@ void X11Display::FollowMonitors(std::vector<DisplayEvent>* events) {
   for (const ScreenPlan::Move& m : plan.moves) {
     SceneWindow& sw = windows_.at(m.screen);
     sw.monitor = m.to;
-    XMoveResizeWindow(c_->dpy, sw.window, m.to.x, m.to.y, static_cast<unsigned>(m.to.w), static_cast<unsigned>(m.to.h));
+    if (!onRoot_) {
+      XMoveResizeWindow(c_->dpy, sw.window, m.to.x, m.to.y, static_cast<unsigned>(m.to.w),
+                        static_cast<unsigned>(m.to.h));
+      continue;
+    }
+    // On the root the scene moves by itself: drawn anew at its new place.
+    sw.image->SetOrigin({m.to.x, m.to.y});
+    sw.width = m.to.w;
+    sw.height = m.to.h;
+    if (!HasScreen(m.screen)) continue;
+    const OutputFacts now = FactsFor(m.to.w, m.to.h);
+    std::optional<DisplayEvent> refit;
+    if (NeedsRefit(Facts(m.screen), now)) refit = Refit(m.screen, now);
+    events->push_back(refit ? std::move(*refit) : DisplayEvent{DisplayEvent::Kind::Exposed, m.screen});
   }
   for (const Rect& b : plan.added) {
-    const ::Window w = OpenWindow(*c_, b, kSceneTitle, kInputEvents | ExposureMask);
+    const ::Window w = NewWindow(b);
     std::string error;
     // A monitor whose scene cannot be had keeps what it shows.
     if (!AddWindow(w, DefaultVisual(c_->dpy, c_->screen), DefaultDepth(c_->dpy, c_->screen), b, &error)) {
-      XDestroyWindow(c_->dpy, w);
+      if (!onRoot_) XDestroyWindow(c_->dpy, w);
       continue;
     }
-    if (shown_) XMapRaised(c_->dpy, w);
+    if (shown_) MapScene(w);
     events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
   }
   for (int screen : plan.removed) {
-    const ::Window w = windows_.at(screen).window;
-    UnwatchWindow(w);
-    XDestroyWindow(c_->dpy, w);
+    const SceneWindow& sw = windows_.at(screen);
+    if (onRoot_) {
+      // What the scene left there goes back to the root's own background.
+      XClearArea(c_->dpy, sw.window, sw.monitor.x, sw.monitor.y, static_cast<unsigned>(sw.monitor.w),
+                 static_cast<unsigned>(sw.monitor.h), False);
+    } else {
+      UnwatchWindow(sw.window);
+      XDestroyWindow(c_->dpy, sw.window);
+    }
     windows_.erase(screen);
     RemoveScreen(screen);
     events->push_back({DisplayEvent::Kind::ScreenRemoved, screen});

@@ -58,6 +58,9 @@ bool X11Image::Resize(int width, int height, std::string* error) {
   }
   Free(std::move(pixels_));
   pixels_ = std::move(made);
+  // A fence out was on the image that is gone: the new one has none.
+  fenced_ = false;
+  sinceFence_ = 0;
   width_ = pixels_->image ? width : 0;
   height_ = pixels_->image ? height : 0;
   return true;
@@ -136,10 +139,10 @@ void X11Image::Present(std::span<const Rect> rects) {
     const Rect& r = rects[i];
     const auto w = static_cast<unsigned>(r.w), h = static_cast<unsigned>(r.h);
     if (pixels_->shared)
-      XShmPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h,
+      XShmPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, origin_.x + r.x, origin_.y + r.y, w, h,
                    fence && i + 1 == rects.size() ? True : False);
     else
-      XPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, r.x, r.y, w, h);
+      XPutImage(c_.dpy, window_, gc_, pixels_->image, r.x, r.y, origin_.x + r.x, origin_.y + r.y, w, h);
   }
   if (fence) {
     fenced_ = true;

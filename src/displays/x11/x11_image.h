@@ -39,12 +39,17 @@ class X11Image {
   ImageView View() const;
   const PixelLayout& Layout() const { return layout_; }
 
+  // Where the image's top left lies in the window (a monitor's place on
+  // the root window); the window's top left until set.
+  void SetOrigin(Point origin) { origin_ = origin; }
   // Sends rectangles of the image to the window as one present.
   void Present(std::span<const Rect> rects);
   // Whether the server is so far behind that a present must wait.
   bool Busy() const;
   // The server has taken the fence.
   void Taken() { fenced_ = false; }
+  // Whether the image lives in shared segment `segment`.
+  bool InSegment(ShmSeg segment) const { return pixels_->shared && pixels_->shm.shmseg == segment; }
 
  private:
   // The image and its segment. A shared image points at its segment, so
@@ -67,6 +72,7 @@ class X11Image {
   std::unique_ptr<Pixels> pixels_ = std::make_unique<Pixels>();
   int width_ = 0;
   int height_ = 0;
+  Point origin_{};
   bool fenced_ = false;  // a fence is out
   int sinceFence_ = 0;   // presents sent since the last fence
 };

@@ -2,10 +2,14 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <vector>
 
 #include "core/run/scene_display.h"
 
@@ -39,15 +43,45 @@ std::vector<Monitor> Monitors(const X11Connection& c) {
   return monitors;
 }
 
-::Window OpenWindow(const X11Connection& c, Rect b, const char* title, long eventMask) {
+namespace {
+
+void SetAtoms(::Display* d, ::Window w, const char* property, std::initializer_list<const char*> names) {
+  std::vector<Atom> atoms;
+  for (const char* name : names) atoms.push_back(Intern(d, name));
+  XChangeProperty(d, w, Intern(d, property), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+}
+
+// The desktop's window: below the rest, on every workspace (all ones), and
+// with no input shape, so that no click lands on it.
+void MakeDesktop(const X11Connection& c, ::Window w) {
+  ::Display* d = c.dpy;
+  SetAtoms(d, w, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DESKTOP"});
+  SetAtoms(d, w, "_NET_WM_STATE", {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+  const long everyDesktop = 0xFFFFFFFF;
+  XChangeProperty(d, w, Intern(d, "_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&everyDesktop), 1);
+  if (!c.hasXfixes) return;
+  const XserverRegion none = XFixesCreateRegion(d, nullptr, 0);
+  XFixesSetWindowShapeRegion(d, w, ShapeInput, 0, 0, none);
+  XFixesDestroyRegion(d, none);
+}
+
+}  // namespace
+
+::Window OpenWindow(const X11Connection& c, Rect b, const char* title, long eventMask, bool below) {
   ::Display* d = c.dpy;
   XSetWindowAttributes a{};
   a.background_pixel = BlackPixel(d, c.screen);
   a.border_pixel = 0;
   a.event_mask = eventMask;
+  // A window manager would frame the desktop's window, and its frame
+  // would take the clicks that are to go through: it stays unmanaged,
+  // at the bottom of the stack, where nothing raises it.
+  a.override_redirect = below ? True : False;
   ::Window w =
       XCreateWindow(d, c.root, b.x, b.y, static_cast<unsigned>(b.w), static_cast<unsigned>(b.h), 0, CopyFromParent,
-                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask, &a);
+                    InputOutput, CopyFromParent, CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect, &a);
   XStoreName(d, w, title);
   XChangeProperty(d, w, Intern(d, "_NET_WM_NAME"), Intern(d, "UTF8_STRING"), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
@@ -70,7 +104,9 @@ std::vector<Monitor> Monitors(const X11Connection& c) {
   // Under a window manager the window asks to be full screen from the
   // moment it is mapped, on the monitor it stands on. Without one it
   // already covers the monitor.
-  if (c.windowManager) {
+  if (below) {
+    MakeDesktop(c, w);
+  } else if (c.windowManager) {
     const Atom fullscreen = Intern(d, "_NET_WM_STATE_FULLSCREEN");
     XChangeProperty(d, w, Intern(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&fullscreen), 1);

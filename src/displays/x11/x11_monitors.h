@@ -29,8 +29,14 @@ inline constexpr long kInputEvents =
     KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
 
 // A borderless window of ours at `bounds`, titled `title`, asking to be
-// full screen under a window manager; not yet shown.
-::Window OpenWindow(const X11Connection& c, Rect bounds, const char* title, long eventMask);
+// full screen under a window manager; not yet shown. A window `below`
+// asks instead to be the desktop: beneath every other window, on every
+// workspace, out of task bars and pagers, and every click goes through it
+// to what lies beneath.
+::Window OpenWindow(const X11Connection& c, Rect bounds, const char* title, long eventMask, bool below = false);
+
+// What a window below the others hears: nothing of the keyboard or mouse.
+inline constexpr long kBelowEvents = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
 
 // Black windows over the monitors the screen plan covers. The server paints
 // their black itself, on every exposure, so they cost nothing once mapped.
