@@ -126,6 +126,11 @@ close_nested_output WL-2
 check "--wallpaper, an output removed: the other's scene takes its room" poll 5 eval 'alive && both 1916 WL-1'
 sway create_output
 check "--wallpaper, an output added: a scene there" poll 5 both 956 WL-3
+close_nested_output WL-1
+close_nested_output WL-3
+check "--wallpaper, every output gone: it waits for one" eval 'sleep 1 && alive'
+sway create_output
+check "--wallpaper, an output back: a scene there" poll 5 eval 'SHOT_OUTPUT=WL-4 frame_line 1916'
 kill -TERM "$APP_PID"
 check "--wallpaper: SIGTERM ends it with status 0" eval 'wait_for_exit 5 && ended_with 0'
 

@@ -387,11 +387,23 @@ void WaylandDisplay::DropClosed(std::vector<DisplayEvent>* events) {
   // sent with the close, is heard first, and the output followed as one
   // unplugged.
   c_->Roundtrip(kStartTimeoutMs);
+  bool closed = false;
   for (const auto& w : scenes_)
-    if (w->closed && w->output != 0) closedOn_.push_back(w->output);
+    if (w->closed) {
+      closed = true;
+      if (w->output != 0) closedOn_.push_back(w->output);
+    }
   DropPlanned(Plan(0));
-  std::erase_if(scenes_, [](const auto& w) { return w->closed; });
-  if (scenes_.empty()) events->push_back({DisplayEvent::Kind::WindowGone});
+  // One the compositor placed itself is no output's.
+  for (std::size_t i = scenes_.size(); i-- > 0;)
+    if (scenes_[i]->closed) {
+      if (const int screen = scenes_[i]->screen; screen >= 0) {
+        RemoveScreen(screen);
+        arrived_.push_back({DisplayEvent::Kind::ScreenRemoved, screen});
+      }
+      scenes_.erase(scenes_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  if (closed && scenes_.empty()) events->push_back({DisplayEvent::Kind::WindowGone});
 }
 
 void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
