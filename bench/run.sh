@@ -226,7 +226,7 @@ if [ "$size_name" = wallpaper-wayland ]; then
   : >"$work/results.alone"
   : >"$work/results.under"
   for ((run = 1; run <= runs; run++)); do
-    FIRST_LINES="swaybg_command -" start_sway "$size"
+    start_sway "$size" "swaybg_command -"
     unset DISPLAY
     export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
     start_app "$APP" --wallpaper

@@ -230,11 +230,11 @@ start_weston() {
 
 # Starts a sway inside the sway of start_sway whose $1 outputs (WL-1, ...)
 # are windows of the outer one: closing one (close_nested_output NAME)
-# takes that output away as unplugging a monitor does. SOCKET and IPC are
-# then the nested sway's; OUTER_IPC, the outer one's.
+# takes that output away as unplugging a monitor does; $2 as start_sway's.
+# SOCKET and IPC are then the nested sway's; OUTER_IPC, the outer one's.
 start_nested_sway() {
   OUTER_IPC=$IPC
-  WLR_WL_OUTPUTS=$1 _sway wayland ""
+  WLR_WL_OUTPUTS=$1 FIRST_LINES=${2:-} _sway wayland ""
 }
 close_nested_output() { swaymsg -s "$OUTER_IPC" "[title=\"wlroots - $1\"] kill" >/dev/null; }
 

@@ -107,7 +107,7 @@ end_app
 # has none.
 stop_servers
 start_sway 1920x1080 || skip "a sway that starts"
-FIRST_LINES="swaybg_command -" start_nested_sway 2 || skip "a nested sway that starts"
+start_nested_sway 2 "swaybg_command -" || skip "a nested sway that starts"
 run --wallpaper
 WALLPAPER_PID=$APP_PID
 both() { SHOT_OUTPUT=WL-1 frame_line "$1" && SHOT_OUTPUT="$2" frame_line "$1"; }
