@@ -33,6 +33,9 @@
 #                      in the same run with a window over it
 #   (1080p also runs tests' floor probe, bench/x11_floor_probe, beside the
 #   program, and prints the program's CPU as a multiple of the probe's)
+#   wallpaper-wayland  --wallpaper on a headless sway at 1920x1080 without
+#                      swaybg, alone and then under another full-screen
+#                      window (a second coderain at --fps 1, not counted)
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
 #
@@ -94,7 +97,8 @@ case "$size_name" in
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
   covered | saver-active | wallpaper-x11) size=1920x1080 ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|covered|saver-active|wallpaper-x11|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  *) echo "usage: $0 [CASE] [runs] [seconds] [binary]; the cases are listed at the top of $0" >&2; exit 2 ;;
+  wallpaper-wayland) server=sway size=1920x1080 modes=() ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
@@ -277,6 +281,44 @@ END {
   row("program wakes a second", 9, "%.1f")
 }' "$3"
 }
+
+# The wallpaper: the program and sway measured alone, then with a window
+# over every pixel of it, in the same run; the exit latency is after
+# SIGTERM.
+if [ "$size_name" = wallpaper-wayland ]; then
+  measure_wallpaper() {
+    local a0 x0
+    a0=$(cpu_ticks "$app_pid") x0=$(cpu_ticks "$SWAY_PID")
+    sleep "$span"
+    echo "$run $(($(cpu_ticks "$app_pid") - a0)) $(($(cpu_ticks "$SWAY_PID") - x0)) $(awk '/VmHWM/{print $2}' "/proc/$app_pid/status") - - - -" >>"$work/results.$1"
+  }
+  : >"$work/results.alone"
+  : >"$work/results.under"
+  for ((run = 1; run <= runs; run++)); do
+    start_sway "$size" "swaybg_command -"
+    unset DISPLAY
+    export XDG_RUNTIME_DIR=$RUN WAYLAND_DISPLAY=$SOCKET
+    start_app "$APP" --wallpaper
+    app_pid=$APP_PID
+    sleep 2
+    measure_wallpaper alone
+    "$APP" --fps 1 2>/dev/null &
+    window_pid=$!
+    sleep 2
+    measure_wallpaper under
+    kill -TERM "$window_pid" && wait "$window_pid" || true
+    key_ns=$(now_ns)
+    kill -TERM "$app_pid"
+    wait "$app_pid" || true
+    APP_PID=""
+    sed -i "\$s/-\$/$((($(now_ns) - key_ns) / 1000000))/" "$work/results.under"
+    stop_servers
+  done
+  summary "coderain --wallpaper alone, a headless sway at $size without swaybg" "SIGTERM" "$work/results.alone"
+  echo
+  summary "coderain --wallpaper under a full-screen window" "SIGTERM" "$work/results.under"
+  exit 0
+fi
 
 if [ "$size_name" = hack ]; then
   summary "coderain full screen at $size" "key press" "$work/results.own"

@@ -26,7 +26,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev fonts-urw-base35 ccache
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver xsecurelock
-  x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle
+  x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle weston
   dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
   g++-mingw-w64-x86-64 wine64 wine nsis zip unzip
   emscripten nodejs chromium ffmpeg

@@ -196,11 +196,18 @@ XML
 
 # Starts sway headless on one output of size $1 (WxH), without XWayland,
 # its files in $WORK/sway (sway refuses root, so root runs it as nobody,
-# and every directory above its files must be open to others). Sets
-# SWAY_PID, RUN (its XDG_RUNTIME_DIR), SOCKET (its WAYLAND_DISPLAY) and IPC
-# (its control socket) once it takes clients. Every output's background is
-# magenta, so that any pixel not ours shows.
+# and every directory above its files must be open to others), lines of
+# its configuration to come first in $2. Sets SWAY_PID, RUN (its XDG_RUNTIME_DIR),
+# SOCKET (its WAYLAND_DISPLAY) and IPC (its control socket) once it takes
+# clients. Every output's background is magenta, so that any pixel not
+# ours shows.
 start_sway() {
+  _compositor_run_dir
+  FIRST_LINES=${2:-} _sway headless "output HEADLESS-1 resolution $1"
+}
+
+# A fresh $RUN for a compositor run as nobody where root runs the test.
+_compositor_run_dir() {
   chmod 711 "$WORK"
   mkdir -p -m 755 "$WORK/sway"
   RUN="$WORK/sway/run"
@@ -208,16 +215,26 @@ start_sway() {
   mkdir -m 700 "$RUN"
   [ "$(id -u)" != 0 ] || chown nobody:nogroup "$RUN"
   SOCKET="" IPC=""
-  _sway headless "output HEADLESS-1 resolution $1"
+}
+
+# Starts weston headless (as start_sway does sway), a compositor without
+# the desktop's layers; sets SOCKET once it takes clients.
+start_weston() {
+  local as=()
+  _compositor_run_dir
+  [ "$(id -u)" != 0 ] || as=(setpriv --reuid nobody --regid nogroup --clear-groups)
+  start_server_process env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" "${as[@]}" \
+    weston --backend=headless-backend.so --socket=wayland-1 --idle-time=0
+  poll 10 test -S "$RUN/wayland-1" && SOCKET=wayland-1
 }
 
 # Starts a sway inside the sway of start_sway whose $1 outputs (WL-1, ...)
 # are windows of the outer one: closing one (close_nested_output NAME)
-# takes that output away as unplugging a monitor does. SOCKET and IPC are
-# then the nested sway's; OUTER_IPC, the outer one's.
+# takes that output away as unplugging a monitor does; $2 as start_sway's.
+# SOCKET and IPC are then the nested sway's; OUTER_IPC, the outer one's.
 start_nested_sway() {
   OUTER_IPC=$IPC
-  WLR_WL_OUTPUTS=$1 _sway wayland ""
+  WLR_WL_OUTPUTS=$1 FIRST_LINES=${2:-} _sway wayland ""
 }
 close_nested_output() { swaymsg -s "$OUTER_IPC" "[title=\"wlroots - $1\"] kill" >/dev/null; }
 
@@ -228,7 +245,7 @@ _sway_sockets() { (cd "$RUN" && shopt -s nullglob && echo wayland-? sway-ipc.*.s
 _sway() {
   local as=() i f config="$WORK/sway/$1.config" old
   old=" $(_sway_sockets) "
-  printf 'xwayland disable\noutput * bg #ff00ff solid_color\n%s\n' "$2" >"$config"
+  printf 'xwayland disable\n%s\noutput * bg #ff00ff solid_color\n%s\n' "${FIRST_LINES:-}" "$2" >"$config"
   chmod 644 "$config"
   [ "$(id -u)" != 0 ] || as=(setpriv --reuid nobody --regid nogroup --clear-groups)
   start_server_process env -i PATH="$PATH" XDG_RUNTIME_DIR="$RUN" ${SOCKET:+WAYLAND_DISPLAY="$SOCKET"} \

@@ -137,7 +137,7 @@ doc=$P/share/doc/coderain
 check "the copyright file is machine-readable" \
   grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
 check "every file is under the Expat (MIT) licence" test "$(grep -A2 -x 'Files: \*' "$doc/copyright" | tail -1)" = "License: Expat"
-awk '/^Copyright: / { print "Copyright (c) " substr($0, 12) "\n" } /^License: Expat$/ { n++; next }
+awk '/^Copyright: / && !c++ { print "Copyright (c) " substr($0, 12) "\n" } /^License: Expat$/ { n++; next }
      n == 2 { sub(/^ /, ""); sub(/^\.$/, ""); print }' "$doc/copyright" >"$WORK/license.txt"
 check "with LICENSE's copyright line and text" diff <(tail -n +3 "$(dirname "$0")/../../LICENSE") "$WORK/license.txt"
 check "the changelog is gzip -9n" test "$(od -An -tx1 -N9 "$doc/changelog.gz" | xargs)" = "1f 8b 08 00 00 00 00 00 02"

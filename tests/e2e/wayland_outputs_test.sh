@@ -5,11 +5,13 @@
 # anywhere, as outputs come and go (taken away from a sway nested in the
 # first, whose outputs are its windows); with every output gone it sleeps
 # until one is back. With --every-monitor every output has a scene of its
-# own, at its own density. Without sway and its tools the test is skipped
-# (status 77).
+# own, at its own density. With --wallpaper every output has a scene on
+# its background layer, under the windows, deaf to keys and clicks, as
+# outputs come and go; a compositor without that layer (weston) refuses it
+# in one line. Without sway and its tools the test is skipped (status 77).
 source "$(dirname "$0")/harness.sh"
 
-for tool in sway swaymsg grim jq; do
+for tool in sway swaymsg grim jq wtype weston; do
   command -v "$tool" >/dev/null || skip "$tool"
 done
 stage_program
@@ -98,4 +100,46 @@ check "--every-monitor, an output added: a scene there" poll 3 eval 'SHOT_OUTPUT
 close_nested_output WL-5
 check "--every-monitor, an output removed: the other scene runs on" \
   poll 3 eval 'alive && SHOT_OUTPUT=WL-4 frame_line 1916 && [ "$(scenes)" = 1 ]'
+end_app
+
+# The wallpaper, on a nested sway: under sway's own background (swaybg),
+# which lies over the background layer, it would not be seen; this sway
+# has none.
+stop_servers
+start_sway 1920x1080 || skip "a sway that starts"
+start_nested_sway 2 "swaybg_command -" || skip "a nested sway that starts"
+run --wallpaper
+WALLPAPER_PID=$APP_PID
+both() { SHOT_OUTPUT=WL-1 frame_line "$1" && SHOT_OUTPUT="$2" frame_line "$1"; }
+check "--wallpaper: a scene on each output, laid out for it, no window" poll 10 eval 'both 956 WL-2 && [ "$(scenes)" = 0 ]'
+# A window over it: another run, its scene on WL-2, a cover on WL-1.
+run --output WL-2
+check "--wallpaper: a window lies over it" poll 10 eval 'scene_on WL-2 956 && black WL-1'
+in_sway wtype -s 300 x
+check "--wallpaper: a key ends the window over it, not it" eval 'wait_for_exit 5 && ended_with 0 && kill -0 $WALLPAPER_PID'
+APP_PID=$WALLPAPER_PID
+check "--wallpaper: seen again once the window goes" poll 5 both 956 WL-2
+in_sway wtype -s 300 x
+for at in "500 300" "1400 300"; do sway "seat - cursor set $at, seat - cursor press button1, seat - cursor release button1"; done
+check "--wallpaper: keys and clicks do not end it" eval 'sleep 1 && alive'
+close_nested_output WL-2
+check "--wallpaper, an output removed: the other's scene takes its room" poll 5 eval 'alive && both 1916 WL-1'
+sway create_output
+check "--wallpaper, an output added: a scene there" poll 5 both 956 WL-3
+close_nested_output WL-1
+close_nested_output WL-3
+check "--wallpaper, every output gone: it waits for one" eval 'sleep 1 && alive'
+sway create_output
+check "--wallpaper, an output back: a scene there" poll 5 eval 'SHOT_OUTPUT=WL-4 frame_line 1916'
+swaymsg -s "$OUTER_IPC" output HEADLESS-1 resolution 3840x2160 >/dev/null
+sway output WL-4 scale 2
+check "--wallpaper, a dense output: laid out for its size, in 2x2 blocks" poll 5 eval 'SHOT_OUTPUT=WL-4 frame_line 1918 0 0 2'
+kill -TERM "$APP_PID"
+check "--wallpaper: SIGTERM ends it with status 0" eval 'wait_for_exit 5 && ended_with 0'
+
+stop_servers
+start_weston || skip "a weston that starts"
+run --wallpaper
+check "--wallpaper without the background layer: status 1" eval 'wait_for_exit 5 && ended_with 1'
+check "--wallpaper without the background layer: one line" one_line "the Wayland compositor has no background layer"
 finish

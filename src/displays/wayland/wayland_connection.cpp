@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "core/run/launch_request.h"
+#include "wlr-layer-shell-unstable-v1-client.h"
 #include "xdg-output-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 
@@ -142,6 +143,8 @@ void WaylandConnection::Global(void* data, wl_registry* registry, std::uint32_t 
     static const xdg_wm_base_listener ping = {
         .ping = [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); }};
     xdg_wm_base_add_listener(c->wmBase, &ping, nullptr);
+  } else if (i == zwlr_layer_shell_v1_interface.name) {
+    c->layerShell = Bind<zwlr_layer_shell_v1>(registry, id, &zwlr_layer_shell_v1_interface, version, 4);
   } else if (i == wl_seat_interface.name && !c->seat) {
     c->seat = Bind<wl_seat>(registry, id, &wl_seat_interface, version, 5);
   } else if (i == wl_output_interface.name) {

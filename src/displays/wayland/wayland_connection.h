@@ -12,6 +12,7 @@
 #include <vector>
 
 struct xdg_wm_base;
+struct zwlr_layer_shell_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 
@@ -81,6 +82,7 @@ class WaylandConnection {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   xdg_wm_base* wmBase = nullptr;
+  zwlr_layer_shell_v1* layerShell = nullptr;  // the desktop's layers, where it has them
   wl_seat* seat = nullptr;
 
  private:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/run/screen_plan.h"
+#include "wlr-layer-shell-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 
 namespace coderain {
@@ -43,28 +44,49 @@ void Release(Device* device, void (*release)(Device*), void (*destroy)(Device*))
 struct WaylandDisplay::WindowEvents {
   static Window& WindowOf(void* data) { return *static_cast<Window*>(data); }
 
+  // A window configured, its size set.
+  static void Configured(Window& w) {
+    const bool first = !w.configured;
+    w.configured = true;
+    WaylandDisplay& d = *w.display;
+    if (!d.shown_) return;
+    if (!w.scene) {
+      d.Cover(w);
+    } else if (w.screen >= 0) {
+      // A new size is fitted after the events; the same one is taken at
+      // once, whole: a compositor may have shown only part of it where the
+      // window was placed. A layer made anew has nothing to show yet.
+      int width = 0, height = 0, scale = 1;
+      d.SceneSize(w, &width, &height, &scale);
+      if (NeedsRefit(d.Facts(w.screen), d.FactsFor(w, width, height, scale))) return;
+      if (first) {
+        d.PresentAll(w.screen);
+      } else {
+        wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
+        wl_surface_commit(w.surface);
+      }
+    }
+  }
+
   static constexpr xdg_surface_listener kSurface = {
       .configure =
           [](void* data, xdg_surface* xdg, std::uint32_t serial) {
-            Window& w = WindowOf(data);
             xdg_surface_ack_configure(xdg, serial);
-            w.configured = true;
-            WaylandDisplay& d = *w.display;
-            if (!d.shown_) return;
-            if (!w.scene) {
-              d.Cover(w);
-            } else if (w.screen >= 0) {
-              // A new size is fitted after the events; the same one is
-              // taken at once, whole: a compositor may have shown only
-              // part of it where the window was placed.
-              int width = 0, height = 0, scale = 1;
-              d.SceneSize(w, &width, &height, &scale);
-              if (!NeedsRefit(d.Facts(w.screen), d.FactsFor(w, width, height, scale))) {
-                wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
-                wl_surface_commit(w.surface);
-              }
-            }
+            Configured(WindowOf(data));
           },
+  };
+
+  static constexpr zwlr_layer_surface_v1_listener kLayer = {
+      .configure =
+          [](void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+             std::uint32_t height) {
+            Window& w = WindowOf(data);
+            zwlr_layer_surface_v1_ack_configure(layer, serial);
+            w.width = static_cast<int>(width);
+            w.height = static_cast<int>(height);
+            Configured(w);
+          },
+      .closed = [](void* data, zwlr_layer_surface_v1*) { WindowOf(data).closed = true; },
   };
 
   static constexpr xdg_toplevel_listener kToplevel = {
@@ -185,6 +207,7 @@ WaylandDisplay::Window::~Window() {
   if (frameCallback) wl_callback_destroy(frameCallback);
   if (toplevel) xdg_toplevel_destroy(toplevel);
   if (xdg) xdg_surface_destroy(xdg);
+  if (layer) zwlr_layer_surface_v1_destroy(layer);
   if (surface) wl_surface_destroy(surface);
 }
 
@@ -203,22 +226,31 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(const LaunchRequest& reques
   *answered = false;
   std::unique_ptr<WaylandConnection> c = WaylandConnection::Connect(kStartTimeoutMs, error);
   if (!c) return nullptr;
+  // A wallpaper needs the background layer, not xdg's windows.
+  const bool below = ModeOf(request.mode).belowWindows;
   std::string lacks;
   for (const auto& [have, name] :
        {std::pair{c->compositor != nullptr, "wl_compositor 4"}, std::pair{c->shm != nullptr, "wl_shm"},
-        std::pair{c->wmBase != nullptr, "xdg_wm_base"}})
+        std::pair{below || c->wmBase != nullptr, "xdg_wm_base"}})
     if (!have) lacks += (lacks.empty() ? "" : ", ") + std::string(name);
   if (!lacks.empty()) {
     *error = "the Wayland compositor offers no " + lacks;
     return nullptr;
   }
   *answered = true;
+  if (below && !c->layerShell) {
+    *error =
+        "the Wayland compositor has no background layer (zwlr_layer_shell_v1) for --wallpaper: use one that has "
+        "(sway, KDE), or run coderain without --wallpaper";
+    return nullptr;
+  }
   std::vector<std::string> names;
   for (const auto& o : c->Outputs()) names.push_back(o->name);
   if (*error = MissingOutput(names, request); !error->empty()) return nullptr;
   std::unique_ptr<WaylandDisplay> d(new WaylandDisplay(std::move(c), request));
   WaylandConnection& w = *d->c_;
-  if (w.seat) wl_seat_add_listener(w.seat, &SeatEvents::kSeat, d.get());
+  // Below the windows, keys and clicks are the desktop's.
+  if (w.seat && !below) wl_seat_add_listener(w.seat, &SeatEvents::kSeat, d.get());
   // The scenes first; the covers once they are configured.
   for (std::uint32_t output : d->Plan(0).added) d->scenes_.push_back(d->OpenWindow(output, true));
   // The first configure says a window's size; nothing may be shown before
@@ -245,16 +277,58 @@ std::unique_ptr<WaylandDisplay::Window> WaylandDisplay::OpenWindow(std::uint32_t
   w->output = output;
   w->scene = scene;
   w->surface = wl_compositor_create_surface(c_->compositor);
-  w->xdg = xdg_wm_base_get_xdg_surface(c_->wmBase, w->surface);
-  xdg_surface_add_listener(w->xdg, &WindowEvents::kSurface, w.get());
-  w->toplevel = xdg_surface_get_toplevel(w->xdg);
-  xdg_toplevel_add_listener(w->toplevel, &WindowEvents::kToplevel, w.get());
-  xdg_toplevel_set_title(w->toplevel, scene ? kSceneTitle : kCoverTitle);
-  xdg_toplevel_set_app_id(w->toplevel, "coderain");
-  const WaylandOutput* o = c_->FindOutput(output);
-  xdg_toplevel_set_fullscreen(w->toplevel, o ? o->output : nullptr);
+  if (ModeOf(request_.mode).belowWindows)
+    OpenLayer(*w);
+  else
+    OpenToplevel(*w);
   wl_surface_commit(w->surface);
   return w;
+}
+
+void WaylandDisplay::OpenToplevel(Window& w) {
+  w.xdg = xdg_wm_base_get_xdg_surface(c_->wmBase, w.surface);
+  xdg_surface_add_listener(w.xdg, &WindowEvents::kSurface, &w);
+  w.toplevel = xdg_surface_get_toplevel(w.xdg);
+  xdg_toplevel_add_listener(w.toplevel, &WindowEvents::kToplevel, &w);
+  xdg_toplevel_set_title(w.toplevel, w.scene ? kSceneTitle : kCoverTitle);
+  xdg_toplevel_set_app_id(w.toplevel, "coderain");
+  const WaylandOutput* o = c_->FindOutput(w.output);
+  xdg_toplevel_set_fullscreen(w.toplevel, o ? o->output : nullptr);
+}
+
+void WaylandDisplay::OpenLayer(Window& w) {
+  const WaylandOutput* o = c_->FindOutput(w.output);
+  w.layer = zwlr_layer_shell_v1_get_layer_surface(c_->layerShell, w.surface, o ? o->output : nullptr,
+                                                  ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, "coderain");
+  zwlr_layer_surface_v1_add_listener(w.layer, &WindowEvents::kLayer, &w);
+  // The whole output, whatever others keep for themselves (a bar), at
+  // the size the compositor says.
+  zwlr_layer_surface_v1_set_anchor(w.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                                ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+  zwlr_layer_surface_v1_set_exclusive_zone(w.layer, -1);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(w.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  // An empty input region: clicks reach the desktop.
+  wl_region* none = wl_compositor_create_region(c_->compositor);
+  wl_surface_set_input_region(w.surface, none);
+  wl_region_destroy(none);
+}
+
+void WaylandDisplay::MoveWindow(Window& w, std::uint32_t output) {
+  w.output = output;
+  if (w.toplevel) {
+    xdg_toplevel_set_fullscreen(w.toplevel, c_->FindOutput(output)->output);
+    return;
+  }
+  if (w.frameCallback) wl_callback_destroy(w.frameCallback);
+  w.frameCallback = nullptr;
+  zwlr_layer_surface_v1_destroy(w.layer);
+  wl_surface_destroy(w.surface);
+  w.surface = wl_compositor_create_surface(c_->compositor);
+  w.configured = false;
+  w.closed = false;
+  OpenLayer(w);
+  wl_surface_set_buffer_scale(w.surface, w.bufferScale);
+  wl_surface_commit(w.surface);
 }
 
 WaylandDisplay::Window* WaylandDisplay::SceneWindow(int screen) const {
@@ -266,7 +340,8 @@ WaylandDisplay::Window* WaylandDisplay::SceneWindow(int screen) const {
 OutputPlan WaylandDisplay::Plan(std::uint32_t gone) const {
   std::vector<OutputById> outputs;
   for (const auto& o : c_->Outputs())
-    if (o->id != gone) outputs.push_back({o->id, o->name, o->ready});
+    if (o->id != gone && std::find(closedOn_.begin(), closedOn_.end(), o->id) == closedOn_.end())
+      outputs.push_back({o->id, o->name, o->ready});
   std::vector<std::uint32_t> on;
   for (const auto& w : scenes_) on.push_back(w->output);
   return PlanOutputs(outputs, on, request_);
@@ -290,23 +365,45 @@ void WaylandDisplay::DropPlanned(const OutputPlan& plan) {
 void WaylandDisplay::OutputGone(std::uint32_t id) {
   // What goes, goes now; nothing may keep an output that is gone.
   DropPlanned(Plan(id));
+  std::erase(closedOn_, id);
   for (const auto& w : scenes_)
     if (w->output == id) w->output = 0;
 }
 
 void WaylandDisplay::FollowOutputs(std::vector<DisplayEvent>* events) {
   const OutputPlan plan = Plan(0);
-  for (const OutputPlan::Move& m : plan.moves) {
-    Window& w = *scenes_[m.scene];
-    w.output = m.to;
-    xdg_toplevel_set_fullscreen(w.toplevel, c_->FindOutput(m.to)->output);
-  }
+  for (const OutputPlan::Move& m : plan.moves) MoveWindow(*scenes_[m.scene], m.to);
   DropPlanned(plan);
   for (std::uint32_t output : plan.added) scenes_.push_back(OpenWindow(output, true));
   for (std::uint32_t output : plan.covered)
     if (std::none_of(covers_.begin(), covers_.end(), [&](const auto& w) { return w->output == output; }))
       covers_.push_back(OpenWindow(output, false));
   FitScenes(events);
+}
+
+void WaylandDisplay::DropClosed(std::vector<DisplayEvent>* events) {
+  if (std::none_of(scenes_.begin(), scenes_.end(), [](const auto& w) { return w->closed; })) return;
+  // A compositor closes the layers of an output that goes: its removal,
+  // sent with the close, is heard first, and the output followed as one
+  // unplugged.
+  c_->Roundtrip(kStartTimeoutMs);
+  bool closed = false;
+  for (const auto& w : scenes_)
+    if (w->closed) {
+      closed = true;
+      if (w->output != 0) closedOn_.push_back(w->output);
+    }
+  DropPlanned(Plan(0));
+  // One the compositor placed itself is no output's.
+  for (std::size_t i = scenes_.size(); i-- > 0;)
+    if (scenes_[i]->closed) {
+      if (const int screen = scenes_[i]->screen; screen >= 0) {
+        RemoveScreen(screen);
+        arrived_.push_back({DisplayEvent::Kind::ScreenRemoved, screen});
+      }
+      scenes_.erase(scenes_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  if (closed && scenes_.empty()) events->push_back({DisplayEvent::Kind::WindowGone});
 }
 
 void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
@@ -394,7 +491,7 @@ ImageView WaylandDisplay::Image(int screen, int index) const { return SceneWindo
 
 int WaylandDisplay::FreeImage(int screen) {
   const Window& w = *SceneWindow(screen);
-  if (w.frameCallback) return -1;
+  if (w.frameCallback || !w.configured) return -1;
   // The buffer shown last has the least to catch up on.
   for (int i : {w.lastCommitted, 1 - w.lastCommitted})
     if (!w.buffers[i]->Busy()) return i;
@@ -426,7 +523,8 @@ void WaylandDisplay::Show() {
     if (w->screen >= 0) PresentAll(w->screen);
     // Asked again once shown: a compositor may place a window mapped full
     // screen on an output it does not focus as if it were tiled.
-    if (const WaylandOutput* o = c_->FindOutput(w->output)) xdg_toplevel_set_fullscreen(w->toplevel, o->output);
+    if (const WaylandOutput* o = c_->FindOutput(w->output); o && w->toplevel)
+      xdg_toplevel_set_fullscreen(w->toplevel, o->output);
   }
 }
 
@@ -456,6 +554,7 @@ void WaylandDisplay::Dispatch(short revents, std::vector<DisplayEvent>* events) 
     events->push_back({DisplayEvent::Kind::CloseRequested});
   }
   const std::size_t first = events->size();
+  DropClosed(events);
   FollowOutputs(events);
   for (DisplayEvent& e : arrived_) events->push_back(std::move(e));
   arrived_.clear();

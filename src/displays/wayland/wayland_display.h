@@ -8,6 +8,11 @@
 // (A single pixel scaled by wp_viewporter would need less memory still,
 // but a compositor may scale it anew on every frame: see decisions.md.)
 // With --every-monitor every output has a scene of its own instead.
+// Where the mode's windows lie below every other (a wallpaper), each scene
+// is a layer surface on its output's background layer instead: all of
+// the output, no room taken from others, no keys, no clicks (an empty
+// input region). The compositor may close one: that output's scene ends,
+// and the run with the last.
 // Outputs that come and go are followed as the screen plan (PlanOutputs)
 // says: when the scene's output goes, the scene moves to another.
 //
@@ -36,6 +41,7 @@
 
 struct xdg_surface;
 struct xdg_toplevel;
+struct zwlr_layer_surface_v1;
 
 namespace coderain {
 
@@ -75,6 +81,10 @@ class WaylandDisplay : public PolledDisplay {
     int bufferScale = 1;
     wl_callback* frameCallback = nullptr;
     std::chrono::steady_clock::time_point frameAsked;
+
+    // A wallpaper's layer, instead of xdg's windows.
+    zwlr_layer_surface_v1* layer = nullptr;
+    bool closed = false;  // by the compositor
   };
 
  protected:
@@ -92,6 +102,16 @@ class WaylandDisplay : public PolledDisplay {
 
   WaylandDisplay(std::unique_ptr<WaylandConnection> c, const LaunchRequest& request);
   std::unique_ptr<Window> OpenWindow(std::uint32_t output, bool scene);
+  // Gives the window's surface its role: a full-screen toplevel, or a
+  // layer on the desktop's background.
+  void OpenToplevel(Window& w);
+  void OpenLayer(Window& w);
+  // Puts the window on another output: a toplevel is asked there; a layer,
+  // which stays where it was made, is made anew there.
+  void MoveWindow(Window& w, std::uint32_t output);
+  // Ends the scenes whose layers the compositor closed, and the run with
+  // the last.
+  void DropClosed(std::vector<DisplayEvent>* events);
   Window* SceneWindow(int screen) const;
   // The screen plan for the outputs listed now, `gone` left out (0: none).
   OutputPlan Plan(std::uint32_t gone) const;
@@ -111,6 +131,7 @@ class WaylandDisplay : public PolledDisplay {
   const LaunchRequest request_;
   std::vector<std::unique_ptr<Window>> scenes_;
   std::vector<std::unique_ptr<Window>> covers_;
+  std::vector<std::uint32_t> closedOn_;  // outputs whose layer the compositor closed
   int nextScreen_ = 0;
   bool shown_ = false;
   bool closeRequested_ = false;
