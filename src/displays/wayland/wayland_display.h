@@ -52,6 +52,7 @@ class WaylandDisplay : public PolledDisplay {
   void Show() override;
   WaitOn PrepareWait() override;
   void Dispatch(short revents, std::vector<DisplayEvent>* events) override;
+  bool AwaitsDisplay(int screen) const override;
 
   // A full-screen surface of ours on one output: a scene's, or a cover.
   struct Window {
@@ -75,6 +76,7 @@ class WaylandDisplay : public PolledDisplay {
     int bufferScale = 1;
     wl_callback* frameCallback = nullptr;
     std::chrono::steady_clock::time_point frameAsked;
+    bool unseen = false;  // said to be unseen: its frame has not come for a while
   };
 
  protected:
@@ -106,6 +108,9 @@ class WaylandDisplay : public PolledDisplay {
   void SceneSize(const Window& w, int* width, int* height, int* scale) const;
   OutputFacts FactsFor(const Window& w, int width, int height, int scale) const;
   void OutputGone(std::uint32_t id);
+  // Says which scenes nobody sees now: those whose frame has not come for
+  // a while.
+  void WatchFrames(std::vector<DisplayEvent>* events);
 
   std::unique_ptr<WaylandConnection> c_;
   const LaunchRequest request_;
