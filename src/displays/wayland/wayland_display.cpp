@@ -317,7 +317,7 @@ void WaylandDisplay::FollowOutputs(std::vector<DisplayEvent>* events) {
 void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
   for (const auto& wp : scenes_) {
     Window& w = *wp;
-    if (!w.configured) continue;
+    if (!SizeKnown(w)) continue;
     int width = 0, height = 0, scale = 1;
     SceneSize(w, &width, &height, &scale);
     const OutputFacts facts = FactsFor(w, width, height, scale);
@@ -367,6 +367,13 @@ void WaylandDisplay::Cover(Window& w) {
   wl_surface_attach(w.surface, w.black->Buffer(), 0, 0);
   wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
   wl_surface_commit(w.surface);
+}
+
+bool WaylandDisplay::SizeKnown(const Window& w) const {
+  // A size of 0 leaves it to us, and the output's is ours only once the
+  // output has said it: a scene is laid out once, at its own size.
+  const WaylandOutput* o = c_->FindOutput(w.output);
+  return w.configured && (w.width > 0 || !o || (o->ready && o->width > 0));
 }
 
 void WaylandDisplay::SceneSize(const Window& w, int* width, int* height, int* scale) const {

@@ -104,6 +104,9 @@ class WaylandDisplay : public PolledDisplay {
   void FollowOutputs(std::vector<DisplayEvent>* events);
   void FitScenes(std::vector<DisplayEvent>* events);
   void Cover(Window& w);
+  // Whether the window's size is known: configured, and its output's
+  // where the compositor leaves the size to us.
+  bool SizeKnown(const Window& w) const;
   // The scene's size for the window's configured size on its output.
   void SceneSize(const Window& w, int* width, int* height, int* scale) const;
   OutputFacts FactsFor(const Window& w, int width, int height, int scale) const;
