@@ -24,6 +24,14 @@
 #   wayland-two        the same at 1920x1080 with a 1280x1024 output beside
 #                      it, which the program covers black
 #   wayland-two-every  the same two outputs with --every-monitor
+#   wayland, wayland-covered: beside the program, in the same run, the
+#                      floor: bench/wayland_floor, full screen, presenting
+#                      the same 46 rectangles at every frame callback and
+#                      computing nothing; the program's CPU as a multiple of
+#                      the floor's, and the wakes a second of each
+#                      (voluntary context switches). wayland-covered first
+#                      measures the program with that floor full screen over
+#                      it, then uncovered, then the floor
 #   hack               see below
 #   covered            Xvfb at 1920x1080 under openbox, a window over the
 #                      whole scene once it runs: the scene rests
@@ -82,7 +90,8 @@ case "$size_name" in
   two-monitors) server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) ;;
   two-monitors-every)
     server=xorg size=3200x1080 monitors=(1920x1080+0+0 1280x1024+1920+0) args=(--every-monitor) ;;
-  wayland) server=sway size=1920x1080 modes=(wayland x11) ;;
+  wayland) server=sway size=1920x1080 modes=(wayland floor x11) ;;
+  wayland-covered) server=sway size=1920x1080 modes=(covered wayland floor) ;;
   wayland-sxga) server=sway size=1280x1024 modes=(wayland) ;;
   wayland-4k) server=sway size=3840x2160 modes=(wayland x11) sway_setup=(output HEADLESS-1 scale 2) ;;
   wayland-two) server=sway size=1920x1080 modes=(wayland x11) sway_setup=('create_output; output HEADLESS-2 resolution 1280x1024') ;;
@@ -97,8 +106,8 @@ case "$size_name" in
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
   covered | saver-active | wallpaper-x11) size=1920x1080 ;;
-  *) echo "usage: $0 [CASE] [runs] [seconds] [binary]; the cases are listed at the top of $0" >&2; exit 2 ;;
   wallpaper-wayland) server=sway size=1920x1080 modes=() ;;
+  *) echo "usage: $0 [CASE] [runs] [seconds] [binary]; the cases are listed at the top of $0" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
@@ -151,15 +160,40 @@ x11_floor_ratio() {
     END { if (n) printf "coderain / floor probe, run by run: program CPU %.2fx, program + X server %.2fx (medians of %d)\n", med(p, n), med(t, n), n }'
 }
 # --- end of the X11 block ---
+
+# --- Wayland: the floor probe, and wakes ---
+floor_bin=""
+for d in "$(dirname "$bin")" "$here"/build{,-ci,-stats}; do
+  [ -n "$floor_bin" ] || { [ -x "$d/bench/wayland_floor" ] && floor_bin=$d/bench/wayland_floor; }
+done
+if [[ " ${modes[*]} " == *" floor "* ]] && [ -z "$floor_bin" ]; then
+  echo "$0: no bench/wayland_floor: build it (cmake --build --preset default --target wayland_floor)" >&2
+  exit 2
+fi
+# Times process $1 has gone to sleep of its own accord.
+wakes() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$1/status"; }
+# Starts the floor probe on the compositor; sets app_pid. With "over",
+# full screen over a program started first, which app_pid stays.
+start_floor() {
+  if [ "${1:-}" = over ]; then
+    sleep 1
+    "$floor_bin" >/dev/null 2>&1 &
+  else
+    start_app "$floor_bin"
+    app_pid=$APP_PID
+  fi
+}
+# --- end of the Wayland floor block ---
 now_ns() { date +%s%N; }
 
 # Starts the program in a mode: full screen in its own window, or in a
 # window lent by the emulated daemon. Sets app_pid, the program's.
 start_program() {
   case $1 in
-    own | wayland | x11)
+    own | wayland | x11 | covered)
       start_app "$APP" "${args[@]}"
       app_pid=$APP_PID
+      [ "$1" != covered ] || start_floor over
       return
       ;;
     wallpaper*)
@@ -172,6 +206,7 @@ start_program() {
       app_pid=$APP_PID
       return
       ;;
+    floor) start_floor && return ;;
     root) start_daemon 1920x1080 "$APP" --root ;;
     preview) start_daemon 725x407 "${WITH_WINDOW_ID[@]}" "$APP" ;;
   esac
@@ -185,7 +220,7 @@ for ((run = 1; run <= runs; run++)); do
       start_xorg_dummy
       server_pid=$X_PID
       set_monitors "${monitors[@]}"
-    elif [ "$1" = wayland ]; then
+    elif [[ " wayland floor covered " == *" $1 "* ]]; then
       start_sway "$size"
       server_pid=$SWAY_PID
       unset DISPLAY
@@ -218,6 +253,7 @@ for ((run = 1; run <= runs; run++)); do
     x1=$(cpu_ticks "$server_pid")
     w1=$(wakes "$app_pid")
     x11_show_scene
+    echo "$run $(( ($(wakes "$app_pid") - w0) / span ))" >>"$work/wakes.$mode"
     rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
     key_ns=$(now_ns)
     # Its own window ends on a key press; xdotool runs beside the watch: it
@@ -353,6 +389,23 @@ else
     x11_floor_ratio
   fi
 fi
+# --- Wayland: the program against the floor of the same run ---
+if [ -s "$work/results.floor" ]; then
+  [ ! -s "$work/results.covered" ] || { echo; summary "coderain covered by the floor probe, full screen over it" "SIGTERM" "$work/results.covered"; }
+  echo
+  summary "the floor: bench/wayland_floor full screen at $size" "SIGTERM" "$work/results.floor"
+  echo
+  for mode in covered wayland floor; do
+    [ -s "$work/wakes.$mode" ] || continue
+    sort -n -k2 "$work/wakes.$mode" | awk -v m="$mode" '{ v[NR] = $2 } END {
+      printf "wakes a second, %-8s median %s, range [%s .. %s]\n", m, (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, v[1], v[NR] }'
+  done
+  paste "$work/results.wayland" "$work/results.floor" | awk '
+    { r[NR] = ($10 > 0) ? $2 / $10 : 0 }
+    END { n = NR; for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (r[j] < r[i]) { t = r[i]; r[i] = r[j]; r[j] = t }
+      printf "program CPU / floor CPU, run by run: median %.2f, range [%.2f .. %.2f]\n", (n % 2) ? r[(n + 1) / 2] : (r[n / 2] + r[n / 2 + 1]) / 2, r[1], r[n] }'
+fi
+# --- end of the Wayland floor block ---
 if [ -s "$work/stats-first" ]; then
   echo
   echo "Timer statistics of run 1:"

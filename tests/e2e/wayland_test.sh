@@ -57,12 +57,21 @@ swaymsg -s "$IPC" '[app_id="coderain"] fullscreen enable' >/dev/null
 check "tiny and back: laid out for 1920" laid_out_for 1920
 end_app
 
-# A second one full screen takes it from the first; once the second ends,
-# the first, shown again, asks for it back.
+# A second one full screen takes it from the first, which rests meanwhile;
+# once the second ends, the first, shown again, asks for it back.
 check "two at once: the first full screen" started
 first_pid=$APP_PID
 start_app env XDG_RUNTIME_DIR="$RUN" WAYLAND_DISPLAY="$SOCKET" "$APP"
 sleep 2
+# Covered, the first rests: over two seconds it runs for no tick of the
+# system's clock and wakes at most twice.
+resting() {
+  local t w
+  t=$(awk '{print $14 + $15}' "/proc/$1/stat") w=$(awk '/^voluntary_ctxt/ {print $2}' "/proc/$1/status")
+  sleep 2
+  (($(awk '{print $14 + $15}' "/proc/$1/stat") - t <= 1 && $(awk '/^voluntary_ctxt/ {print $2}' "/proc/$1/status") - w <= 2))
+}
+check "two at once: the first, covered, rests" resting "$first_pid"
 in_sway wtype -s 300 x
 check "two at once: a key ends the second" ended 2 0
 APP_PID=$first_pid

@@ -48,6 +48,10 @@ class SceneDisplay {
   virtual void PresentAll(int screen) = 0;
   // Whether a whole present waits for the display to take it.
   virtual bool Pending(int screen) const = 0;
+  // Whether the screen's last present is still on its way and the display
+  // will wake the driver when the next one may go (a compositor's frame
+  // callback): the loop then sets no timer of its own for the screen.
+  virtual bool AwaitsDisplay(int /*screen*/) const { return false; }
 };
 
 }  // namespace coderain

@@ -24,11 +24,11 @@ bool SceneLoop::StartScene(int screen, std::int64_t now) {
   pace.frameMs = FrameMsFor(pace.fitMs, onBattery_);
   if (unseen) pace.unseenSince = now;
   std::string error;
+  // A batch runs every tick that fell due in its frame, at the slower
+  // rate too: a change of rate drops none.
+  pace.slowestMs = std::max(FrameMsFor(pace.fitMs, false), FrameMsFor(pace.fitMs, true));
   if (stage_.Start(screen, &display_.Frame(screen), now, &error)) {
-    // A batch runs every tick that fell due in its frame, at the slower
-    // rate too: a change of rate drops none.
-    const std::int64_t slowest = std::max(FrameMsFor(pace.fitMs, false), FrameMsFor(pace.fitMs, true));
-    stage_.SetLatenessAllowed(screen, slowest + 1);
+    stage_.SetLatenessAllowed(screen, pace.slowestMs + 1);
     return true;
   }
   EndWith(1, error);
@@ -71,11 +71,7 @@ std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
   if (stage_.Ended()) return kNoWake;
   DamageList& damage = form.Damage();
   const std::int64_t t = sceneNow();
-  // At most one present a frame, whenever in the frame the display can
-  // take it: a present that had to wait does not push the next one back.
-  const std::int64_t frame = t / pace.frameMs;
-  const bool toShow = !damage.Empty() || display_.Pending(screen);
-  if (toShow && frame > pace.LastFrame()) {
+  if ((!damage.Empty() || display_.Pending(screen)) && PresentDue(screen, pace, t)) {
     pace.busy = !display_.Present(screen, damage);
     if (!pace.busy) {
       if (observer_) observer_->Presented(screen, damage, form.State.BurstDone != 0, clock.Now());
@@ -83,12 +79,30 @@ std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
       pace.lastAt = t;
     }
   }
+  pace.awaited = display_.AwaitsDisplay(screen);
+  return NextWake(screen, pace, form) + lost;
+}
+
+bool SceneLoop::PresentDue(int screen, const Pace& pace, std::int64_t t) const {
+  // At most one present a frame, whenever in the frame the display can
+  // take it: a present that had to wait does not push the next one back.
+  if (t / pace.frameMs > pace.LastFrame()) return true;
+  // A display that said when the next present may go paces them at its
+  // own rate, where no lower one is asked for.
+  return pace.awaited && !display_.AwaitsDisplay(screen) && pace.frameMs == pace.fitMs;
+}
+
+std::int64_t SceneLoop::NextWake(int screen, const Pace& pace, Form1& form) const {
+  // A display that will say when the next present may go is the clock:
+  // the loop waits for it, and wakes by itself only before a tick would
+  // run later than a batch allows (a display that stops saying so).
+  if (pace.awaited) return form.NextDue() + pace.slowestMs - 1;
   // The frame boundary at or after the next tick; sooner when a present
   // waits only for its frame. A display that is busy says when it is not.
   std::int64_t wake = (form.NextDue() + pace.frameMs - 1) / pace.frameMs * pace.frameMs;
-  if ((!damage.Empty() || display_.Pending(screen)) && !pace.busy)
+  if ((!form.Damage().Empty() || display_.Pending(screen)) && !pace.busy)
     wake = std::min(wake, (pace.LastFrame() + 1) * pace.frameMs);
-  return wake + lost;
+  return wake;
 }
 
 void SceneLoop::SetSeen(int screen, bool seen, std::int64_t now) {

@@ -10,7 +10,10 @@
 // scene sees it: no rhythm changes, and the program wakes once a frame
 // rather than once a tick. A present is sent only once the display has
 // taken the last one; until then damage gathers. Every screen's scene has
-// its own ticks, frames and presents.
+// its own ticks, frames and presents. A display that says when the next
+// present may go (a compositor's frame callback) is the clock instead:
+// the loop runs when it says so, and meanwhile sets no timer of its own
+// but one before a tick would run later than a batch allows.
 //
 // A present is made at most as often as the frame rate allows (the
 // user's cap, lower on battery) and the display refreshes, the scene's
@@ -98,9 +101,11 @@ class SceneLoop {
     std::int64_t lastAt = -1;                    // the scene's time of the last present, or -1
     // The frame of the last present, in frames of frameMs.
     std::int64_t LastFrame() const { return lastAt < 0 ? -1 : lastAt / frameMs; }
-    bool busy = false;              // the display refused the last try
-    std::int64_t lostMs = 0;        // the time it rested: the scene's clock is behind by it
-    std::int64_t unseenSince = -1;  // when it began to rest; -1 while it is seen
+    bool busy = false;               // the display refused the last try
+    bool awaited = false;            // the display was to say when the next present may go
+    std::int64_t slowestMs = fitMs;  // the longest frame on mains or battery: how late a tick may run
+    std::int64_t lostMs = 0;         // the time it rested: the scene's clock is behind by it
+    std::int64_t unseenSince = -1;   // when it began to rest; -1 while it is seen
   };
   // The time between presents for a fit of `fitMs`, at the rate allowed on
   // battery or on mains.
@@ -110,6 +115,10 @@ class SceneLoop {
   // Runs the screen's ticks due by now and presents them where due.
   // Returns when it must run again.
   std::int64_t RunFrame(int screen, const Clock& clock);
+  // Whether a present is due at scene time `t` on the screen.
+  bool PresentDue(int screen, const Pace& pace, std::int64_t t) const;
+  // When to run again after the screen's frame, in the scene's time.
+  std::int64_t NextWake(int screen, const Pace& pace, Form1& form) const;
   LoopStatus RunFrames(const Clock& clock);
   void Dispatch(const DisplayEvent& event, std::int64_t now);
   void EndWith(int status, std::string message);

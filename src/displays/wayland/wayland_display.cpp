@@ -22,10 +22,11 @@ namespace {
 
 // How long answers may take while the program starts.
 constexpr int kStartTimeoutMs = 3000;
-// A frame callback pending this long means the scene is not being shown
-// (its output off, or hidden): the wait then lasts until the compositor
-// says something, so a scene nobody sees costs nothing.
-constexpr auto kUnseenAfter = std::chrono::milliseconds(250);
+// A frame callback pending this long (a dozen frames) means the scene is
+// not being shown (its output off, or covered): it rests, and the wait
+// lasts until the compositor says something, so a scene nobody sees costs
+// nothing.
+constexpr auto kUnseenAfter = std::chrono::milliseconds(200);
 constexpr std::int32_t kWhole = std::numeric_limits<std::int32_t>::max();
 
 // Lets a seat's device go: released where the seat is new enough to say
@@ -115,6 +116,10 @@ struct WaylandDisplay::WindowEvents {
             Window& w = WindowOf(data);
             if (callback == w.frameCallback) w.frameCallback = nullptr;
             wl_callback_destroy(callback);
+            if (w.unseen) {
+              w.unseen = false;
+              w.display->arrived_.push_back({DisplayEvent::Kind::Seen, w.screen});
+            }
             if (w.askFullscreen) {
               w.askFullscreen = false;
               if (const WaylandOutput* o = w.display->c_->FindOutput(w.output))
@@ -409,7 +414,7 @@ void WaylandDisplay::DropClosed(std::vector<DisplayEvent>* events) {
 void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
   for (const auto& wp : scenes_) {
     Window& w = *wp;
-    if (!w.configured) continue;
+    if (!SizeKnown(w)) continue;
     int width = 0, height = 0, scale = 1;
     SceneSize(w, &width, &height, &scale);
     const OutputFacts facts = FactsFor(w, width, height, scale);
@@ -433,9 +438,11 @@ void WaylandDisplay::FitScenes(std::vector<DisplayEvent>* events) {
     if (e && e->kind != DisplayEvent::Kind::Failed) {
       w.bufferScale = scale;
       wl_surface_set_buffer_scale(w.surface, scale);
-      // The new scene goes up whole, whatever the compositor still shows.
+      // The new scene goes up whole, whatever the compositor still shows;
+      // it is seen until its own frame fails to come.
       if (w.frameCallback) wl_callback_destroy(w.frameCallback);
       w.frameCallback = nullptr;
+      if (std::exchange(w.unseen, false) && w.screen >= 0) arrived_.push_back({DisplayEvent::Kind::Seen, w.screen});
     }
     if (e) events->push_back(std::move(*e));
   }
@@ -457,6 +464,13 @@ void WaylandDisplay::Cover(Window& w) {
   wl_surface_attach(w.surface, w.black->Buffer(), 0, 0);
   wl_surface_damage_buffer(w.surface, 0, 0, kWhole, kWhole);
   wl_surface_commit(w.surface);
+}
+
+bool WaylandDisplay::SizeKnown(const Window& w) const {
+  // A size of 0 leaves it to us, and the output's is ours only once the
+  // output has said it: a scene is laid out once, at its own size.
+  const WaylandOutput* o = c_->FindOutput(w.output);
+  return w.configured && (w.width > 0 || !o || (o->ready && o->width > 0));
 }
 
 void WaylandDisplay::SceneSize(const Window& w, int* width, int* height, int* scale) const {
@@ -534,12 +548,25 @@ PolledDisplay::WaitOn WaylandDisplay::PrepareWait() {
   const bool live = c_->PrepareWait(&on.events, &dispatched);
   on.fd = c_->Fd();
   on.ready = !live || dispatched || closeRequested_ || !arrived_.empty();
-  // Nobody sees any scene: none has had its frame for a while.
-  const auto now = std::chrono::steady_clock::now();
-  on.unseen = !scenes_.empty() && std::all_of(scenes_.begin(), scenes_.end(), [&](const auto& w) {
-    return w->screen >= 0 && w->frameCallback && now - w->frameAsked > kUnseenAfter;
-  });
+  // Nobody sees any scene: the wait is the compositor's.
+  on.unseen = !scenes_.empty() &&
+              std::all_of(scenes_.begin(), scenes_.end(), [](const auto& w) { return w->screen >= 0 && w->unseen; });
   return on;
+}
+
+bool WaylandDisplay::AwaitsDisplay(int screen) const {
+  // The frame callback, or the release of a buffer, wakes the driver.
+  const Window* w = SceneWindow(screen);
+  return w && w->buffers[0] && (w->frameCallback || (w->buffers[0]->Busy() && w->buffers[1]->Busy()));
+}
+
+void WaylandDisplay::WatchFrames(std::vector<DisplayEvent>* events) {
+  const auto now = std::chrono::steady_clock::now();
+  for (const auto& w : scenes_) {
+    if (w->screen < 0 || w->unseen || !w->frameCallback || now - w->frameAsked <= kUnseenAfter) continue;
+    w->unseen = true;
+    events->push_back({DisplayEvent::Kind::Unseen, w->screen});
+  }
 }
 
 void WaylandDisplay::Dispatch(short revents, std::vector<DisplayEvent>* events) {
@@ -558,6 +585,7 @@ void WaylandDisplay::Dispatch(short revents, std::vector<DisplayEvent>* events) 
   FollowOutputs(events);
   for (DisplayEvent& e : arrived_) events->push_back(std::move(e));
   arrived_.clear();
+  WatchFrames(events);
   FitsFirst(events, first);
 }
 

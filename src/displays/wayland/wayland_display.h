@@ -58,6 +58,7 @@ class WaylandDisplay : public PolledDisplay {
   void Show() override;
   WaitOn PrepareWait() override;
   void Dispatch(short revents, std::vector<DisplayEvent>* events) override;
+  bool AwaitsDisplay(int screen) const override;
 
   // A full-screen surface of ours on one output: a scene's, or a cover.
   struct Window {
@@ -85,6 +86,7 @@ class WaylandDisplay : public PolledDisplay {
     // A wallpaper's layer, instead of xdg's windows.
     zwlr_layer_surface_v1* layer = nullptr;
     bool closed = false;  // by the compositor
+    bool unseen = false;  // said to be unseen: its frame has not come for a while
   };
 
  protected:
@@ -122,10 +124,16 @@ class WaylandDisplay : public PolledDisplay {
   void FollowOutputs(std::vector<DisplayEvent>* events);
   void FitScenes(std::vector<DisplayEvent>* events);
   void Cover(Window& w);
+  // Whether the window's size is known: configured, and its output's
+  // where the compositor leaves the size to us.
+  bool SizeKnown(const Window& w) const;
   // The scene's size for the window's configured size on its output.
   void SceneSize(const Window& w, int* width, int* height, int* scale) const;
   OutputFacts FactsFor(const Window& w, int width, int height, int scale) const;
   void OutputGone(std::uint32_t id);
+  // Says which scenes nobody sees now: those whose frame has not come for
+  // a while.
+  void WatchFrames(std::vector<DisplayEvent>* events);
 
   std::unique_ptr<WaylandConnection> c_;
   const LaunchRequest request_;

@@ -47,12 +47,25 @@ class FakeDisplay : public SceneDisplay {
   const OutputFit& Fit(int screen) const override { return screens_.at(screen).fit; }
   void Show() override { shown = true; }
   bool Present(int screen, const DamageList& damage) override {
-    if (clock_.now < busyUntil) return false;
+    if (clock_.now < busyUntil || AwaitsDisplay(screen)) return false;
     presents.push_back({clock_.now, screen, damage.Bounds().Right(), damage.Pixels()});
+    if (pacing.vsyncMs > 0) {
+      callbackAt = (clock_.now / pacing.vsyncMs + 1) * pacing.vsyncMs;
+      if (callbackAt >= pacing.stopFrom && callbackAt < pacing.stopTo) callbackAt = pacing.stopTo;
+    }
     return true;
   }
   void PresentAll(int screen) override { ++fullPresents[screen]; }
   bool Pending(int) const override { return false; }
+  bool AwaitsDisplay(int) const override { return callbackAt > clock_.now; }
+
+  // Presents taken as a compositor takes them: each says, at the next
+  // multiple of vsyncMs, that the next may go; none says so between
+  // stopFrom and stopTo.
+  struct Pacing {
+    std::int64_t vsyncMs = 0, stopFrom = 0, stopTo = 0;
+  } pacing;
+  std::int64_t callbackAt = -1;
 
   struct Presented {
     std::int64_t at;
@@ -80,13 +93,16 @@ class FakeDisplay : public SceneDisplay {
 // done, the run stops with the line "script over".
 struct LoopRun {
   LoopRun(Script script, std::int64_t until, const RunMode& mode = kOwnWindows, std::int64_t busyUntil = 0,
-          const std::string& data = CODERAIN_TEST_DATA, int screens = 1, FrameRate rate = {})
+          const std::string& data = CODERAIN_TEST_DATA, int screens = 1, FrameRate rate = {},
+          FakeDisplay::Pacing pacing = {})
       : display(&clock, screens), stage(test::PinnedFontFiles(), 1, data), loop(&display, &stage, mode, nullptr, rate) {
     display.busyUntil = busyUntil;
+    display.pacing = pacing;
     LoopStatus status = loop.Start(clock);
     std::size_t next = 0;
     while (status.running) {
       std::int64_t t = status.wakeAt;
+      if (display.callbackAt > clock.now) t = std::min(t, display.callbackAt);
       if (next < script.size()) t = std::min(t, script[next].first);
       if (next == script.size() && t > until) {
         status.end = {1, 0, "script over"};
@@ -285,6 +301,35 @@ TEST(SceneLoop, TheFrameRateCapsPresentsNotTicks) {
   const TimerScheduler& timers = capped.stage.Scene(0)->Timers;
   EXPECT_GT(timers.Now(), 2900);
   EXPECT_EQ(timers.TicksRun(1), timers.Now() / 10);
+}
+
+// A display that says when the next present may go is the loop's clock:
+// a step a present, with no tick dropped, also while it stops saying so
+// and under a cap.
+TEST(SceneLoop, ADisplayThatSaysWhenToPresentIsTheClock) {
+  struct Row {
+    const char* what;
+    FakeDisplay::Pacing pacing;
+    FrameRate rate;
+    long minPresents, maxPresents, maxSteps;  // in 2 s
+  };
+  const Row rows[] = {
+      {"at a rate above the loop's frames", {16}, {}, 123, 126, 127},
+      {"at a rate below", {25}, {}, 79, 81, 82},
+      {"silent for half a second", {16, 500, 1000}, {}, 92, 96, 96 + 500 / 33 + 2},
+      {"under a cap, which it does not lift", {16}, {15}, 28, 30, 62},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    LoopRun run({}, 2000, kOwnWindows, 0, CODERAIN_TEST_DATA, 1, r.rate, r.pacing);
+    const long presents = static_cast<long>(run.display.presents.size());
+    EXPECT_GE(presents, r.minPresents);
+    EXPECT_LE(presents, r.maxPresents);
+    EXPECT_LE(run.steps, r.maxSteps);
+    const TimerScheduler& timers = run.stage.Scene(0)->Timers;
+    EXPECT_GT(timers.Now(), 1950);
+    EXPECT_EQ(timers.TicksRun(1), timers.Now() / 10);
+  }
 }
 
 // A screen nobody sees rests, its clock and all, and goes on where it
