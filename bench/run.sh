@@ -27,13 +27,21 @@
 #   hack               see below
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
+#   fps15              Xvfb at 1920x1080: the program at 60 frames a second,
+#                      then with --fps 15 in the same run; prints the CPU
+#                      ratio of the two
+#   battery            the same at 60, then on battery (UPower's stand-in,
+#                      python3-dbusmock, on a bus of the bench's own, says
+#                      so): half the rate
 #
 # For each run: starts the server at the chosen size, starts coderain, waits 2 s,
 # then measures for the given span (default 3 runs of 30 s) the CPU time of
 # the program and of the X server, the program's peak RSS, and, with a
 # statistics build (cmake --preset stats), presents and damaged pixels per
 # second, the time from process start to the first complete frame, and the
-# exit latency after a key press. Prints one table of medians and ranges.
+# exit latency after a key press, and the program's wakes a second (its
+# sleeps in the wait). Prints one table of medians and ranges. The machine's
+# own battery changes nothing: every case runs as on mains but "battery".
 #
 # "hack" measures, in turn within each run on a 1920x1080 screen, the
 # program full screen in its own window, with --root in a screen-saver
@@ -85,24 +93,55 @@ case "$size_name" in
     for d in "$here"/build{,-ci,-stats}/tests/fake_daemon; do [ -n "$daemon" ] || { [ -x "$d" ] && daemon=$d; }; done
     [ -n "$daemon" ] || { echo "$0: no tests/fake_daemon: build the tests (cmake --build --preset default)" >&2; exit 2; }
     ;;
-  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|windows] [runs] [seconds] [binary]" >&2; exit 2 ;;
+  fps15 | battery) size=1920x1080 modes=(own "$size_name") ;;
+  *) echo "usage: $0 [1080p|4k|4k-native|8k|16k|16k-native|1080p-xorg|sxga-xorg|two-monitors|two-monitors-every|wayland|wayland-sxga|wayland-4k|wayland-two|wayland-two-every|hack|windows|fps15|battery] [runs] [seconds] [binary]" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
 source "$here/tests/e2e/harness.sh"
 work=$WORK
+
+# --- fps15 and battery: the frame-rate cap and the battery beside 60 ---
+# The machine's own system bus is never heard: a bench on a laptop on
+# battery would measure half the rate.
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/no_bus"
+power_args=()
+# Each run of "battery": a bus of its own with UPower's stand-in.
+power_setup() {
+  [ "$size_name" = battery ] || return 0
+  dbusmock_python >/dev/null || { echo "$0: battery needs python3-dbusmock" >&2; exit 2; }
+  start_system_bus && start_upower false
+}
+# Before each program: the stand-in on battery for "battery" and on mains
+# for the 60 fps run beside it; --fps 15 for "fps15".
+power_mode() {
+  power_args=()
+  [ "$1" != fps15 ] || power_args=(--fps 15)
+  [ "$size_name" != battery ] || set_on_battery "$([ "$1" = battery ] && echo true || echo false)"
+}
+# Run by run, the capped program's CPU (program + X server, and the program
+# alone) as a share of the 60 fps run's.
+power_ratio() {
+  paste "$work/results.own" "$work/results.$size_name" | awk -v what="$1" '
+    function med(a, n,   i, j, t) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+      return (n % 2) ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+    { h = NF / 2; if ($2 > 0) { n++; both[n] = ($(h + 2) + $(h + 3)) / ($2 + $3); prog[n] = $(h + 2) / $2 } }
+    END { if (n) printf "%s CPU / 60 fps CPU, run by run: program + X server %.2f, program %.2f (medians of %d)\n",
+            what, med(both, n), med(prog, n), n }'
+}
 stage_program
 hz=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+wakes() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$1/status"; }
 now_ns() { date +%s%N; }
 
 # Starts the program in a mode: full screen in its own window, or in a
 # window lent by the emulated daemon. Sets app_pid, the program's.
 start_program() {
   case $1 in
-    own | wayland | x11)
-      start_app "$APP" "${args[@]}"
+    own | wayland | x11 | fps15 | battery)
+      start_app "$APP" "${args[@]}" "${power_args[@]}"
       app_pid=$APP_PID
       return
       ;;
@@ -135,18 +174,22 @@ for ((run = 1; run <= runs; run++)); do
     fi
   }
   [ "$server" = sway ] || start_server "$server"
+  power_setup
 
   for mode in "${modes[@]}"; do
     [ "$server" = sway ] && start_server "$mode"
     stats="$work/stats.$mode.$run"
     start_ns=$(now_ns)
+    power_mode "$mode"
     start_program "$mode"
     sleep 2
     a0=$(cpu_ticks "$app_pid")
     x0=$(cpu_ticks "$server_pid")
+    w0=$(wakes "$app_pid")
     sleep "$span"
     a1=$(cpu_ticks "$app_pid")
     x1=$(cpu_ticks "$server_pid")
+    w1=$(wakes "$app_pid")
     rss_kb=$(awk '/VmHWM/{print $2}' "/proc/$app_pid/status")
     key_ns=$(now_ns)
     # Its own window ends on a key press; xdotool runs beside the watch: it
@@ -174,7 +217,7 @@ for ((run = 1; run <= runs; run++)); do
     first_ns=$(awk '/^first frame at/{print $NF}' "$stats")
     first_ms="-"
     [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
-    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 ))" >>"$work/results.$mode"
+    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( (w1 - w0) ))" >>"$work/results.$mode"
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
     if [ "$server" = sway ]; then stop_servers; fi
   done
@@ -194,7 +237,7 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
   printf "%-34s %12s %25s\n", name, sprintf(fmt, med(v, n)), sprintf("[" fmt " .. " fmt "]", lo, hi)
 }
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
-  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8 }
+  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8; val[NR, 9] = $9 / span }
 END {
   printf "%s: %d runs of %d s after 2 s of warm-up\n\n", title, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
@@ -206,6 +249,7 @@ END {
   row("damaged pixels per second", 6, "%.0f")
   row("start to first frame (ms)", 7, "%.0f")
   row(exit_name " to exit (ms)", 8, "%.0f")
+  row("program wakes per second", 9, "%.1f")
 }' "$3"
 }
 
@@ -218,7 +262,7 @@ if [ "$size_name" = hack ]; then
   echo
   # Run by run, the daemon's window against full screen on the same server.
   paste "$work/results.own" "$work/results.root" | awk -v hz="$hz" -v span="$span" '
-    { d[NR] = (($10 + $11) - ($2 + $3)) * 100 / hz / span }
+    { h = NF / 2; d[NR] = (($(h + 2) + $(h + 3)) - ($2 + $3)) * 100 / hz / span }
     END { n = NR; for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (d[j] < d[i]) { t = d[i]; d[i] = d[j]; d[j] = t }
       m = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
       printf "--root minus full screen, run by run (points of one core): median %.2f, range [%.2f .. %.2f]\n", m, d[1], d[n] }'
@@ -231,6 +275,14 @@ elif [ "$server" = sway ]; then
   fi
 else
   summary "coderain, $size_name ($size)" "key press" "$work/results.own"
+fi
+if [ "$size_name" = fps15 ] || [ "$size_name" = battery ]; then
+  what="--fps 15"
+  [ "$size_name" = fps15 ] || what="on battery"
+  echo
+  summary "coderain $what, beside it" "SIGTERM" "$work/results.$size_name"
+  echo
+  power_ratio "$what"
 fi
 if [ -s "$work/stats-first" ]; then
   echo
