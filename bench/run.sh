@@ -46,13 +46,21 @@
 #                      window (a second coderain at --fps 1, not counted)
 #   windows            coderain.scr under wine, beside a do-nothing Win32
 #                      program (bench/windows.sh)
+#   fps15              Xvfb at 1920x1080: the program at 60 frames a second,
+#                      then with --fps 15 in the same run; prints the CPU
+#                      ratio of the two
+#   battery            the same at 60, then on battery (UPower's stand-in,
+#                      python3-dbusmock, on a bus of the bench's own, says
+#                      so): half the rate
 #
 # For each run: starts the server at the chosen size, starts coderain, waits 2 s,
 # then measures for the given span (default 3 runs of 30 s) the CPU time of
 # the program and of the X server, the program's peak RSS, and, with a
 # statistics build (cmake --preset stats), presents and damaged pixels per
 # second, the time from process start to the first complete frame, and the
-# exit latency after a key press. Prints one table of medians and ranges.
+# exit latency after a key press, and the program's wakes a second (its
+# sleeps in the wait). Prints one table of medians and ranges. The machine's
+# own battery changes nothing: every case runs as on mains but "battery".
 #
 # "hack" measures, in turn within each run on a 1920x1080 screen, the
 # program full screen in its own window, with --root in a screen-saver
@@ -107,12 +115,42 @@ case "$size_name" in
     ;;
   covered | saver-active | wallpaper-x11) size=1920x1080 ;;
   wallpaper-wayland) server=sway size=1920x1080 modes=() ;;
+  fps15 | battery) size=1920x1080 modes=(own "$size_name") ;;
   *) echo "usage: $0 [CASE] [runs] [seconds] [binary]; the cases are listed at the top of $0" >&2; exit 2 ;;
 esac
 CODERAIN_BIN=$bin FAKE_DAEMON=${daemon:-}
 # shellcheck source=../tests/e2e/harness.sh
 source "$here/tests/e2e/harness.sh"
 work=$WORK
+
+# --- fps15 and battery: the frame-rate cap and the battery beside 60 ---
+# The machine's own system bus is never heard: a bench on a laptop on
+# battery would measure half the rate.
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/no_bus"
+power_args=()
+# Each run of "battery": a bus of its own with UPower's stand-in.
+power_setup() {
+  [ "$size_name" = battery ] || return 0
+  dbusmock_python >/dev/null || { echo "$0: battery needs python3-dbusmock" >&2; exit 2; }
+  start_system_bus && start_upower false
+}
+# Before each program: the stand-in on battery for "battery" and on mains
+# for the 60 fps run beside it; --fps 15 for "fps15".
+power_mode() {
+  power_args=()
+  [ "$1" != fps15 ] || power_args=(--fps 15)
+  [ "$size_name" != battery ] || set_on_battery "$([ "$1" = battery ] && echo true || echo false)"
+}
+# Run by run, the capped program's CPU (program + X server, and the program
+# alone) as a share of the 60 fps run's.
+power_ratio() {
+  paste "$work/results.own" "$work/results.$size_name" | awk -v what="$1" '
+    function med(a, n,   i, j, t) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+      return (n % 2) ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+    { h = NF / 2; if ($2 > 0) { n++; both[n] = ($(h + 2) + $(h + 3)) / ($2 + $3); prog[n] = $(h + 2) / $2 } }
+    END { if (n) printf "%s CPU / 60 fps CPU, run by run: program + X server %.2f, program %.2f (medians of %d)\n",
+            what, med(both, n), med(prog, n), n }'
+}
 stage_program
 hz=$(getconf CLK_TCK)
 
@@ -190,8 +228,8 @@ now_ns() { date +%s%N; }
 # window lent by the emulated daemon. Sets app_pid, the program's.
 start_program() {
   case $1 in
-    own | wayland | x11 | covered)
-      start_app "$APP" "${args[@]}"
+    own | wayland | x11 | covered | fps15 | battery)
+      start_app "$APP" "${args[@]}" "${power_args[@]}"
       app_pid=$APP_PID
       [ "$1" != covered ] || start_floor over
       return
@@ -237,11 +275,13 @@ for ((run = 1; run <= runs; run++)); do
     fi
   }
   [ "$server" = sway ] || start_server "$server"
+  power_setup
 
   for mode in "${modes[@]}"; do
     [ "$server" = sway ] && start_server "$mode"
     stats="$work/stats.$mode.$run"
     start_ns=$(now_ns)
+    power_mode "$mode"
     start_program "$mode"
     sleep 2
     x11_hide_scene "$mode"
@@ -282,6 +322,7 @@ for ((run = 1; run <= runs; run++)); do
     first_ms="-"
     [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
     echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( w1 - w0 ))" >>"$work/results.$mode"
+    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( (w1 - w0) ))" >>"$work/results.$mode"
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
     if [ "$server" = sway ]; then stop_servers; fi
   done
@@ -303,6 +344,7 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
   val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8
   val[NR, 9] = NF >= 9 ? $9 / span : "-" }
+  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8; val[NR, 9] = $9 / span }
 END {
   printf "%s: %d runs of %d s after 2 s of warm-up\n\n", title, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
@@ -315,6 +357,7 @@ END {
   row("start to first frame (ms)", 7, "%.0f")
   row(exit_name " to exit (ms)", 8, "%.0f")
   row("program wakes a second", 9, "%.1f")
+  row("program wakes per second", 9, "%.1f")
 }' "$3"
 }
 
@@ -365,7 +408,7 @@ if [ "$size_name" = hack ]; then
   echo
   # Run by run, the daemon's window against full screen on the same server.
   paste "$work/results.own" "$work/results.root" | awk -v hz="$hz" -v span="$span" '
-    { d[NR] = (($10 + $11) - ($2 + $3)) * 100 / hz / span }
+    { h = NF / 2; d[NR] = (($(h + 2) + $(h + 3)) - ($2 + $3)) * 100 / hz / span }
     END { n = NR; for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (d[j] < d[i]) { t = d[i]; d[i] = d[j]; d[j] = t }
       m = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
       printf "--root minus full screen, run by run (points of one core): median %.2f, range [%.2f .. %.2f]\n", m, d[1], d[n] }'
@@ -406,6 +449,14 @@ if [ -s "$work/results.floor" ]; then
       printf "program CPU / floor CPU, run by run: median %.2f, range [%.2f .. %.2f]\n", (n % 2) ? r[(n + 1) / 2] : (r[n / 2] + r[n / 2 + 1]) / 2, r[1], r[n] }'
 fi
 # --- end of the Wayland floor block ---
+if [ "$size_name" = fps15 ] || [ "$size_name" = battery ]; then
+  what="--fps 15"
+  [ "$size_name" = fps15 ] || what="on battery"
+  echo
+  summary "coderain $what, beside it" "SIGTERM" "$work/results.$size_name"
+  echo
+  power_ratio "$what"
+fi
 if [ -s "$work/stats-first" ]; then
   echo
   echo "Timer statistics of run 1:"

@@ -15,19 +15,19 @@ run_packages=(
   libxss-dev libxfixes-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   libpng-dev libgif-dev libcli11-dev nlohmann-json3-dev
-  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libsystemd-dev
 )
 
 # The tests: the unit tests' and benchmarks' libraries, the formatter and
 # the sanitizers' and fuzzers' compiler; X servers, a window manager,
 # compositors and the screen-saver daemon for the end-to-end tests; the
-# packaging checks; the Windows build under wine and the web build in Node
+# packaging checks; a message bus and UPower's stand-in; the Windows build under wine and the web build in Node
 # and Chromium.
 test_packages=(
   libgtest-dev libbenchmark-dev clang-format clang libclang-rt-14-dev fonts-urw-base35 ccache
   xvfb xserver-xephyr openbox xdotool x11-utils x11-xserver-utils xauth xscreensaver xsecurelock
   x11-apps netpbm xserver-xorg-core xserver-xorg-video-dummy sway grim jq wtype swayidle weston
-  dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian
+  dpkg-dev file libxml2-utils desktop-file-utils groff-base lintian dbus-daemon dbus-bin python3-dbusmock
   g++-mingw-w64-x86-64 wine64 wine nsis zip unzip
   emscripten nodejs chromium ffmpeg
 )

@@ -277,6 +277,46 @@ sway_picture() {
   if [ "$#" -eq 4 ]; then pamcut -left "$1" -top "$2" -width "$3" -height "$4" "$file.all" >"$file"; else mv "$file.all" "$file"; fi
 }
 
+# --- The system bus and UPower ---
+
+# A Python with python3-dbusmock: Debian's, where another python3 comes
+# first on the PATH.
+dbusmock_python() {
+  local p
+  for p in python3 /usr/bin/python3; do "$p" -c 'import dbusmock' 2>/dev/null && echo "$p" && return 0; done
+  return 1
+}
+
+# Starts a message bus of the test's own and makes it the system bus of
+# whatever starts after (DBUS_SYSTEM_BUS_ADDRESS).
+start_system_bus() {
+  start_server_process dbus-daemon --session --nofork --address="unix:path=$WORK/system_bus"
+  export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$WORK/system_bus"
+  poll 10 test -S "$WORK/system_bus"
+}
+
+# What UPower says of property $1 on that bus.
+upower_says() {
+  dbus-send --system --print-reply=literal --dest=org.freedesktop.UPower /org/freedesktop/UPower \
+    org.freedesktop.DBus.Properties.Get string:org.freedesktop.UPower "string:$1" 2>/dev/null
+}
+
+# Starts UPower's stand-in, python3-dbusmock's upower template, on that bus:
+# on battery where $1 is true. Sets UPOWER_PID once it answers.
+start_upower() {
+  start_server_process "$(dbusmock_python)" -m dbusmock --system --template upower \
+    --parameters "{\"OnBattery\": ${1:-false}}"
+  UPOWER_PID=$LAST_PID
+  poll 10 upower_says OnBattery >/dev/null
+}
+
+# The stand-in says the machine runs on battery ($1 true) or on mains
+# (false), as UPower does: the property changes and a signal says so.
+set_on_battery() {
+  dbus-send --system --print-reply --dest=org.freedesktop.UPower /org/freedesktop/UPower \
+    org.freedesktop.DBus.Properties.Set string:org.freedesktop.UPower string:OnBattery "variant:boolean:$1" >/dev/null
+}
+
 # --- The xscreensaver daemon ---
 
 # Starts the xscreensaver daemon on the test's X server with one program,
@@ -370,6 +410,18 @@ ended_with() { [ "${EXIT_STATUS:-x}" = "$1" ]; }
 
 # The program still runs.
 alive() { [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; }
+
+# Process $1's writes a second over $2 seconds (2 by default). On X11 that
+# is the program's presents a second, each one write, and one more with
+# every 15th (the completion it asks for): presents without a statistics
+# build.
+writes_a_second() {
+  local a b span=${2:-2}
+  a=$(awk '/^syscw/ { print $2 }' "/proc/$1/io")
+  sleep "$span"
+  b=$(awk '/^syscw/ { print $2 }' "/proc/$1/io")
+  echo $(((b - a) / span))
+}
 
 # Nothing of Xlib's error report on the program's stderr.
 no_x_error() { ! grep -q "X Error" "$WORK/stderr"; }

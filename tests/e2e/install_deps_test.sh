@@ -14,10 +14,10 @@ chmod +x "$WORK"/bin/*
 # What the script ($@) asks apt-get to install, where dpkg-query says HAVE.
 asked() { : >"$WORK/apt.log" && PATH="$WORK/bin:$PATH" bash "$script" "$@" >/dev/null && sed -n 's/^install //p' "$WORK/apt.log"; }
 run=$(HAVE=none asked --run) all=$(HAVE=none asked)
-for p in build-essential cmake libx11-dev libwayland-dev libfreetype-dev fonts-dejavu-core; do
+for p in build-essential cmake libx11-dev libwayland-dev libfreetype-dev libsystemd-dev fonts-dejavu-core; do
   check "--run and the default install $p" eval 'grep -qw -- "$p" <<<"$run" && grep -qw -- "$p" <<<"$all"'
 done
-for p in wine chromium emscripten g++-mingw-w64-x86-64 sway nsis lintian xvfb libgtest-dev; do
+for p in wine chromium emscripten g++-mingw-w64-x86-64 sway nsis lintian xvfb libgtest-dev python3-dbusmock; do
   check "the default installs $p, --run does not" eval 'grep -qw -- "$p" <<<"$all" && ! grep -qw -- "$p" <<<"$run"'
 done
 check "all there: neither asks apt-get" eval '[ -z "$(HAVE=all asked --run)$(HAVE=all asked)" ]'

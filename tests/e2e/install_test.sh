@@ -61,6 +61,9 @@ check "coderain.xml names the program and runs it with --root" \
 check "coderain.xml describes it" test "$(xmllint --xpath 'string-length(/screensaver/_description)' "$xml")" -gt 100
 check "coderain.xml: the text folder is a file setting given to --data" \
   test "$(xmllint --xpath 'string(/screensaver/file[@id="data"]/@arg)' "$xml")" = "--data %"
+fps='//number[@id="fps"]'
+check "coderain.xml: Frames a second, a slider from 1 to 60 given to --fps, 60 by default" test "$(xmllint --xpath \
+  "concat($fps/@type, ' ', $fps/@arg, ' ', $fps/@low, ' ', $fps/@high, ' ', $fps/@default)" "$xml")" = "slider --fps % 1 60 60"
 
 man=$P/share/man/man6/coderain.6.gz
 zcat "$man" >"$WORK/coderain.6"

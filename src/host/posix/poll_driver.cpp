@@ -7,7 +7,7 @@
 
 namespace coderain {
 
-LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& signals) {
+LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& signals, PowerWatch* power) {
   LoopStatus status = run->Start();
   std::vector<DisplayEvent> events;
   bool closeSent = false;
@@ -20,8 +20,8 @@ LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& sig
     } else if (!on.unseen && status.wakeAt != kNoWake) {
       timeout = static_cast<int>(status.WaitMs(run->Time().Now()));
     }
-    pollfd p[2] = {{on.fd, on.events, 0}, {signals.Fd(), POLLIN, 0}};
-    ::poll(p, 2, timeout);
+    pollfd p[3] = {{on.fd, on.events, 0}, {signals.Fd(), POLLIN, 0}, power->PrepareWait(&timeout)};
+    ::poll(p, 3, timeout);
     events.clear();
     // Emptied before the flags are read: a signal sets its flag before it
     // writes, so none is missed.
@@ -36,6 +36,11 @@ LoopEnd RunPolled(SceneRun* run, PolledDisplay* display, const CloseSignals& sig
     if (const unsigned resets = signals.Resets(); resets != resetsSeen) {
       resetsSeen = resets;
       for (int screen : display->Screens()) events.emplace_back(DisplayEvent::Kind::Resized, screen);
+    }
+    if (bool onBattery = false; power->Dispatch(p[2].revents, &onBattery)) {
+      DisplayEvent e{DisplayEvent::Kind::PowerChanged};
+      e.onBattery = onBattery;
+      events.push_back(e);
     }
     display->Dispatch(p[0].revents, &events);
     status = run->Step(events);

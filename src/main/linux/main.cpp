@@ -19,6 +19,7 @@
 #include "host/posix/close_signals.h"
 #include "host/posix/poll_driver.h"
 #include "host/posix/polled_display.h"
+#include "host/posix/power_watch.h"
 #include "host/posix/process.h"
 #include "host/posix/xscreensaver_file.h"
 #include "host/scene_run.h"
@@ -71,7 +72,8 @@ int Run(int argc, char** argv) {
   constexpr bool kStats = false;
 #endif
   SceneRun run(display.get(), request, kStats);
-  const LoopEnd end = RunPolled(&run, display.get(), signals);
+  PowerWatch power;
+  const LoopEnd end = RunPolled(&run, display.get(), signals, &power);
   if (end.signal != 0) {
     std::fflush(nullptr);
     CloseSignals::DieBySignal(end.signal);
