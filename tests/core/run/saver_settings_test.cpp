@@ -52,10 +52,8 @@ TEST(SaverSettings, EachValueOrItsDefault) {
       {"TextFolder", {kRegText, std::string("C\0:\0\\\0x", 7)}, {}},
       {"TextFolder", Text(u"C:\\code", true, 2), {}},  // REG_EXPAND_SZ
       {"Fps", Dword(15), {false, "", 0, 15}},
-      {"Fps", Dword(1), {false, "", 0, 1}},
       {"Fps", Dword(0), {}},
       {"Fps", Dword(61), {}},
-      {"Fps", Text(u"15"), {}},
       {"HalfOnBattery", Dword(0), {false, "", 0, 60, false}},
       {"HalfOnBattery", Dword(2), {}},
   };
