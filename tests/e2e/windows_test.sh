@@ -7,8 +7,9 @@
 # it, closed or killed, and refuses the desktop and top-level windows; /c,
 # nothing and /c:HWND open the settings dialog, whose OK stores what it
 # shows (window_driver clicks and types in it) but refuses a folder longer
-# than any path, and whose Cancel stores nothing; /s reads the text files
-# from the folder stored, and takes a broken setting for the default;
+# than any path and a frame rate of 0, and whose Cancel stores nothing; /s
+# reads the text files from the folder stored, takes a broken setting for
+# the default, and stands still while the session is locked;
 # anything else is status 2; a missing file is one line in a box in full
 # screen and silent in the preview. The installer, silent, puts the files
 # in Program Files and makes ours the screen saver, which then runs; its
@@ -75,8 +76,12 @@ KEY='HKCU\Software\coderain'
 # The stored value $1 as reg prints it (in the console's code page).
 stored() { wine reg query "$KEY" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
 forget_settings() { wine reg delete "$KEY" /f >/dev/null 2>&1 || true; }
-# The settings dialog shows control line $1 (window_driver show).
-dialog_shows() { driver show "$SETTINGS" | grep -qxF "$1"; }
+# The settings dialog shows each of control lines $@ (window_driver show).
+dialog_shows() {
+  local shown line
+  shown=$(driver show "$SETTINGS") || return 1
+  for line; do grep -qxF "$line" <<<"$shown" || return 1; done
+}
 
 # The three text files beside the .scr, in a folder named in more than ASCII.
 stage_program "$WORK/Jürgen Ωmega"
@@ -160,27 +165,30 @@ forget_settings
 start_host
 start_app wine "$SCR" /c:"$FRAME"
 check "/c:HWND: the dialog shows, owned by that window" eval 'driver show "$SETTINGS" | grep -qx "window [0-9]* owner $FRAME"'
-check "/c:HWND: the defaults, and the version" eval 'dialog_shows "Button: A scene on every monitor [ ]" &&
-  dialog_shows "Edit: " && dialog_shows "ComboBox: Automatic" && dialog_shows "Static: Version 1.0"'
+check "/c:HWND: the defaults, and the version" dialog_shows "Button: A scene on every monitor [ ]" "Edit: " \
+  "ComboBox: Automatic" "Static: Version 1.0" "Edit: 60" "Button: Half as many on battery [x]"
 DIALOG_WIDTH=$(window_geometry "$(xdotool search --onlyvisible --name "^$SETTINGS\$" | head -1)" | cut -dx -f1)
 TEXTS="$WORK/texts Ω"
 mkdir "$TEXTS"
 cp "$DATA_DIR"/codeASM.txt "$DATA_DIR"/codeC.txt "$TEXTS/"
 driver click "$SETTINGS" "A scene on every monitor"
 driver pick "$SETTINGS" 2
+driver fill "$SETTINGS" "Frames a second:" 15
+driver click "$SETTINGS" "Half as many on battery"
 driver click "$SETTINGS" "Browse…"
 driver type "Text files for coderain" "$(winepath -w "$TEXTS")"
 driver click "Text files for coderain" Open
 check "/c:HWND: the folder picked shows" poll 10 dialog_shows "Edit: $(winepath -w "$TEXTS")"
 driver click "$SETTINGS" OK
 check "/c:HWND: OK closes it, status 0" eval 'wait_for_exit 5 && ended_with 0'
-check "/c:HWND: OK stored every monitor, the folder and the scale" eval \
-  'test "$(stored EveryMonitor) $(stored Scale)" = "0x1 0x2" && stored TextFolder | grep -q "^Z:.*texts"'
+check "/c:HWND: OK stored every monitor, the folder, the scale and the frame rates" eval \
+  'test "$(stored EveryMonitor) $(stored Scale) $(stored Fps) $(stored HalfOnBattery)" = "0x1 0x2 0xf 0x0" &&
+  stored TextFolder | grep -q "^Z:.*texts"'
 stop_process "$HOST_PID"
 for args in "" /c; do
   start_app wine "$SCR" $args
-  check "${args:-no argument}: the dialog shows what is stored" poll 10 eval 'dialog_shows "Button: A scene on every monitor [x]" &&
-    dialog_shows "Edit: $(winepath -w "$TEXTS")" && dialog_shows "ComboBox: 2"'
+  check "${args:-no argument}: the dialog shows what is stored" poll 10 dialog_shows "Button: A scene on every monitor [x]" \
+    "Edit: $(winepath -w "$TEXTS")" "ComboBox: 2" "Edit: 15" "Button: Half as many on battery [ ]"
   if [ -z "$args" ]; then
     driver click "$SETTINGS" "A scene on every monitor"
     driver click "$SETTINGS" "Use the program's own"
@@ -199,6 +207,12 @@ check "/s with a text folder lacking codeVB.txt: runs, one line naming it" \
   eval 'run_app wine "$SCR" /s && poll 5 one_line "no codeVB.txt in .*texts Ω.*; showing the program.s own"'
 cp "$DATA_DIR/codeVB.txt" "$TEXTS/"
 check "/s with the text folder whole: window mapped" run_app wine "$SCR" /s
+# The session locked and unlocked, as the system tells the window (wine
+# itself never does): the scene stands still, then moves again.
+stands_still() { sleep 0.3 && picture "$WORK/a.ppm" && sleep 1 && picture "$WORK/b.ppm" && cmp -s "$WORK/a.ppm" "$WORK/b.ppm"; }
+session() { driver post Form1 0x2B1 "$1" 1; } # WM_WTSSESSION_CHANGE
+check "/s, the session locked: the scene stands still" eval 'session 7 && stands_still'
+check "/s, unlocked: the scene moves again" eval 'session 8 && ! stands_still && alive'
 end_app
 
 # Settings no one could have stored through the dialog are the defaults.
@@ -206,22 +220,33 @@ forget_settings
 wine reg add "$KEY" /v EveryMonitor /t REG_DWORD /d 7 /f >/dev/null 2>&1
 wine reg add "$KEY" /v Scale /t REG_SZ /d 2 /f >/dev/null 2>&1
 wine reg add "$KEY" /v TextFolder /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add "$KEY" /v Fps /t REG_DWORD /d 61 /f >/dev/null 2>&1
 check "broken settings: /s runs, laid out for 1920x1080" eval 'run_app wine "$SCR" /s && laid_out_for 1920'
 end_app
 start_app wine "$SCR" /c
-check "broken settings: the dialog shows the defaults" poll 10 eval 'dialog_shows "Button: A scene on every monitor [ ]" &&
-  dialog_shows "Edit: " && dialog_shows "ComboBox: Automatic"'
+check "broken settings: the dialog shows the defaults" poll 10 dialog_shows "Button: A scene on every monitor [ ]" "Edit: " \
+  "ComboBox: Automatic" "Edit: 60"
 driver click "$SETTINGS" Cancel
 check "broken settings: Cancel, status 0" eval 'wait_for_exit 5 && ended_with 0'
 forget_settings
-# A folder text of 32768 characters, longer than any path, is refused as
-# any folder that cannot be used, though it would resolve to Z:\tmp.
+# A frame rate of 0 is refused; so is a folder text of 32768 characters,
+# longer than any path, as any folder that cannot be used, though it would
+# resolve to Z:\tmp.
+refused() {
+  local why=$1
+  poll 10 eval 'shown coderain && shown "$SETTINGS" && driver show coderain | grep -q "$why"'
+}
 start_app wine "$SCR" /c
 driver type "$SETTINGS" 'Z:\tmp' 16381 '\.'
+driver fill "$SETTINGS" "Frames a second:" 0
 driver click "$SETTINGS" OK
-check "a folder of 32768 characters: the refusal box, over the dialog" poll 10 eval 'shown coderain && shown "$SETTINGS"'
-check "a folder of 32768 characters: nothing stored" eval 'driver click coderain OK && driver click "$SETTINGS" Cancel &&
-  wait_for_exit 5 && test -z "$(stored TextFolder)"'
+check "0 frames a second: the refusal box, over the dialog" eval 'refused "frames a second: a whole number from 1 to 60" &&
+  driver click coderain OK && poll 5 eval "! shown coderain"'
+driver fill "$SETTINGS" "Frames a second:" 15
+driver click "$SETTINGS" OK
+check "a folder of 32768 characters: the refusal box, over the dialog" refused "no such folder"
+check "refused: nothing stored" eval 'driver click coderain OK && driver click "$SETTINGS" Cancel &&
+  wait_for_exit 5 && test -z "$(stored TextFolder)$(stored Fps)"'
 forget_settings
 for args in /x /p "/p garbage" "/s extra"; do
   status=0

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -113,29 +114,51 @@ TEST(Win32Preview, FillsTheParentInMiniatureAndEndsWithIt) {
   EXPECT_EQ(other, 0);
 }
 
+// A display state notice as the system sends it: a POWERBROADCAST_SETTING
+// holding one DWORD.
+struct DisplayState {
+  GUID setting;
+  DWORD length;
+  DWORD state;
+};
+static_assert(offsetof(DisplayState, state) == offsetof(POWERBROADCAST_SETTING, Data));
+DisplayState Display(DWORD state) { return {kConsoleDisplayState, sizeof(DWORD), state}; }
+LPARAM Note(DisplayState& d) { return reinterpret_cast<LPARAM>(&d); }
+
 // What the system sends to end a full-screen scene (a close from the task
 // list, the end of the session) reaches the loop as a close request; a
-// session that goes on after all closes nothing.
-TEST(Win32Display, TheSystemsCloseRequestsAreEvents) {
+// session that goes on after all closes nothing. Its notices that nobody
+// can see the screens rest every screen until none of them holds.
+TEST(Win32Display, TheSystemsRequestsAndNoticesAreEvents) {
+  using K = DisplayEvent::Kind;
   LaunchRequest request;
   std::string error;
   std::unique_ptr<Win32Display> display = Win32Display::Open(request, &error);
   ASSERT_TRUE(display) << error;
   display->Show();
+  DisplayState off = Display(0), on = Display(1);
   const struct {
     UINT message;
-    WPARAM ending;
-    int closes;
-  } cases[] = {{WM_CLOSE, 0, 1}, {WM_ENDSESSION, TRUE, 1}, {WM_ENDSESSION, FALSE, 0}};
+    WPARAM wp;
+    LPARAM lp;
+    K kind;
+    int count;
+  } cases[] = {{WM_CLOSE, 0, 0, K::CloseRequested, 1},
+               {WM_ENDSESSION, TRUE, 0, K::CloseRequested, 1},
+               {WM_ENDSESSION, FALSE, 0, K::CloseRequested, 0},
+               {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1, K::Unseen, 1},
+               {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(off), K::Unseen, 0},  // unseen already
+               {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1, K::Seen, 0},             // the display still off
+               {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(on), K::Seen, 1}};
   for (const auto& c : cases) {
     std::vector<DisplayEvent> events;
     display->Dispatch(&events);  // what showing it brought
     events.clear();
-    SendMessageW(display->Window(), c.message, c.ending, 0);
+    SendMessageW(display->Window(), c.message, c.wp, c.lp);
     display->Dispatch(&events);
-    int closes = 0;
-    for (const DisplayEvent& e : events) closes += e.kind == DisplayEvent::Kind::CloseRequested;
-    EXPECT_EQ(closes, c.closes) << "message " << c.message << ", " << c.ending;
+    int count = 0;
+    for (const DisplayEvent& e : events) count += e.kind == c.kind;
+    EXPECT_EQ(count, c.count) << "message " << c.message << ", " << c.wp;
   }
 }
 
@@ -196,6 +219,47 @@ TEST(Win32Input, WhatAMessageMeansToTheScene) {
     EXPECT_EQ(events[0].at.x, r.at.x);
     EXPECT_EQ(events[0].at.y, r.at.y);
     EXPECT_EQ(events[0].screen, r.target.screen);
+  }
+}
+
+// What a notice of the system's says of who can see the screens, from each
+// state it may find them in.
+TEST(Win32Input, WhatANoticeSays) {
+  using N = Win32Notice;
+  constexpr GUID kOther = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+  DisplayState off = Display(0), dimmed = Display(2), on = Display(1), unknown = Display(3), other = Display(0);
+  other.setting = kOther;
+  const Win32Sight seen{}, dark{true}, locked{false, true}, away{false, false, true}, both{false, true, true};
+  struct Row {
+    const char* what;
+    UINT message;
+    WPARAM wp;
+    LPARAM lp;
+    Win32Sight from;
+    N notice;
+    Win32Sight to;
+  };
+  const Row rows[] = {
+      {"the display off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(off), seen, N::Sight, dark},
+      {"dimmed", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(dimmed), seen, N::Sight, dark},
+      {"on again", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(on), dark, N::Sight, seen},
+      {"on, but locked", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(on), {true, true}, N::Sight, locked},
+      {"a state unknown", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(unknown), seen, N::None, seen},
+      {"another setting", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, Note(other), seen, N::None, seen},
+      {"locked", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1, seen, N::Sight, locked},
+      {"unlocked", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1, locked, N::Sight, seen},
+      {"switched away while locked", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1, locked, N::Sight, both},
+      {"back, still locked", WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1, both, N::Sight, locked},
+      {"a remote session cut", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, 1, seen, N::Sight, away},
+      {"a logon says nothing", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON, 1, locked, N::None, locked},
+      {"the power source", WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0, dark, N::Power, dark},
+      {"a suspension says nothing", WM_POWERBROADCAST, PBT_APMSUSPEND, 0, seen, N::None, seen},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    Win32Sight sight = r.from;
+    EXPECT_EQ(TranslateNotice(r.message, r.wp, r.lp, &sight), r.notice);
+    EXPECT_TRUE(sight == r.to) << sight.displayDark << sight.locked << sight.away;
   }
 }
 

@@ -11,6 +11,12 @@
 //                                     N times over, beyond a command line's
 //                                     length)
 //   window_driver pick TITLE ITEM     picks ITEM in its drop-down list
+//   window_driver fill TITLE LABEL TEXT
+//                                     puts TEXT in the field after the
+//                                     label LABEL
+//   window_driver post TITLE MESSAGE WPARAM LPARAM
+//                                     posts a message to it, as the system
+//                                     would send it (numbers, 0x for hex)
 //   window_driver click-at X Y        a left click on the window at screen
 //                                     point (X, Y), sent to that window
 //   window_driver desktop             "desktop H shell S"
@@ -113,6 +119,17 @@ int wmain(int argc, wchar_t** argv) {
         },
         0);
     return 0;
+  }
+  if (verb == L"post" && argc == 6) {
+    const auto number = [](const wchar_t* n) { return static_cast<std::uintptr_t>(std::wcstoull(n, nullptr, 0)); };
+    return PostMessageW(w, static_cast<UINT>(number(argv[3])), number(argv[4]), static_cast<LPARAM>(number(argv[5])))
+               ? 0
+               : 1;
+  }
+  if (verb == L"fill" && argc == 5) {
+    const HWND label = FindControl(w, L"Static", argv[3]);
+    const HWND field = label ? GetWindow(label, GW_HWNDNEXT) : nullptr;
+    return field && SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
   }
   if (argc != 4 && !(argc == 6 && verb == L"type")) return 2;
   HWND control = nullptr;

@@ -122,6 +122,8 @@ SaverSettings ReadSaverSettings(const StoredValues& values) {
   std::uint32_t n = 0;
   if (ReadNumber(values, "EveryMonitor", &n) && n <= 1) s.everyMonitor = n == 1;
   if (ReadNumber(values, "Scale", &n) && n <= kMaxSaverScale) s.scale = static_cast<int>(n);
+  if (ReadNumber(values, "Fps", &n) && n >= 1 && n <= FrameRate::kMaxFps) s.fps = static_cast<int>(n);
+  if (ReadNumber(values, "HalfOnBattery", &n) && n <= 1) s.halfOnBattery = n == 1;
   s.textFolder = ReadFolder(values);
   return s;
 }
@@ -129,13 +131,17 @@ SaverSettings ReadSaverSettings(const StoredValues& values) {
 StoredValues StoreSaverSettings(const SaverSettings& settings) {
   return {{"EveryMonitor", Number(settings.everyMonitor ? 1 : 0)},
           {"TextFolder", {kRegText, EncodeUtf16(settings.textFolder)}},
-          {"Scale", Number(static_cast<std::uint32_t>(settings.scale))}};
+          {"Scale", Number(static_cast<std::uint32_t>(settings.scale))},
+          {"Fps", Number(static_cast<std::uint32_t>(settings.fps))},
+          {"HalfOnBattery", Number(settings.halfOnBattery ? 1 : 0)}};
 }
 
 void ApplySaverSettings(const SaverSettings& settings, LaunchRequest* request) {
   request->everyMonitor = settings.everyMonitor && request->mode == LaunchRequest::Mode::OwnWindow;
   request->dataDir = settings.textFolder;
   request->scale = settings.scale;
+  request->rate.fps = settings.fps;
+  request->rate.batteryFps = settings.halfOnBattery ? FrameRate::kHalfOnBattery : 0;
 }
 
 }  // namespace coderain

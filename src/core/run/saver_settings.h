@@ -5,6 +5,8 @@
 //   TextFolder    REG_SZ     the folder of the three text files, a full
 //                            path; empty: the program's own
 //   Scale         REG_DWORD  0: the display's rule; 1 to kMaxSaverScale
+//   Fps           REG_DWORD  frames a second at most, 1 to 60
+//   HalfOnBattery REG_DWORD  1: half as many frames on battery; 0: as many
 //
 // Reading is the registry's bytes turned into settings without trusting
 // them: a value that is missing, of another type, cut short or out of range
@@ -28,8 +30,10 @@ inline constexpr std::uint32_t kRegNumber = 4;  // REG_DWORD: 4 bytes, little-en
 
 struct SaverSettings {
   bool everyMonitor = false;
-  std::string textFolder;  // UTF-8, no separator at the end but after a drive ("C:\"); empty: the program's own
-  int scale = 0;           // 0 (the display's rule) to kMaxSaverScale
+  std::string textFolder;        // UTF-8, no separator at the end but after a drive ("C:\"); empty: the program's own
+  int scale = 0;                 // 0 (the display's rule) to kMaxSaverScale
+  int fps = FrameRate::kMaxFps;  // 1 to FrameRate::kMaxFps
+  bool halfOnBattery = true;
 
   bool operator==(const SaverSettings&) const = default;
 };
@@ -43,14 +47,14 @@ struct StoredValue {
 using StoredValues = std::map<std::string, StoredValue>;
 
 // The value names, for the code that reads them.
-inline constexpr const char* kSaverValueNames[] = {"EveryMonitor", "TextFolder", "Scale"};
+inline constexpr const char* kSaverValueNames[] = {"EveryMonitor", "TextFolder", "Scale", "Fps", "HalfOnBattery"};
 
 SaverSettings ReadSaverSettings(const StoredValues& values);
 // The values that keep `settings`: ReadSaverSettings gives them back.
 StoredValues StoreSaverSettings(const SaverSettings& settings);
 
 // What the settings ask of a run: every monitor (in full screen only), the
-// text folder and the scale.
+// text folder, the scale and the frame rate.
 void ApplySaverSettings(const SaverSettings& settings, LaunchRequest* request);
 
 }  // namespace coderain

@@ -1,11 +1,12 @@
 #include "displays/win32/win32_display.h"
 
+#include <wtsapi32.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
 #include "core/run/screen_plan.h"
-#include "displays/win32/win32_input.h"
 
 namespace coderain {
 
@@ -113,6 +114,8 @@ Win32Display::Win32Display(const LaunchRequest& request)
 }
 
 Win32Display::~Win32Display() {
+  if (displayNotices_) UnregisterPowerSettingNotification(displayNotices_);
+  if (sessionNotices_) WTSUnRegisterSessionNotification(sessionNotices_);
   for (const auto& [screen, s] : windows_) {
     if (s.memoryDc) {
       SelectObject(s.memoryDc, s.firstBitmap);
@@ -135,7 +138,41 @@ std::unique_ptr<Win32Display> Win32Display::Open(const LaunchRequest& request, s
     return nullptr;
   }
   if (!(d->preview_ ? d->CreatePreview(error) : d->CreateOwnWindows(error))) return nullptr;
+  d->Listen();
   return d;
+}
+
+void Win32Display::Listen() {
+  // The system says the display's state at once.
+  displayNotices_ = RegisterPowerSettingNotification(Window(), &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  // Where either is refused, the screens are taken as seen: nothing worse.
+  if (WTSRegisterSessionNotification(Window(), NOTIFY_FOR_THIS_SESSION)) sessionNotices_ = Window();
+}
+
+bool Win32Display::Notice(UINT message, WPARAM wp, LPARAM lp) {
+  const bool unseen = sight_.Unseen();
+  switch (TranslateNotice(message, wp, lp, &sight_)) {
+    case Win32Notice::None:
+      return false;
+    case Win32Notice::Power:
+      CheckPower();
+      return true;
+    case Win32Notice::Sight:
+      if (sight_.Unseen() != unseen)
+        for (const int screen : Screens())
+          pending_.push_back({unseen ? DisplayEvent::Kind::Seen : DisplayEvent::Kind::Unseen, screen});
+      return true;
+  }
+  return false;
+}
+
+void Win32Display::CheckPower() {
+  SYSTEM_POWER_STATUS status{};
+  if (!GetSystemPowerStatus(&status) || OnBattery(status) == onBattery_) return;
+  onBattery_ = !onBattery_;
+  DisplayEvent e{DisplayEvent::Kind::PowerChanged};
+  e.onBattery = onBattery_;
+  pending_.push_back(std::move(e));
 }
 
 HWND Win32Display::Window() const { return windows_.empty() ? nullptr : windows_.begin()->second.window; }
@@ -281,6 +318,7 @@ void Win32Display::Send(int screen, int, std::span<const Rect> rects, bool whole
 }
 
 void Win32Display::Show() {
+  CheckPower();
   if (preview_) {
     ShowWindow(Window(), SW_SHOWNA);
     return;
@@ -309,6 +347,8 @@ LRESULT CALLBACK Win32Display::WindowProc(HWND w, UINT message, WPARAM wp, LPARA
 LRESULT Win32Display::Handle(HWND w, UINT message, WPARAM wp, LPARAM lp) {
   const int screen = ScreenOf(w);
   const bool cover = std::find(covers_.begin(), covers_.end(), w) != covers_.end();
+  if ((message == WM_POWERBROADCAST || message == WM_WTSSESSION_CHANGE) && Notice(message, wp, lp))
+    return message == WM_POWERBROADCAST ? TRUE : 0;
   switch (message) {
     case WM_ERASEBKGND:
       if (screen < 0) break;
@@ -382,6 +422,7 @@ void Win32Display::FollowMonitors(std::vector<DisplayEvent>* events) {
     if (!w || !AddWindow(w, m, Width(m), Height(m), &error)) continue;
     if (shown) ShowWindow(w, SW_SHOWNOACTIVATE);
     events->push_back({DisplayEvent::Kind::ScreenAdded, nextScreen_ - 1});
+    if (sight_.Unseen()) events->push_back({DisplayEvent::Kind::Unseen, nextScreen_ - 1});
   }
   for (int screen : plan.removed) {
     DropWindow(screen);
@@ -399,6 +440,12 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
     }
     DispatchMessageW(&m);
   }
+  const std::uint64_t now = GetTickCount64();
+  const bool second = now - monitorsCheckedMs_ >= 1000;
+  if (second) {
+    monitorsCheckedMs_ = now;
+    CheckPower();
+  }
   const std::size_t first = events->size();
   std::move(pending_.begin(), pending_.end(), std::back_inserter(*events));
   pending_.clear();
@@ -414,12 +461,9 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
       if (auto e = Refit(windows_.begin()->first, FactsFor(Window(), r.right, r.bottom))) fits.push_back(std::move(*e));
     }
   } else {
-    if (const std::uint64_t now = GetTickCount64(); now - monitorsCheckedMs_ >= 1000) {
-      // Not every system tells every window of a change of monitors (wine
-      // does not), so they are looked at again once a second as well.
-      monitorsCheckedMs_ = now;
-      if (!SameRects(MonitorRects(), monitors_)) monitorsChanged_ = true;
-    }
+    // Not every system tells every window of a change of monitors (wine
+    // does not), so they are looked at again once a second as well.
+    if (second && !SameRects(MonitorRects(), monitors_)) monitorsChanged_ = true;
     if (monitorsChanged_) {
       monitorsChanged_ = false;
       // The rate may have changed with the monitors.

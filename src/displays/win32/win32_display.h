@@ -7,6 +7,12 @@
 // takes no input and ends when its parent goes. Each scene window presents
 // from a 32-bit DIB section; the scene draws straight into it where nothing
 // is scaled, and presents blit only the damaged rectangles.
+//
+// The system's notices say when nobody can see the screens (the display
+// off or dimmed, the session locked or switched away): every screen is
+// unseen until they say otherwise. The power source is asked at the start,
+// when the system says it changed and once a second, as a preview's child
+// window hears no broadcast.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +25,7 @@
 
 #include "core/run/display_table.h"
 #include "core/run/launch_request.h"
+#include "displays/win32/win32_input.h"
 #include "host/win32/message_display.h"
 
 namespace coderain {
@@ -78,6 +85,12 @@ class Win32Display : public MessageDisplay {
   void PlaceCovers(const std::vector<Rect>& monitors);
   int ScreenOf(HWND w) const;
   void Blit(const SceneWindow& s, const Rect& r);
+  // Asks for the notices of the display's state and of the session.
+  void Listen();
+  // What a notice says, as events; false for a message that is none.
+  bool Notice(UINT message, WPARAM wp, LPARAM lp);
+  // A PowerChanged where the power source is not the one last said.
+  void CheckPower();
 
   const LaunchRequest request_;
   const bool preview_;
@@ -91,6 +104,10 @@ class Win32Display : public MessageDisplay {
   bool monitorsChanged_ = false;
   std::vector<RECT> monitors_;  // as the windows were last placed
   std::uint64_t monitorsCheckedMs_ = 0;
+  Win32Sight sight_;
+  bool onBattery_ = false;
+  HPOWERNOTIFY displayNotices_ = nullptr;
+  HWND sessionNotices_ = nullptr;  // the window the session's notices come to
 };
 
 // The row of the display table: the one display of the Windows build.

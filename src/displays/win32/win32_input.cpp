@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include "core/run/screen_plan.h"
 
 namespace coderain {
@@ -41,5 +44,37 @@ bool TranslateInput(UINT message, WPARAM wp, LPARAM lp, Win32Target target, std:
       return false;
   }
 }
+
+Win32Notice TranslateNotice(UINT message, WPARAM wp, LPARAM lp, Win32Sight* sight) {
+  if (message == WM_POWERBROADCAST && wp == PBT_APMPOWERSTATUSCHANGE) return Win32Notice::Power;
+  if (message == WM_POWERBROADCAST && wp == PBT_POWERSETTINGCHANGE && lp) {
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lp);
+    if (!IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) || setting->DataLength < sizeof(DWORD))
+      return Win32Notice::None;
+    DWORD state = 0;  // 0 off, 1 on, 2 dimmed
+    std::memcpy(&state, reinterpret_cast<const unsigned char*>(setting) + offsetof(POWERBROADCAST_SETTING, Data),
+                sizeof state);
+    if (state > 2) return Win32Notice::None;
+    sight->displayDark = state != 1;
+    return Win32Notice::Sight;
+  }
+  if (message != WM_WTSSESSION_CHANGE) return Win32Notice::None;
+  switch (wp) {
+    case WTS_SESSION_LOCK:
+    case WTS_SESSION_UNLOCK:
+      sight->locked = wp == WTS_SESSION_LOCK;
+      return Win32Notice::Sight;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_DISCONNECT:
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT:
+      sight->away = wp == WTS_CONSOLE_DISCONNECT || wp == WTS_REMOTE_DISCONNECT;
+      return Win32Notice::Sight;
+    default:
+      return Win32Notice::None;
+  }
+}
+
+bool OnBattery(const SYSTEM_POWER_STATUS& status) { return status.ACLineStatus == 0; }
 
 }  // namespace coderain

@@ -8,3 +8,6 @@
 #define IDC_BROWSE 103
 #define IDC_OWN_FOLDER 104
 #define IDC_SCALE 105
+#define IDC_FPS 106
+#define IDC_FPS_SPIN 107
+#define IDC_HALF_ON_BATTERY 108

@@ -69,14 +69,27 @@ void ShowSettings(HWND dialog, const SaverSettings& s) {
   const HWND scale = GetDlgItem(dialog, IDC_SCALE);
   for (const wchar_t* item : kScales) SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   SendMessageW(scale, CB_SETCURSEL, static_cast<WPARAM>(s.scale), 0);
+  SendDlgItemMessageW(dialog, IDC_FPS, EM_LIMITTEXT, 2, 0);
+  SendDlgItemMessageW(dialog, IDC_FPS_SPIN, UDM_SETRANGE32, 1, FrameRate::kMaxFps);
+  SendDlgItemMessageW(dialog, IDC_FPS_SPIN, UDM_SETPOS32, 0, s.fps);
+  CheckDlgButton(dialog, IDC_HALF_ON_BATTERY, s.halfOnBattery ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The settings the dialog shows, as they would be read back; false after
-// saying why where the folder typed is none that can be used.
+// saying why where the frame rate or the folder typed is none that can be
+// used.
 bool TakeSettings(HWND dialog, SaverSettings* s) {
   s->everyMonitor = IsDlgButtonChecked(dialog, IDC_EVERY_MONITOR) == BST_CHECKED;
   const LRESULT scale = SendDlgItemMessageW(dialog, IDC_SCALE, CB_GETCURSEL, 0, 0);
   s->scale = scale >= 0 && scale <= kMaxSaverScale ? static_cast<int>(scale) : 0;
+  s->halfOnBattery = IsDlgButtonChecked(dialog, IDC_HALF_ON_BATTERY) == BST_CHECKED;
+  BOOL number = FALSE;
+  const UINT fps = GetDlgItemInt(dialog, IDC_FPS, &number, FALSE);
+  if (!number || fps < 1 || fps > FrameRate::kMaxFps) {
+    Complain(dialog, "frames a second: a whole number from 1 to " + std::to_string(FrameRate::kMaxFps));
+    return false;
+  }
+  s->fps = static_cast<int>(fps);
   s->textFolder.clear();
   const std::wstring typed = FolderText(dialog);
   if (typed.empty()) return true;
@@ -141,7 +154,7 @@ int ShowSettingsDialog(std::uint64_t owner, bool asked, std::string* error) {
   HWND parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner));
   if (!owner && asked) parent = GetForegroundWindow();
   if (!IsWindow(parent)) parent = nullptr;
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
   // The folder picker is a COM object of the shell's.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -1,6 +1,7 @@
 // The settings dialog, from the IDD_SETTINGS resource: every monitor, the
 // text files' folder (typed, or picked through the shell's folder picker),
-// the scale, and the version. It shows what is stored (the defaults where
+// the scale, the frames a second (1 to 60, and half as many on battery or
+// not), and the version. It shows what is stored (the defaults where
 // nothing usable is) and stores what OK accepts; Cancel changes nothing.
 #pragma once
 

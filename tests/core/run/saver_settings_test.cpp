@@ -51,18 +51,24 @@ TEST(SaverSettings, EachValueOrItsDefault) {
       {"TextFolder", Text(u"C:\\" + std::u16string(32765, u'x')), {}},
       {"TextFolder", {kRegText, std::string("C\0:\0\\\0x", 7)}, {}},
       {"TextFolder", Text(u"C:\\code", true, 2), {}},  // REG_EXPAND_SZ
+      {"Fps", Dword(15), {false, "", 0, 15}},
+      {"Fps", Dword(0), {}},
+      {"Fps", Dword(61), {}},
+      {"HalfOnBattery", Dword(0), {false, "", 0, 60, false}},
+      {"HalfOnBattery", Dword(2), {}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.name << " " << testing::PrintToString(r.value.bytes).substr(0, 60));
     const SaverSettings got = ReadSaverSettings({{r.name, r.value}});
-    EXPECT_TRUE(got == r.want) << got.everyMonitor << " " << got.textFolder << " " << got.scale;
+    EXPECT_TRUE(got == r.want) << got.everyMonitor << " " << got.textFolder << " " << got.scale << " " << got.fps << " "
+                               << got.halfOnBattery;
   }
   EXPECT_TRUE(ReadSaverSettings({}) == SaverSettings{});
 }
 
 TEST(SaverSettings, StoredAsTheyAreRead) {
   for (const SaverSettings& s : {SaverSettings{}, SaverSettings{true, "C:\\\xce\xa9\xf0\x9f\x98\x80", 3},
-                                 SaverSettings{false, "\\\\server\\share", 4}}) {
+                                 SaverSettings{false, "\\\\server\\share", 4, 15, false}}) {
     const StoredValues values = StoreSaverSettings(s);
     EXPECT_EQ(values.at("EveryMonitor").bytes, Dword(s.everyMonitor).bytes);
     EXPECT_TRUE(ReadSaverSettings(values) == s);
@@ -75,11 +81,16 @@ TEST(SaverSettings, EveryMonitorInFullScreenOnly) {
   for (const M mode : {M::OwnWindow, M::Preview}) {
     LaunchRequest request;
     request.mode = mode;
-    ApplySaverSettings({true, "C:\\t", 2}, &request);
+    ApplySaverSettings({true, "C:\\t", 2, 15, false}, &request);
     EXPECT_EQ(request.everyMonitor, mode == M::OwnWindow);
     EXPECT_EQ(request.dataDir, "C:\\t");
     EXPECT_EQ(request.scale, 2);
+    EXPECT_EQ(request.rate.Cap(false), 15);
+    EXPECT_EQ(request.rate.Cap(true), 15);
   }
+  LaunchRequest request;
+  ApplySaverSettings({false, "", 0, 15, true}, &request);
+  EXPECT_EQ(request.rate.Cap(true), 8);
 }
 
 }  // namespace
