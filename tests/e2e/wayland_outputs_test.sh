@@ -138,7 +138,7 @@ sway create_output
 check "--wallpaper, an output back: a scene there" poll 5 eval 'SHOT_OUTPUT=WL-4 frame_line 1916'
 swaymsg -s "$OUTER_IPC" output HEADLESS-1 resolution 3840x2160 >/dev/null
 sway output WL-4 scale 2
-check "--wallpaper, a dense output: laid out for its size, in 2x2 blocks" poll 5 eval 'SHOT_OUTPUT=WL-4 frame_line 1918 0 0 2'
+check "--wallpaper, a dense output: laid out for its size, in 2x2 blocks" poll 12 eval 'SHOT_OUTPUT=WL-4 frame_line 1918 0 0 2'
 kill -TERM "$APP_PID"
 check "--wallpaper: SIGTERM ends it with status 0" eval 'wait_for_exit 5 && ended_with 0'
 
