@@ -219,6 +219,12 @@ void X11Display::UpdateSight(std::vector<DisplayEvent>* events) {
     const bool unseen = !sw.sight.Seen(saverOn_, monitorsDark_);
     if (unseen == sw.unseen || !HasScreen(screen)) continue;
     sw.unseen = unseen;
+    // Seen again, the whole frame is shown: the exposures that came with
+    // it would show it twice.
+    if (!unseen)
+      std::erase_if(*events, [s = screen](const DisplayEvent& e) {
+        return e.kind == DisplayEvent::Kind::Exposed && e.screen == s;
+      });
     events->push_back({unseen ? DisplayEvent::Kind::Unseen : DisplayEvent::Kind::Seen, screen});
   }
 }

@@ -94,7 +94,8 @@ class X11Display : public PolledDisplay {
   void SaverChanged(bool on, ::Window saver);
   // Asks for the monitors' power, at most once a second.
   void LookAtPower();
-  // Tells the loop of every scene that has come into sight or gone from it.
+  // Tells the loop of every scene that has come into sight or gone from it
+  // (in place of the exposures of one that has come into sight).
   void UpdateSight(std::vector<DisplayEvent>* events);
   // The root window was exposed at `area`; `last`: the last of a series.
   void RootExposed(Rect area, bool last, std::vector<DisplayEvent>* events);
