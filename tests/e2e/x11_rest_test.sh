@@ -59,6 +59,12 @@ stop_servers
 [ "$(id -u)" = 0 ] && command -v Xorg >/dev/null || skip "root and Xorg with the dummy driver"
 start_xorg_dummy
 set_monitors 1024x768+0+0 1280x1024+1024+0
+start_app "$APP" --wallpaper
+check "root wallpaper: a scene on each monitor" eval 'laid_out_for 1024 && laid_out_for 1280 1024 0'
+set_monitors 1280x1024+0+0
+check "root wallpaper: monitors followed" laid_out_for 1280
+end_app
+set_monitors 1024x768+0+0 1280x1024+1024+0
 start_openbox
 root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 start_app "$APP" --wallpaper
