@@ -35,7 +35,8 @@ check "no window manager: the wallpaper is drawn on the root" eval 'laid_out_for
 xdotool key q click 1
 check "keys and clicks leave the wallpaper running" alive
 kill -HUP "$APP_PID"
-check "SIGHUP ends the wallpaper with status 0" eval 'wait_for_exit 5 && ended_with 0'
+check "SIGHUP ends the wallpaper with status 0, the root black again" \
+  eval 'wait_for_exit 5 && ended_with 0 && on_screen all_black'
 
 run_app "$APP"
 check "own window: runs" runs 1024

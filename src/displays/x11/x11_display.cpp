@@ -244,6 +244,13 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
   // wasted call, once a frame.
   if (revents & (POLLIN | POLLHUP | POLLERR)) XEventsQueued(c_->dpy, QueuedAfterReading);
   LookAtPower();
+  // The run ends: the root gets its own background back rather than keep
+  // the scene's last picture.
+  if (onRoot_ && std::any_of(events->begin(), events->end(),
+                             [](const DisplayEvent& e) { return e.kind == DisplayEvent::Kind::CloseRequested; })) {
+    XClearWindow(c_->dpy, c_->root);
+    XFlush(c_->dpy);
+  }
   const std::size_t first = events->size();
   std::vector<int> resized;
   while (XEventsQueued(c_->dpy, QueuedAlready) > 0) {
