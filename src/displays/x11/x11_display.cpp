@@ -167,6 +167,8 @@ ImageView X11Display::Image(int screen, int) const { return windows_.at(screen).
 int X11Display::FreeImage(int screen) { return windows_.at(screen).image->Busy() ? -1 : 0; }
 
 void X11Display::Send(int screen, int, std::span<const Rect> rects, bool whole) {
+  // The last frame of a run that ends stays off the root.
+  if (rootGivenBack_) return;
   X11Image& image = *windows_.at(screen).image;
   if (whole) {
     const Rect all{0, 0, image.Width(), image.Height()};
@@ -248,8 +250,10 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
   // the scene's last picture.
   if (onRoot_ && std::any_of(events->begin(), events->end(),
                              [](const DisplayEvent& e) { return e.kind == DisplayEvent::Kind::CloseRequested; })) {
+    // Waited for, so that it is done before the program has ended.
     XClearWindow(c_->dpy, c_->root);
-    XFlush(c_->dpy);
+    XSync(c_->dpy, False);
+    rootGivenBack_ = true;
   }
   const std::size_t first = events->size();
   std::vector<int> resized;

@@ -110,6 +110,7 @@ class X11Display : public PolledDisplay {
   bool appeared_ = false;
   bool onRoot_ = false;  // the scenes are drawn on the root window, each at its monitor
   std::vector<int> rootExposed_;
+  bool rootGivenBack_ = false;  // the run ends: nothing more is drawn on the root
   bool saverOn_ = false;
   bool monitorsDark_ = false;
   std::chrono::steady_clock::time_point nextPowerLook_{};
