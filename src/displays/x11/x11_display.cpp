@@ -167,6 +167,8 @@ ImageView X11Display::Image(int screen, int) const { return windows_.at(screen).
 int X11Display::FreeImage(int screen) { return windows_.at(screen).image->Busy() ? -1 : 0; }
 
 void X11Display::Send(int screen, int, std::span<const Rect> rects, bool whole) {
+  // The last frame of a run that ends stays off the root.
+  if (rootGivenBack_) return;
   X11Image& image = *windows_.at(screen).image;
   if (whole) {
     const Rect all{0, 0, image.Width(), image.Height()};
@@ -219,6 +221,12 @@ void X11Display::UpdateSight(std::vector<DisplayEvent>* events) {
     const bool unseen = !sw.sight.Seen(saverOn_, monitorsDark_);
     if (unseen == sw.unseen || !HasScreen(screen)) continue;
     sw.unseen = unseen;
+    // Seen again, the whole frame is shown: the exposures that came with
+    // it would show it twice.
+    if (!unseen)
+      std::erase_if(*events, [s = screen](const DisplayEvent& e) {
+        return e.kind == DisplayEvent::Kind::Exposed && e.screen == s;
+      });
     events->push_back({unseen ? DisplayEvent::Kind::Unseen : DisplayEvent::Kind::Seen, screen});
   }
 }
@@ -238,6 +246,15 @@ void X11Display::Dispatch(short revents, std::vector<DisplayEvent>* events) {
   // wasted call, once a frame.
   if (revents & (POLLIN | POLLHUP | POLLERR)) XEventsQueued(c_->dpy, QueuedAfterReading);
   LookAtPower();
+  // The run ends: the root gets its own background back rather than keep
+  // the scene's last picture.
+  if (onRoot_ && std::any_of(events->begin(), events->end(),
+                             [](const DisplayEvent& e) { return e.kind == DisplayEvent::Kind::CloseRequested; })) {
+    // Waited for, so that it is done before the program has ended.
+    XClearWindow(c_->dpy, c_->root);
+    XSync(c_->dpy, False);
+    rootGivenBack_ = true;
+  }
   const std::size_t first = events->size();
   std::vector<int> resized;
   while (XEventsQueued(c_->dpy, QueuedAlready) > 0) {

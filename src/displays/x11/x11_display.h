@@ -94,7 +94,8 @@ class X11Display : public PolledDisplay {
   void SaverChanged(bool on, ::Window saver);
   // Asks for the monitors' power, at most once a second.
   void LookAtPower();
-  // Tells the loop of every scene that has come into sight or gone from it.
+  // Tells the loop of every scene that has come into sight or gone from it
+  // (in place of the exposures of one that has come into sight).
   void UpdateSight(std::vector<DisplayEvent>* events);
   // The root window was exposed at `area`; `last`: the last of a series.
   void RootExposed(Rect area, bool last, std::vector<DisplayEvent>* events);
@@ -109,6 +110,7 @@ class X11Display : public PolledDisplay {
   bool appeared_ = false;
   bool onRoot_ = false;  // the scenes are drawn on the root window, each at its monitor
   std::vector<int> rootExposed_;
+  bool rootGivenBack_ = false;  // the run ends: nothing more is drawn on the root
   bool saverOn_ = false;
   bool monitorsDark_ = false;
   std::chrono::steady_clock::time_point nextPowerLook_{};
