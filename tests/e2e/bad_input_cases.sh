@@ -282,8 +282,9 @@ limited() {
 }
 
 case_memory_limit() {
-  spoilt memory_limit : limited -v 16000
-  expect_exit "an address space of 16 MB" 1 "^coderain: not enough memory for a [0-9]+x[0-9]+ image$"
+  # Room for the program and its libraries, not for a 1920x1080 image.
+  spoilt memory_limit : limited -v 20000
+  expect_exit "an address space of 20 MB" 1 "^coderain: not enough memory for a [0-9]+x[0-9]+ image$"
 }
 
 case_descriptor_limit() {

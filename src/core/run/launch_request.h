@@ -3,6 +3,7 @@
 // ends.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@ namespace coderain {
 
 // How often a scene may be presented: at most `fps` times a second, and
 // on battery `batteryFps` (0: as on mains; kHalfOnBattery: half of fps,
-// at least one).
+// at least one; never more than fps).
 struct FrameRate {
   static constexpr int kMaxFps = 60;
   static constexpr int kHalfOnBattery = -1;
@@ -21,7 +22,8 @@ struct FrameRate {
   // Presents a second allowed now.
   int Cap(bool onBattery) const {
     if (!onBattery || batteryFps == 0) return fps;
-    return batteryFps == kHalfOnBattery ? (fps + 1) / 2 : batteryFps;
+    // A battery never raises the rate.
+    return batteryFps == kHalfOnBattery ? (fps + 1) / 2 : std::min(fps, batteryFps);
   }
 };
 

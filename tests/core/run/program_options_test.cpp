@@ -184,6 +184,7 @@ TEST(ProgramOptions, RatesAndTheWallpaper) {
   EXPECT_EQ((FrameRate{1, half}.Cap(true)), 1);
   EXPECT_EQ((FrameRate{25, 0}.Cap(true)), 25);
   EXPECT_EQ((FrameRate{25, 40}.Cap(false)), 25);
+  EXPECT_EQ((FrameRate{15, 30}.Cap(true)), 15);
 }
 
 TEST(ProgramOptions, VersionIsOneLineAndStatusZero) {
