@@ -290,6 +290,7 @@ dbusmock_python() {
 # Starts a message bus of the test's own and makes it the system bus of
 # whatever starts after (DBUS_SYSTEM_BUS_ADDRESS).
 start_system_bus() {
+  rm -f "$WORK/system_bus"
   start_server_process dbus-daemon --session --nofork --address="unix:path=$WORK/system_bus"
   export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$WORK/system_bus"
   poll 10 test -S "$WORK/system_bus"

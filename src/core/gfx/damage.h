@@ -11,7 +11,10 @@ class DamageList {
  public:
   // Past this many rectangles the list folds into their bounding box, so a
   // burst of thousands of copies becomes one present of the area it touched.
-  static constexpr int kMaxRects = 128;
+  // A frame of the scene draws about fifty; under a frame-rate cap a present
+  // carries several frames' worth (four at 15 a second, eight on battery),
+  // which must not fold into a present of the whole screen.
+  static constexpr int kMaxRects = 512;
 
   DamageList() { rects_.reserve(kMaxRects); }
 

@@ -112,10 +112,12 @@ TEST(Surface, DrawingIsRecordedAsDamage) {
   // Past kMaxRects rectangles, the list folds into their bounds, the last
   // one included.
   d.window.Damage().Clear();
-  for (int i = 0; i < DamageList::kMaxRects; ++i) d.window.FillRect({i % 32, 25 + i / 32}, {i % 32, 25 + i / 32}, kRed);
+  // The pixels right of the panels, column by column, and the last one.
+  static_assert(DamageList::kMaxRects < 18 * 30);
+  for (int i = 0; i < DamageList::kMaxRects; ++i) d.window.FillRect({22 + i / 30, i % 30}, {22 + i / 30, i % 30}, kRed);
   EXPECT_EQ(d.window.Damage().Rects().size(), static_cast<size_t>(DamageList::kMaxRects));
   d.window.FillRect({39, 29}, {39, 29}, kRed);
-  EXPECT_EQ(d.window.Damage().Rects(), (std::vector<Rect>{{0, 25, 40, 5}}));
+  EXPECT_EQ(d.window.Damage().Rects(), (std::vector<Rect>{{22, 0, 18, 30}}));
 }
 
 TEST(Surface, TextIsTransparentAndMovesThePosition) {
