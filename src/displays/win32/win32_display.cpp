@@ -114,8 +114,7 @@ Win32Display::Win32Display(const LaunchRequest& request)
 }
 
 Win32Display::~Win32Display() {
-  if (displayNotices_) UnregisterPowerSettingNotification(displayNotices_);
-  if (sessionNotices_) WTSUnRegisterSessionNotification(sessionNotices_);
+  Unlisten();
   for (const auto& [screen, s] : windows_) {
     if (s.memoryDc) {
       SelectObject(s.memoryDc, s.firstBitmap);
@@ -143,10 +142,20 @@ std::unique_ptr<Win32Display> Win32Display::Open(const LaunchRequest& request, s
 }
 
 void Win32Display::Listen() {
+  listener_ = Window();
+  if (!listener_) return;
   // The system says the display's state at once.
-  displayNotices_ = RegisterPowerSettingNotification(Window(), &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  displayNotices_ = RegisterPowerSettingNotification(listener_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   // Where either is refused, the screens are taken as seen: nothing worse.
-  if (WTSRegisterSessionNotification(Window(), NOTIFY_FOR_THIS_SESSION)) sessionNotices_ = Window();
+  sessionNotices_ = WTSRegisterSessionNotification(listener_, NOTIFY_FOR_THIS_SESSION);
+}
+
+void Win32Display::Unlisten() {
+  if (displayNotices_) UnregisterPowerSettingNotification(displayNotices_);
+  if (sessionNotices_) WTSUnRegisterSessionNotification(listener_);
+  displayNotices_ = nullptr;
+  sessionNotices_ = false;
+  listener_ = nullptr;
 }
 
 bool Win32Display::Notice(UINT message, WPARAM wp, LPARAM lp) {
@@ -212,7 +221,11 @@ void Win32Display::DropWindow(int screen) {
     DeleteDC(s.memoryDc);
   }
   if (s.dib) DeleteObject(s.dib);
+  const bool listening = s.window == listener_;
+  if (listening) Unlisten();
   DestroyWindow(s.window);
+  // The notices go on to the first window left.
+  if (listening) Listen();
 }
 
 HWND Win32Display::OpenSceneWindow(const RECT& m) {
@@ -441,9 +454,9 @@ void Win32Display::Dispatch(std::vector<DisplayEvent>* events) {
     DispatchMessageW(&m);
   }
   const std::uint64_t now = GetTickCount64();
-  const bool second = now - monitorsCheckedMs_ >= 1000;
+  const bool second = now - checkedMs_ >= 1000;
   if (second) {
-    monitorsCheckedMs_ = now;
+    checkedMs_ = now;
     CheckPower();
   }
   const std::size_t first = events->size();

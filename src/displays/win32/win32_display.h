@@ -85,8 +85,10 @@ class Win32Display : public MessageDisplay {
   void PlaceCovers(const std::vector<Rect>& monitors);
   int ScreenOf(HWND w) const;
   void Blit(const SceneWindow& s, const Rect& r);
-  // Asks for the notices of the display's state and of the session.
+  // Asks for the notices of the display's state and of the session, to
+  // the first window; or no longer.
   void Listen();
+  void Unlisten();
   // What a notice says, as events; false for a message that is none.
   bool Notice(UINT message, WPARAM wp, LPARAM lp);
   // A PowerChanged where the power source is not the one last said.
@@ -102,12 +104,13 @@ class Win32Display : public MessageDisplay {
   std::vector<DisplayEvent> pending_;
   bool gone_ = false;
   bool monitorsChanged_ = false;
-  std::vector<RECT> monitors_;  // as the windows were last placed
-  std::uint64_t monitorsCheckedMs_ = 0;
+  std::vector<RECT> monitors_;   // as the windows were last placed
+  std::uint64_t checkedMs_ = 0;  // when the monitors and the power were last looked at
   Win32Sight sight_;
   bool onBattery_ = false;
+  HWND listener_ = nullptr;  // the window the notices come to
   HPOWERNOTIFY displayNotices_ = nullptr;
-  HWND sessionNotices_ = nullptr;  // the window the session's notices come to
+  bool sessionNotices_ = false;
 };
 
 // The row of the display table: the one display of the Windows build.
