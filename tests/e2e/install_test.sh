@@ -18,11 +18,7 @@ P=$STAGE$PREFIX
 DESTDIR=$STAGE cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1
 # The web build's page, where it is built, and the wallpaper hosts' folders.
 PAGE=$(sed -n 's/^CODERAIN_WEB_PAGE:FILEPATH=//p' "$BUILD/CMakeCache.txt")
-WALLPAPER_FILES="lively/LivelyInfo.json
-lively/LivelyProperties.json
-lively/index.html
-wallpaper-engine/index.html
-wallpaper-engine/project.json"
+WALLPAPER_FILES=$(cd "$(dirname "$PAGE")/wallpaper" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
 
 # Exactly these, and nothing outside DESTDIR: the daemon's folders are
 # absolute and must still land in the staging folder.
