@@ -19,8 +19,9 @@
 //   "click X Y"          a left click at CSS pixel (X, Y)
 //   "size W H [DENSITY]" a new viewport
 //   "hide", "show"       another tab in front of the page, and gone again
-//   "freeze", "resume"   the page frozen (no frames, no script), as a
-//                        host that pauses it, and running again
+//   "pause", "resume"    the page's script stopped in the debugger (so no
+//                        frame callback runs), as a host that stops giving
+//                        the page frames without a word, and going again
 //   "js EXPRESSION"      runs EXPRESSION in the page (a wallpaper host's
 //                        call), a line "js: VALUE" of its value
 //   "fullscreen"         the page asks for full screen, as after a click
@@ -201,8 +202,11 @@ async function main() {
                                awaitPromise: true }),
     hash: (fragment) => evaluate("location.hash = " + JSON.stringify(fragment)),
     screenshot: async (file) => fs.writeFileSync(file, Buffer.from((await on("Page.captureScreenshot")).data, "base64")),
-    freeze: () => on("Page.setWebLifecycleState", { state: "frozen" }),
-    resume: () => on("Page.setWebLifecycleState", { state: "active" }),
+    pause: async () => {
+      await on("Debugger.enable");
+      await on("Debugger.pause");
+    },
+    resume: () => on("Debugger.resume"),
     js: async (...words) => lines.push("js: " + JSON.stringify(await evaluate(words.join(" ")))),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
     picture: (file) => picture(file, true),

@@ -3,7 +3,8 @@
 # the live scene laid out as the program lays out the window, ended by the
 # program's keys and clicks and started again by a click (a grey line says
 # so meanwhile), started again with a new fragment's options, a new scene
-# for a new size; hidden or frozen it rests and goes on where it stopped;
+# for a new size; hidden or without frames it rests and goes on where it
+# stopped;
 # under a frame-rate cap, at most that many presents a second, each the
 # renderer's picture at the scene time it shows; the wallpaper hosts' copy
 # of the page, its settings from both hosts' listeners applied at the next
@@ -137,10 +138,11 @@ check "a new size (1024x768) is a new scene laid out for it" \
   eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "size 1024 768" "wait 3000" "picture $SHOT" &&
         page_settled live && [ "$(page_fact canvas)" = "[1024,768]" ] && laid_out 1024'
 
-# Hidden 10 s behind another tab, then frozen 3 s (a host that pauses it
-# without a word): the scene's time stands still, and goes on from there.
+# Hidden 10 s behind another tab, then 3 s without frames (its script
+# held in the debugger: a host that stops its frames without a word): the
+# scene's time stands still, and goes on from there.
 open_page "$URL#seed=7&fps=15" 1024x768 1 - "wait 1000" facts hide "wait 300" facts "wait 10000" facts show "wait 500" \
-  facts freeze "wait 3000" resume "wait 300" facts
+  facts pause "wait 3000" resume "wait 500" facts
 # From facts step $1 to $2, of which $3 ms the page was not seen: the
 # scene's time went on by the time it was seen, within a second (a slow
 # machine's frames), and not by the time it was not.
@@ -151,7 +153,7 @@ went_on() {
 check "hidden: no presents, the scene's time stands still" \
   eval '[ "$(page_fact presents 2)" = "$(page_fact presents 3)" ] && [ "$(page_fact shownAt 2)" = "$(page_fact shownAt 3)" ]'
 check "shown after 10 s hidden: the scene goes on from where it stopped" went_on 2 4 10000
-check "resumed after 3 s frozen: the same" went_on 4 5 3000
+check "frames again after 3 s without: the same" went_on 4 5 3000
 check "#fps=15: at most 15 presents a second of the scene" capped 67 5
 
 # --- The wallpaper hosts' folders ---
