@@ -64,6 +64,7 @@ struct Page {
   bool ended = false;     // the scene ended as its user asked
   bool hidden = false;    // the page was hidden since the last frame
   double lastFrame = -1;  // the time of the last frame, or -1
+  double waitMs = 0;      // how long the scene wants no frame, after the last step
   std::string sizeLine;   // why the window's size shows nothing
   std::string endLine;    // why the last scene ended, where it failed
 };
@@ -90,6 +91,7 @@ void EndRun(const LoopEnd& end) {
 
 void StepRun() {
   const LoopStatus status = page.run->Step(page.display->TakeEvents());
+  page.waitMs = static_cast<double>(status.WaitMs(page.clock.Now()));
   if (!status.running) EndRun(status.end);
 }
 
@@ -246,6 +248,10 @@ EMSCRIPTEN_KEEPALIVE int coderain_frame(double now) {
 EMSCRIPTEN_KEEPALIVE double coderain_shown_at() {
   return page.run ? static_cast<double>(page.run->ShownAt(WebDisplay::kScreen)) : -1;
 }
+
+// How long after the last frame the scene wants no other (at a frame-rate
+// cap, most of the frames the browser offers), in ms.
+EMSCRIPTEN_KEEPALIVE double coderain_wait_ms() { return page.waitMs; }
 
 // The presents made so far.
 EMSCRIPTEN_KEEPALIVE double coderain_presents() { return static_cast<double>(page.display->Presents()); }
