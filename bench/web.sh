@@ -10,6 +10,9 @@
 #              the browser's floor for a canvas that changes every frame
 #   page       coderain.html#stats (build-web/'s, or the file given): the
 #              live scene
+#   fps15      the same at fps=15
+#   hidden     the same behind another tab (tests/e2e/chromium.js's
+#              "hide"): what a page nobody sees costs
 #
 #   bench/web.sh [runs] [seconds] [page.html] [fragment]
 #
@@ -37,8 +40,8 @@ command -v "$CHROMIUM" >/dev/null || { echo "$0: no $CHROMIUM" >&2; exit 2; }
 hz=$(getconf CLK_TCK)
 
 declare -A urls=([blank]="file://$here/bench/web/blank.html" [one-rect]="file://$here/bench/web/one_rect.html"
-                 [page]="file://$page#$fragment")
-pages=(blank one-rect page)
+                 [page]="file://$page#$fragment" [fps15]="file://$page#$fragment&fps=15" [hidden]="file://$page#$fragment")
+pages=(blank one-rect page fps15 hidden)
 # CSS size and device pixel ratio, by the screen they make.
 declare -A screens=([1080p]="1920x1080 1" [2160p]="1920x1080 2")
 sizes=(1080p 2160p)
@@ -64,13 +67,22 @@ for ((run = 1; run <= runs; run++)); do
     read -r css density <<<"${screens[$size]}"
     for name in "${pages[@]}"; do
       : >"$WORK/servers.log"
-      start_chromium "${urls[$name]}" "$css" --enable-logging=stderr --v=0 --force-device-scale-factor="$density"
-      sleep 3
+      if [ "$name" = hidden ]; then
+        # Opened through the DevTools driver, which hides it once it shows
+        # a scene, and holds it so for the span (a few seconds' margin).
+        node "$here/tests/e2e/chromium.js" "${urls[$name]}" "${css%x*}" "${css#*x}" "$density" - hide \
+          "wait $(((span + 10) * 1000))" >/dev/null 2>&1 &
+        CHROMIUM_PID=$!
+        sleep 6
+      else
+        start_chromium "${urls[$name]}" "$css" --enable-logging=stderr --v=0 --force-device-scale-factor="$density"
+        sleep 3
+      fi
       t0=$(tree_ticks "$CHROMIUM_PID") f0=$(counted) p0=$(counted presents) s0=$(date +%s%N)
       sleep "$span"
       t1=$(tree_ticks "$CHROMIUM_PID") f1=$(counted) p1=$(counted presents) s1=$(date +%s%N)
       kb=$(tree_pss "$CHROMIUM_PID")
-      stop_process "$CHROMIUM_PID"
+      if [ "$name" = hidden ]; then wait "$CHROMIUM_PID" || true; else stop_process "$CHROMIUM_PID"; fi
       elapsed=$(((s1 - s0) / 1000000))
       c=$(awk -v t=$((t1 - t0)) -v hz="$hz" -v ms="$elapsed" 'BEGIN { printf "%.1f", 100 * t / hz / (ms / 1000) }')
       f=$(rate "$f0" "$f1" "$elapsed") p=$(rate "$p0" "$p1" "$elapsed")

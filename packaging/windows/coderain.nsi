@@ -1,11 +1,14 @@
 ; coderain's installer for Windows, built by makensis from CMake
 ; (packaging/windows/CMakeLists.txt), which defines VERSION, STAGE (the
-; folder with coderain.scr, the three text files and LICENSE.txt) and
-; OUTFILE.
+; folder with coderain.scr, the three text files and LICENSE.txt), WEB (the
+; web build, with the page and the wallpaper hosts' folders where it has
+; made them) and OUTFILE.
 ;
 ; It puts the screen saver and its text files in Program Files\coderain,
 ; makes it the current user's screen saver (by its short path: Windows
-; takes no spaces in SCRNSAVE.EXE) and registers an uninstaller in Apps &
+; takes no spaces in SCRNSAVE.EXE), puts the page and the folders that
+; Lively Wallpaper and Wallpaper Engine import beside it, with a Start-menu
+; entry that opens them, and registers an uninstaller in Apps &
 ; Features, which removes everything (the settings too) and gives back the
 ; screen saver chosen before, where the setting still names ours. A running
 ; screen saver is closed first; what cannot be removed then goes when
@@ -48,6 +51,15 @@ Section
   File "${STAGE}\codeC.txt"
   File "${STAGE}\codeVB.txt"
   File "${STAGE}\LICENSE.txt"
+  !if /FileExists "${WEB}/coderain.html"
+    File "${WEB}/coderain.html"
+  !endif
+  !if /FileExists "${WEB}/wallpaper/lively/index.html"
+    File /r "${WEB}/wallpaper"
+    SetShellVarContext all
+    CreateShortCut "$SMPROGRAMS\coderain wallpaper (folder).lnk" "$INSTDIR\wallpaper"
+    SetShellVarContext current
+  !endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The screen saver chosen before, for the uninstaller to give back; not
@@ -128,6 +140,11 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\codeC.txt"
   Delete /REBOOTOK "$INSTDIR\codeVB.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\coderain.html"
+  RMDir /r "$INSTDIR\wallpaper"
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\coderain wallpaper (folder).lnk"
+  SetShellVarContext current
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   ${If} ${RebootFlag}

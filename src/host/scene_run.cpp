@@ -59,18 +59,19 @@ namespace {
 
 // What a run on the virtual clock is launched as: nothing but the scenes,
 // and no input counts.
-LaunchRequest VirtualRequest(const std::string& dataDir) {
+LaunchRequest VirtualRequest(const std::string& dataDir, FrameRate rate) {
   LaunchRequest request;
   request.mode = LaunchRequest::Mode::Still;
   request.dataDir = dataDir;
+  request.rate = rate;
   return request;
 }
 
 }  // namespace
 
 VirtualRun::VirtualRun(SceneDisplay* shown, const std::string& dataDir, std::uint64_t seed,
-                       const std::optional<FontFaces>& faces)
-    : sink_(shown), run_(&sink_, VirtualRequest(dataDir), false, seed, &clock_) {
+                       const std::optional<FontFaces>& faces, FrameRate rate)
+    : sink_(shown), run_(&sink_, VirtualRequest(dataDir, rate), false, seed, &clock_) {
   if (faces) run_.UseFaces(*faces);
   // Of the virtual runs only the renderer reads a folder of the user's.
   run_.NameProgram("coderain-render");

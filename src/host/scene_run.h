@@ -48,6 +48,8 @@ class SceneRun {
   LoopStatus Start();
   LoopStatus Step(std::span<const DisplayEvent> events) { return loop_->Step(clock_, events); }
   const Clock& Time() const { return clock_; }
+  // The scene time of the picture on `screen` (SceneLoop::ShownAt).
+  std::int64_t ShownAt(int screen) const { return loop_ ? loop_->ShownAt(screen) : -1; }
   // The scene on `screen`, once started; else null.
   const Form1* Scene(int screen) const { return stage_ ? stage_->Scene(screen) : nullptr; }
   // Prints the statistics, where asked for, and hands the end on.
@@ -78,9 +80,11 @@ class SceneRun {
 class VirtualRun {
  public:
   // The three text files from `dataDir`, else the program's folder; the
-  // faces where given, else the system's.
+  // faces where given, else the system's. The loop steps at the frames
+  // `rate` allows, which change when the scene is presented, never what it
+  // is.
   VirtualRun(SceneDisplay* shown, const std::string& dataDir, std::uint64_t seed,
-             const std::optional<FontFaces>& faces = std::nullopt);
+             const std::optional<FontFaces>& faces = std::nullopt, FrameRate rate = {});
 
   // Starts the scenes at 0; false and *error when one cannot start.
   bool Start(std::string* error);

@@ -19,11 +19,17 @@
 //   "click X Y"          a left click at CSS pixel (X, Y)
 //   "size W H [DENSITY]" a new viewport
 //   "hide", "show"       another tab in front of the page, and gone again
+//   "pause", "resume"    the page's script stopped in the debugger (so no
+//                        frame callback runs), as a host that stops giving
+//                        the page frames without a word, and going again
+//   "js EXPRESSION"      runs EXPRESSION in the page (a wallpaper host's
+//                        call), a line "js: VALUE" of its value
 //   "fullscreen"         the page asks for full screen, as after a click
 //   "hash FRAGMENT"      the address after '#' changed, as typed
 //   "screenshot FILE"    the page as it shows now, canvas and all, as a PNG
 //   "facts"              a line of facts now
-//   "picture FILE"       the canvas's pixels now, as a PPM
+//   "picture FILE"       the canvas's pixels now, as a PPM, and a line
+//                        "picture: FILE SHOWN" of the scene time it shows
 //
 // Then it prints one line for each console message ("console.TYPE: TEXT")
 // and exception ("exception: TEXT"), the steps' lines, and a last line
@@ -133,19 +139,25 @@ async function main() {
                cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
                line: line && !line.hidden ? line.textContent : "",
                presents: window.coderainStats ? coderainStats.presents : null,
+               shownAt: window.coderainStats ? coderainStats.shownAt : null,
+               now: Math.round(performance.now()),
                fullscreen: !!document.fullscreenElement };
     })()`);
-  const picture = async (file) => {
-    const size = await evaluate(`(() => { const c = document.getElementById("scene"); return c && [c.width, c.height]; })()`);
-    if (!size) throw new Error("no canvas to take a picture of");
-    const pixels = await evaluate(`(() => {
-      const c = document.getElementById("scene"), d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+  // The pixels and the scene time they show, read at once: no frame
+  // comes between.
+  const picture = async (file, log) => {
+    const got = await evaluate(`(() => {
+      const c = document.getElementById("scene");
+      if (!c) return null;
+      const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
       let s = "";
       for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
-      return btoa(s);
+      return { size: [c.width, c.height], pixels: btoa(s), shownAt: window.coderainStats ? coderainStats.shownAt : null };
     })()`);
-    const header = Buffer.from("P6\n" + size[0] + " " + size[1] + "\n255\n");
-    fs.writeFileSync(file, Buffer.concat([header, Buffer.from(pixels, "base64")]));
+    if (!got) throw new Error("no canvas to take a picture of");
+    const header = Buffer.from("P6\n" + got.size[0] + " " + got.size[1] + "\n255\n");
+    fs.writeFileSync(file, Buffer.concat([header, Buffer.from(got.pixels, "base64")]));
+    if (log) lines.push("picture: " + file + " " + got.shownAt);
   };
 
   // A key as a DOM code gives it, with the key and the Windows key code
@@ -190,8 +202,14 @@ async function main() {
                                awaitPromise: true }),
     hash: (fragment) => evaluate("location.hash = " + JSON.stringify(fragment)),
     screenshot: async (file) => fs.writeFileSync(file, Buffer.from((await on("Page.captureScreenshot")).data, "base64")),
+    pause: async () => {
+      await on("Debugger.enable");
+      await on("Debugger.pause");
+    },
+    resume: () => on("Debugger.resume"),
+    js: async (...words) => lines.push("js: " + JSON.stringify(await evaluate(words.join(" ")))),
     facts: async () => lines.push("facts: " + JSON.stringify(await facts())),
-    picture,
+    picture: (file) => picture(file, true),
   };
   if (state) {
     for (const step of steps) {

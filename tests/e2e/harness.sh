@@ -532,6 +532,8 @@ page_picture() { open_page "$2" "$3" "${4:-1}" "$1"; }
 # What the page showed, by name (scene, line, canvas, cursor, presents,
 # ...): at the end, or at its $2-th "facts" step.
 page_fact() { sed -n 's/^facts: //p' "$WORK/page.txt" | sed -n "${2:-\$}p" | jq -c -r ".$1"; }
+# The scene time the page's picture number $1 (1 by default) showed.
+page_shown() { sed -n 's/^picture: [^ ]* //p' "$WORK/page.txt" | sed -n "${1:-1}p"; }
 
 # The page came to $1 (still, none, stopped) and threw no exception.
 page_settled() { [ "$(page_fact scene)" = "$1" ] && ! grep -q '^exception: ' "$WORK/page.txt"; }

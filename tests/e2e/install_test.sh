@@ -4,7 +4,9 @@
 # resolve in a staging folder, a program that finds its text files when
 # started through xscreensaver's link, a valid description for the daemon,
 # man pages that render cleanly, a desktop entry for MATE, the copyright
-# file and the changelog, the page where the web build has made it;
+# file and the changelog, the page where the web build has made it, with
+# the wallpaper hosts' folders beside it; an autostart example each for the
+# lock and the wallpaper;
 # lintian's verdict on the package.
 source "$(dirname "$0")/harness.sh"
 
@@ -14,8 +16,9 @@ PREFIX=/opt/cr
 P=$STAGE$PREFIX
 
 DESTDIR=$STAGE cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1
-# The web build's page, where it is built.
+# The web build's page, where it is built, and the wallpaper hosts' folders.
 PAGE=$(sed -n 's/^CODERAIN_WEB_PAGE:FILEPATH=//p' "$BUILD/CMakeCache.txt")
+WALLPAPER_FILES=$(cd "$(dirname "$PAGE")/wallpaper" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
 
 # Exactly these, and nothing outside DESTDIR: the daemon's folders are
 # absolute and must still land in the staging folder.
@@ -30,12 +33,15 @@ expected="/opt/cr/bin/coderain
 /opt/cr/share/doc/coderain/changelog.gz
 /opt/cr/share/doc/coderain/copyright
 /opt/cr/share/doc/coderain/examples/coderain-lock.desktop
+/opt/cr/share/doc/coderain/examples/coderain-wallpaper.desktop
 /opt/cr/share/man/man1/coderain-render.1.gz
 /opt/cr/share/man/man6/coderain.6.gz
 /usr/libexec/xscreensaver/coderain
 /usr/share/xscreensaver/config/coderain.xml"
 if [ -f "$PAGE" ]; then
-  expected=$(printf '%s\n/opt/cr/share/coderain/coderain.html\n' "$expected" | sort)
+  # shellcheck disable=SC2001
+  expected=$(printf '%s\n/opt/cr/share/coderain/coderain.html\n%s\n' "$expected" \
+    "$(sed 's|^|/opt/cr/share/coderain/wallpaper/|' <<<"$WALLPAPER_FILES")" | sort)
 else
   [ "${CODERAIN_E2E_ALL:-}" != 1 ] || check "the web build's page is there ($PAGE)" false
   check "without the web build's page, the install says so" \
@@ -46,6 +52,9 @@ check "installs every file, all under DESTDIR" test "$installed" = "$expected"
 if [ "$installed" != "$expected" ]; then diff <(echo "$expected") <(echo "$installed") || true; fi
 [ ! -f "$PAGE" ] || check "the page is the web build's, readable by all" \
   eval 'cmp -s "$PAGE" "$P/share/coderain/coderain.html" && [ "$(stat -c %a "$P/share/coderain/coderain.html")" = 644 ]'
+[ ! -f "$PAGE" ] || check "beside it the web build's wallpaper folders, readable by all" \
+  eval 'diff -r "$(dirname "$PAGE")/wallpaper" "$P/share/coderain/wallpaper" &&
+        [ "$(find "$P/share/coderain/wallpaper" -type f ! -perm 644)" = "" ]'
 
 program=$P/libexec/coderain/coderain
 check "the program is executable" test -x "$program"
@@ -88,6 +97,9 @@ lock=$P/share/doc/coderain/examples/coderain-lock.desktop
 check "the lock example is a valid entry" desktop-file-validate "$lock"
 check "that locks with the installed program as the saver" \
   grep -qxF "Exec=xautolock -time 10 -locker \"XSECURELOCK_SAVER=$PREFIX/bin/coderain xsecurelock\"" "$lock"
+wallpaper=$P/share/doc/coderain/examples/coderain-wallpaper.desktop
+check "the wallpaper example is a valid entry that starts coderain --wallpaper" \
+  eval 'desktop-file-validate "$wallpaper" && grep -qx "Exec=coderain --wallpaper" "$wallpaper"'
 
 # Started the way the daemon starts it: through its link.
 help_status=0
@@ -122,8 +134,9 @@ done <<END
 /usr/share/doc/coderain/copyright
 /usr/share/doc/coderain/changelog.gz
 /usr/share/doc/coderain/examples/coderain-lock.desktop
+/usr/share/doc/coderain/examples/coderain-wallpaper.desktop
 /usr/share/applications/screensavers/coderain.desktop
-$([ -f "$PAGE" ] && echo /usr/share/coderain/coderain.html)
+$([ -f "$PAGE" ] && echo /usr/share/coderain/coderain.html && sed 's|^|/usr/share/coderain/wallpaper/|' <<<"$WALLPAPER_FILES")
 END
 depends=$(dpkg-deb -f "$deb" Depends)
 check "it depends on the fonts ($depends)" grep -q 'fonts-dejavu-core' <<<"$depends"

@@ -3,7 +3,12 @@
 # the live scene laid out as the program lays out the window, ended by the
 # program's keys and clicks and started again by a click (a grey line says
 # so meanwhile), started again with a new fragment's options, a new scene
-# for a new size, no presents while hidden;
+# for a new size; hidden or without frames it rests and goes on where it
+# stopped;
+# under a frame-rate cap, at most that many presents a second, each the
+# renderer's picture at the scene time it shows; the wallpaper hosts' copy
+# of the page, its settings from both hosts' listeners applied at the next
+# frame, their descriptions in the hosts' formats;
 # the still the Linux build's scene pixel for pixel, at density 1 and 2,
 # its host under Node the same frames as this machine's fonts and files;
 # and what it cannot use (bad options, a window of no size, no WebAssembly,
@@ -40,16 +45,16 @@ same_as_render() {
   page_picture "$WORK/page.ppm" "$URL#$1" "$2" "$3" && page_settled still && render "${@:4}" &&
     cmp "$WORK/page.ppm" "$WORK/render.ppm"
 }
-check "1280x1024: coderain-render's picture, pixel for pixel" \
-  same_as_render "seed=7&at=30000" 1280x1024 1 --seed 7 --at 30000 --size 1280x1024
+check "1280x1024 at 15 frames a second: coderain-render's picture, pixel for pixel" \
+  same_as_render "seed=7&at=30000&fps=15" 1280x1024 1 --seed 7 --at 30000 --size 1280x1024
 check "the page: black, no margins or scroll bars, no cursor over the scene" \
   eval '[ "$(page_fact background)" = "rgb(0, 0, 0)" ] && [ "$(page_fact scroll)" = "$(page_fact inner)" ] &&
         [ "$(page_fact cursor)" = none ]'
 check "1024x768 at density 2: a canvas of device pixels, the picture of --scale 2" \
-  same_as_render "seed=7&at=30000" 1024x768 2 --seed 7 --at 30000 --size 2048x1536 --scale 2
+  same_as_render "seed=7&at=30000&fps=60" 1024x768 2 --seed 7 --at 30000 --size 2048x1536 --scale 2
 
 # Bad options: each set aside with its line, the scene shown all the same.
-for case in "live seed=x&at=-1&scale=99" "live at=99999999999999999999&seed=-3&scale=1.5" \
+for case in "live seed=x&fps=61&scale=99" "live at=99999999999999999999&seed=-3&scale=1.5" \
             "still %00&&==&wallpaper=2&at=5"; do
   fragment=${case#* }
   check "#$fragment: a line for each, the scene shown" \
@@ -123,13 +128,74 @@ check "#seed=7 changed to #wallpaper: a click and a key leave the scene; back to
   eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "hash wallpaper" "wait 500" "click 100 50" "key KeyA" "wait 500" \
         facts "hash seed=7" "wait 500" "key KeyA" "until ended" && [ "$(page_fact scene 1)" = live ]'
 
+# The page's picture number $1 is the renderer's, with the options after it.
+shows_render() { render "${@:2}" && cmp "$WORK/picture-$1.ppm" "$WORK/render.ppm"; }
+# At most one present in $1 ms of the scene (one cap's frame), at the
+# facts step $2, counting the first frame.
+capped() { awk -v p="$(page_fact presents "$2")" -v t="$(page_fact shownAt "$2")" -v f="$1" 'BEGIN { exit !(p >= 2 && p <= t / f + 2) }'; }
+
 check "a new size (1024x768) is a new scene laid out for it" \
   eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" "size 1024 768" "wait 3000" "picture $SHOT" &&
         page_settled live && [ "$(page_fact canvas)" = "[1024,768]" ] && laid_out 1024'
 
-check "a hidden page takes no presents; shown, it goes on" \
-  eval 'open_page "$LIVE" 1920x1080 1 - "wait 500" hide "wait 300" facts "wait 2000" facts show "wait 1000" facts &&
-        [ "$(page_fact presents 1)" = "$(page_fact presents 2)" ] &&
-        [ "$(page_fact presents 3)" -gt "$(page_fact presents 2)" ]'
+# Hidden 10 s behind another tab, then 3 s without frames (its script
+# held in the debugger: a host that stops its frames without a word): the
+# scene's time stands still, and goes on from there.
+open_page "$URL#seed=7&fps=15" 1024x768 1 - "wait 1000" facts hide "wait 300" facts "wait 10000" facts show "wait 500" \
+  facts pause "wait 3000" resume "wait 500" facts
+# From facts step $1 to $2, of which $3 ms the page was not seen: the
+# scene's time went on by the time it was seen, within a second (a slow
+# machine's frames), and not by the time it was not.
+went_on() {
+  awk -v a="$(page_fact shownAt "$1")" -v b="$(page_fact shownAt "$2")" -v t="$(page_fact now "$1")" \
+    -v u="$(page_fact now "$2")" -v unseen="$3" 'BEGIN { exit !(b >= a && b - a <= u - t - unseen + 1000) }'
+}
+check "hidden: no presents, the scene's time stands still" \
+  eval '[ "$(page_fact presents 2)" = "$(page_fact presents 3)" ] && [ "$(page_fact shownAt 2)" = "$(page_fact shownAt 3)" ]'
+check "shown after 10 s hidden: the scene goes on from where it stopped" went_on 2 4 10000
+check "frames again after 3 s without: the same" went_on 4 5 3000
+check "#fps=15: at most 15 presents a second of the scene" capped 67 5
+
+# --- The wallpaper hosts' folders ---
+
+HOSTS=$(dirname "$PAGE")/wallpaper
+check "both hosts' folders hold the same index.html" cmp "$HOSTS/lively/index.html" "$HOSTS/wallpaper-engine/index.html"
+# Their formats, as each host publishes them: the fields each file may
+# have, the type of each, and ours.
+while read -r file test; do
+  check "$file: $test" jq -e "$test" "$HOSTS/$file"
+done <<'END'
+lively/LivelyInfo.json keys - ["AppVersion","Arguments","Author","Contact","Desc","FileName","Id","IsAbsolutePath","License","Preview","Tags","Thumbnail","Title","Type","Version"] == []
+lively/LivelyInfo.json [.AppVersion, .Title, .Desc, .Author, .License, .Contact, .FileName] | map(type) | unique == ["string"]
+lively/LivelyInfo.json .Type == 1 and .FileName == "index.html" and .IsAbsolutePath == false
+lively/LivelyProperties.json keys == ["fps","scale","seed"] and ([.[].type] - ["slider","textbox"] == [])
+lively/LivelyProperties.json [.[] | select(.type == "slider") | keys == ["max","min","step","text","type","value"] and ([.max, .min, .step, .value] | map(type) | unique == ["number"]) and (.text | type == "string")] | all
+lively/LivelyProperties.json [.[] | select(.type == "textbox") | keys == ["text","type","value"] and ([.text, .value] | map(type) | unique == ["string"])] | all
+lively/LivelyProperties.json [.scale.min, .scale.max, .fps.min, .fps.max, .fps.value] == [0, 8, 1, 60, 60]
+wallpaper-engine/project.json keys == ["description","file","general","title","type"] and .type == "web" and .file == "index.html" and ([.title, .description] | map(type) | unique == ["string"])
+wallpaper-engine/project.json .general | keys == ["properties"]
+wallpaper-engine/project.json .general.properties | keys == ["scale","seed"] and ([.[] | (.order | type) == "number" and (.text | type) == "string"] | all)
+wallpaper-engine/project.json .general.properties.seed | keys == ["order","text","type","value"] and .type == "textinput" and (.value | type) == "string"
+wallpaper-engine/project.json .general.properties.scale | keys == ["fraction","max","min","order","text","type","value"] and .type == "slider" and [.min, .max, .value, .fraction] == [0, 8, 0, false]
+END
+
+# The hosts' copy in the browser, called as each host calls it: at the
+# next frame a scene with what they set (a still here, as the address
+# asks, to be compared with the renderer's), the same page, no reload;
+# what the page does not offer a host (at=) is not taken; then live, its
+# input the desktop's, at the host's frame rate; a bad value is a line.
+open_page "file://$HOSTS/lively/index.html#at=3000" 1024x768 2 - "js window.kept = 1" \
+  "js livelyPropertyListener('seed', ' 7 '), livelyPropertyListener('fps', 15), livelyPropertyListener('scale', 0), livelyPropertyListener('at', 1000)" \
+  "wait 500" "picture $WORK/picture-1.ppm" \
+  "js wallpaperPropertyListener.applyUserProperties({ seed: { value: '9' }, scale: { value: 1 } }), wallpaperPropertyListener.applyGeneralProperties({ fps: 30 })" \
+  "wait 500" "picture $WORK/picture-2.ppm" "hash " "wait 1500" "key KeyA" "click 100 50" "wait 300" facts \
+  "js livelyPropertyListener('fps', 'x'), window.kept" "wait 300"
+check "Lively's seed 7, scale 0 (at density 2: 2): the renderer's picture, at=3000 kept" \
+  shows_render 1 --seed 7 --at 3000 --size 2048x1536 --scale 2
+check "Wallpaper Engine's seed 9, scale 1: the renderer's picture" shows_render 2 --seed 9 --at 3000 --size 2048x1536 --scale 1
+check "live, a key and a click leave the wallpaper" eval 'page_settled live && [ "$(page_fact scene 1)" = live ]'
+check "Wallpaper Engine's limit of 30 fps: at most 30 presents a second" capped 34 1
+check "the same page throughout; fps=x set aside with a line" \
+  eval 'grep -qx "js: 1" "$WORK/page.txt" && grep -q "^console.warning: coderain: fps=x ignored" "$WORK/page.txt"'
 
 finish

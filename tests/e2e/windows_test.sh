@@ -15,8 +15,9 @@
 # in Program Files and makes ours the screen saver, which then runs; its
 # uninstaller closes the screen saver running, takes it all away, the
 # settings too, and gives the one before back; what a preview holds goes
-# at the next start, which it says. The zip holds the files and, where the
-# web build has made it, the page.
+# at the next start, which it says. The zip and the installer hold the
+# files and, where the web build has made them, the page and the wallpaper
+# hosts' folders, which a Start-menu entry opens.
 #
 #   windows_test.sh coderain.scr win32_display_test.exe preview_host.exe setup.exe window_driver.exe
 #                   [coderain.html]
@@ -329,6 +330,12 @@ INSTALLED="$WINEPREFIX/drive_c/Program Files/coderain"
 check "installer: status 0" eval 'wine "$INSTALLER" /S && wineserver -w'
 check "installer: the files" eval 'for f in coderain.scr codeASM.txt codeC.txt codeVB.txt LICENSE.txt uninstall.exe; do
   test -f "$INSTALLED/$f" || exit 1; done'
+WALLPAPER_FILES=$(cd "$(dirname "$PAGE")/wallpaper" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
+START_ENTRY="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/coderain wallpaper (folder).lnk"
+[ ! -f "$PAGE" ] || check "installer: the page, the wallpaper hosts' folders, a Start-menu entry that opens them" \
+  eval 'cmp -s "$PAGE" "$INSTALLED/coderain.html" && for f in $WALLPAPER_FILES; do
+          cmp -s "$(dirname "$PAGE")/wallpaper/$f" "$INSTALLED/wallpaper/$f" || exit 1; done &&
+        strings "$START_ENTRY" | grep -qxF "C:\\Program Files\\coderain\\wallpaper"'
 check "installer: the screen saver is ours, by a path without spaces" \
   eval 'test "$(realpath "$(winepath -u "$(saver)")")" = "$(realpath "$INSTALLED/coderain.scr")" && ! saver | grep -q " "'
 check "installer: the installed screen saver runs" run_app wine "$(saver)" /s
@@ -339,13 +346,15 @@ check "uninstaller: the screen saver runs as it starts" run_app wine "$(saver)" 
 check "uninstaller: status 0, the screen saver closed" \
   eval 'wine "$INSTALLED/uninstall.exe" /S && timeout 30 wineserver -w && wait_for_exit 1 && ended_with 0'
 check "uninstaller: the settings are gone" eval '! wine reg query "$KEY" >/dev/null 2>&1'
-check "uninstaller: the files are gone" test ! -e "$INSTALLED"
+check "uninstaller: the files are gone, the Start-menu entry too" eval 'test ! -e "$INSTALLED" && test ! -e "$START_ENTRY"'
 check "uninstaller: the screen saver before is back" test "$(saver)" = 'C:\windows\before.scr'
 ZIP=${INSTALLER%-setup.exe}-windows.zip
 if [ -f "$PAGE" ]; then
-  check "zip: the screen saver, its text files, the licence and the page" \
-    test "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.html coderain.scr "
-  check "zip: the web build's page" eval 'unzip -p "$ZIP" coderain.html | cmp -s - "$PAGE"'
+  check "zip: the screen saver, its text files, the licence, the page and the wallpaper folders" \
+    test "$(unzip -Z1 "$ZIP" | grep -v '/$' | sort | tr '\n' ' ')" = "LICENSE.txt codeASM.txt codeC.txt codeVB.txt coderain.html \
+coderain.scr $(for f in $WALLPAPER_FILES; do printf 'wallpaper/%s ' "$f"; done)"
+  check "zip: the web build's page and folders" eval 'unzip -p "$ZIP" coderain.html | cmp -s - "$PAGE" &&
+    for f in $WALLPAPER_FILES; do unzip -p "$ZIP" "wallpaper/$f" | cmp -s - "$(dirname "$PAGE")/wallpaper/$f" || exit 1; done'
 else
   [ "${CODERAIN_E2E_ALL:-}" != 1 ] || check "the web build's page is there ($PAGE)" false
   check "zip: the screen saver, its text files and the licence" \

@@ -22,6 +22,7 @@ bool SceneLoop::StartScene(int screen, std::int64_t now) {
   pace = Pace{};
   pace.fitMs = display_.Fit(screen).FrameMs();
   pace.frameMs = FrameMsFor(pace.fitMs, onBattery_);
+  pace.startAt = now;
   if (unseen) pace.unseenSince = now;
   std::string error;
   // A batch runs every tick that fell due in its frame, at the slower
@@ -48,6 +49,11 @@ LoopStatus SceneLoop::Step(const Clock& clock, std::span<const DisplayEvent> eve
     Dispatch(ev, clock.Now());
   }
   return RunFrames(clock);
+}
+
+std::int64_t SceneLoop::ShownAt(int screen) const {
+  const auto it = paces_.find(screen);
+  return it == paces_.end() || it->second.lastAt < 0 ? -1 : it->second.lastAt - it->second.startAt;
 }
 
 LoopStatus SceneLoop::RunFrames(const Clock& clock) {

@@ -92,6 +92,9 @@ class SceneLoop {
   // what they drew where a frame is due. The clock is read again after
   // each tick: a tick that runs long delays the ones after it.
   LoopStatus Step(const Clock& clock, std::span<const DisplayEvent> events);
+  // The time in the scene on `screen` (ms since it started, less any rest)
+  // of its last present, the picture it shows; -1 before the first.
+  std::int64_t ShownAt(int screen) const;
 
  private:
   // How a screen's scene is paced.
@@ -99,6 +102,7 @@ class SceneLoop {
     std::int64_t fitMs = OutputFit{}.FrameMs();  // the time between presents the fit asks for
     std::int64_t frameMs = fitMs;                // and the rate allows
     std::int64_t lastAt = -1;                    // the scene's time of the last present, or -1
+    std::int64_t startAt = 0;                    // the scene's time it started at
     // The frame of the last present, in frames of frameMs.
     std::int64_t LastFrame() const { return lastAt < 0 ? -1 : lastAt / frameMs; }
     bool busy = false;               // the display refused the last try

@@ -73,6 +73,10 @@ void WebDisplay::Exposed() {
   if (HasScreen(kScreen)) Queue({DisplayEvent::Kind::Exposed, kScreen});
 }
 
+void WebDisplay::SetSeen(bool seen) {
+  if (HasScreen(kScreen)) Queue({seen ? DisplayEvent::Kind::Seen : DisplayEvent::Kind::Unseen, kScreen});
+}
+
 void WebDisplay::Queue(const DisplayEvent& e) {
   if (shown_) events_.push_back(e);
 }

@@ -49,6 +49,9 @@ class WebDisplay : public FramebufferDisplay {
   void Blur();
   // The page is shown again: the canvas gets the whole frame again.
   void Exposed();
+  // Nobody can see the page now (a hidden tab, a paused wallpaper), or
+  // they can again.
+  void SetSeen(bool seen);
 
   // The events since the last call, in order; none while no scene shows.
   std::vector<DisplayEvent> TakeEvents();

@@ -1,8 +1,11 @@
 // The page's entry points, called by its script (page.html), which is the
 // host's driver: from its frame callback it hands in the window's size,
 // the input its listeners heard since the last frame and the time, and
-// steps the scene's loop. A hidden page gets no frames and costs nothing;
-// the scene catches up when it is shown again, as on any desktop.
+// steps the scene's loop. A hidden page gets no frames and costs nothing,
+// and its scene rests: shown again, it goes on where it stopped, with no
+// burst of the time it missed. So does a page whose frames stop coming for
+// a while without a word (a host that pauses its wallpaper, a window
+// covered).
 //
 // Without at=MS the scene is live, and ends as the program's own window
 // does (a counted key or click), after which the canvas is black, but for
@@ -35,6 +38,10 @@ enum class Shows { None, Live, Ended, Stopped, Still };
 // The largest canvas a browser draws: beyond it a canvas stays blank.
 constexpr long long kMaxCanvasPixels = 16384LL * 16384;
 
+// Frames this far apart mean nobody saw the page in between: a browser
+// gives a page it shows a frame every refresh, a slow one a few a second.
+constexpr double kUnseenGapMs = 1000;
+
 // The page's time as its frame callbacks tell it, in whole ms; it never
 // goes back.
 class PageClock : public Clock {
@@ -55,6 +62,9 @@ struct Page {
   std::unique_ptr<SceneRun> run;
   bool startDue = false;  // a live scene starts with the next frame
   bool ended = false;     // the scene ended as its user asked
+  bool hidden = false;    // the page was hidden since the last frame
+  double lastFrame = -1;  // the time of the last frame, or -1
+  double waitMs = 0;      // how long the scene wants no frame, after the last step
   std::string sizeLine;   // why the window's size shows nothing
   std::string endLine;    // why the last scene ended, where it failed
 };
@@ -79,6 +89,12 @@ void EndRun(const LoopEnd& end) {
     page.endLine = "coderain: " + end.message;
 }
 
+void StepRun() {
+  const LoopStatus status = page.run->Step(page.display->TakeEvents());
+  page.waitMs = static_cast<double>(status.WaitMs(page.clock.Now()));
+  if (!status.running) EndRun(status.end);
+}
+
 void StartRun() {
   page.startDue = false;
   page.ended = false;
@@ -89,9 +105,10 @@ void StartRun() {
 }
 
 // The still: the scene on a virtual clock from 0 to the time asked for, as
-// the renderer runs it, the whole frame put on the canvas.
+// the renderer runs it (but stepped at the frames the page's rate allows:
+// the same scene), the whole frame put on the canvas.
 bool ShowStill(std::string* error) {
-  VirtualRun still(page.display.get(), page.request.dataDir, page.seed);
+  VirtualRun still(page.display.get(), page.request.dataDir, page.seed, std::nullopt, page.request.rate);
   if (!still.Start(error)) return false;
   still.RunTo(*page.options.atMs);
   page.display->PresentAll(WebDisplay::kScreen);
@@ -139,7 +156,8 @@ void StartAgain() {
   page.run.reset();
   if (page.display) page.display->Stop();
   page.display.reset();
-  page.startDue = page.ended = false;
+  page.startDue = page.ended = page.hidden = false;
+  page.lastFrame = -1;
   page.sizeLine.clear();
   page.endLine.clear();
 }
@@ -160,6 +178,7 @@ EMSCRIPTEN_KEEPALIVE int coderain_open(const char* fragment, unsigned seedHigh, 
   for (const std::string& n : notes) emscripten_console_warn(n.c_str());
   page.request.mode = page.options.wallpaper ? LaunchRequest::Mode::PageWallpaper : LaunchRequest::Mode::Page;
   page.request.scale = page.options.scale;
+  page.request.rate.fps = page.options.fps;
   page.seed = Seed(seedHigh, seedLow);
   const DisplayRow<WebDisplay> displays[] = {WebDisplayRow()};
   std::string error;
@@ -183,7 +202,17 @@ EMSCRIPTEN_KEEPALIVE int coderain_size(int width, int height, double density) {
 EMSCRIPTEN_KEEPALIVE void coderain_key(int down, int key, int repeat) { page.display->Key(down, key, repeat); }
 EMSCRIPTEN_KEEPALIVE void coderain_button(int down, int x, int y) { page.display->Button(down, {x, y}); }
 EMSCRIPTEN_KEEPALIVE void coderain_blur() { page.display->Blur(); }
-// The page is shown again.
+// The page is hidden at `now`: its scene rests from then on.
+EMSCRIPTEN_KEEPALIVE int coderain_hidden(double now) {
+  return Guarded([=] {
+    page.clock.Tell(now);
+    if (!page.run || page.hidden) return;
+    page.hidden = true;
+    page.display->SetSeen(false);
+    StepRun();
+  });
+}
+// The page is shown again (its next frame says when).
 EMSCRIPTEN_KEEPALIVE void coderain_shown() { page.display->Exposed(); }
 // A click: after an end, a new scene starts with the next frame, from
 // these halves of a seed where the options give none.
@@ -198,13 +227,31 @@ EMSCRIPTEN_KEEPALIVE void coderain_click(unsigned seedHigh, unsigned seedLow) {
 // frame. Returns what the page shows now.
 EMSCRIPTEN_KEEPALIVE int coderain_frame(double now) {
   return Guarded([=] {
+    // Hidden, or no frame for long: the scene rested from the last frame
+    // (or the hiding) to now, and goes on from there.
+    const bool rested = page.run && (page.hidden || (page.lastFrame >= 0 && now - page.lastFrame >= kUnseenGapMs));
+    if (rested && !page.hidden) {
+      page.display->SetSeen(false);
+      StepRun();
+    }
+    page.hidden = false;
+    page.lastFrame = now;
     page.clock.Tell(now);
+    if (rested && page.run) page.display->SetSeen(true);
     if (!page.run && page.startDue) StartRun();
-    if (!page.run) return;
-    const LoopStatus status = page.run->Step(page.display->TakeEvents());
-    if (!status.running) EndRun(status.end);
+    if (page.run) StepRun();
   });
 }
+
+// The scene time of the picture on the canvas (ms since the scene
+// started, less its rests); -1 where none shows.
+EMSCRIPTEN_KEEPALIVE double coderain_shown_at() {
+  return page.run ? static_cast<double>(page.run->ShownAt(WebDisplay::kScreen)) : -1;
+}
+
+// How long after the last frame the scene wants no other (at a frame-rate
+// cap, most of the frames the browser offers), in ms.
+EMSCRIPTEN_KEEPALIVE double coderain_wait_ms() { return page.waitMs; }
 
 // The presents made so far.
 EMSCRIPTEN_KEEPALIVE double coderain_presents() { return static_cast<double>(page.display->Presents()); }

@@ -46,6 +46,12 @@ PageOptions ParsePageOptions(std::string_view fragment, std::vector<std::string>
         o.scale = scale;
       else
         why = "a scale is a whole number from 1 to " + std::to_string(kMaxScale);
+    } else if (name == "fps") {
+      int fps = 0;
+      if (hasValue && ParseWholeNumber(value, 1, FrameRate::kMaxFps, &fps))
+        o.fps = fps;
+      else
+        why = "a frame rate is a whole number from 1 to " + std::to_string(FrameRate::kMaxFps);
     } else if (name == "wallpaper" || name == "stats") {
       if (!hasValue)
         (name == "stats" ? o.stats : o.wallpaper) = true;

@@ -13,6 +13,7 @@ struct Case {
   bool wallpaper;
   std::size_t notes;
   bool stats = false;
+  int fps = 60;
 };
 
 TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
@@ -24,6 +25,9 @@ TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
       {"at=0&scale=1", {}, 0, 1, false, 0},
       {"at=3600000", {}, 3600000, 0, false, 0},
       {"&&seed=1&&", 1, {}, 0, false, 0},
+      {"fps=15&at=10", {}, 10, 0, false, 0, false, 15},
+      {"fps=1&seed=7&fps=60&seed=9", 9, {}, 0, false, 0},
+      {"fps=0&fps=61&fps=&fps=1.5&seed=7&seed=x", 7, {}, 0, false, 5},
       // Not numbers, negative, huge, out of range, with trailing text.
       {"seed=abc&at=-5&scale=0", {}, {}, 0, false, 3},
       {"seed=18446744073709551616&at=3600001&scale=9", {}, {}, 0, false, 3},
@@ -42,6 +46,7 @@ TEST(PageOptions, WholeNumbersInRangeCountAndAnythingElseIsSetAside) {
     EXPECT_EQ(o.scale, c.scale);
     EXPECT_EQ(o.wallpaper, c.wallpaper);
     EXPECT_EQ(o.stats, c.stats);
+    EXPECT_EQ(o.fps, c.fps);
     EXPECT_EQ(notes.size(), c.notes);
     for (const std::string& n : notes) EXPECT_EQ(n.rfind("coderain: ", 0), 0u) << n;
   }
