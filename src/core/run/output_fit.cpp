@@ -14,8 +14,11 @@ int ScaleFor(const OutputFacts& o) {
   int s = o.requestedScale;
   if (s <= 0) {
     s = o.dpi > 0 ? static_cast<int>(std::lround(o.dpi / kBaseDpi)) : o.height / kRowsPerScale;
-    // Never past the largest scale the option takes.
-    s = std::min({s, o.width / kMinSceneWidth, o.height / kMinSceneHeight, kMaxScale});
+    // A screen that says it is smaller than 1024 x 768 at its density keeps
+    // only the layout's room; never past the largest scale the option takes.
+    const bool small = o.dpi > 0 && s > 0 && (o.width / s < kMinSceneWidth || o.height / s < kMinSceneHeight);
+    s = std::min({s, o.width / (small ? kLayoutWidth : kMinSceneWidth),
+                  o.height / (small ? kLayoutHeight : kMinSceneHeight), kMaxScale});
   }
   return std::clamp(s, 1, std::min(o.width, o.height));
 }

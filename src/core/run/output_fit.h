@@ -1,12 +1,14 @@
 // How the scene fits the window it is shown in: the one rule every display
 // applies, whatever the platform.
 //
-// - A window tall enough for the layout shows the scene at a whole-number
+// - A window large enough for the layout shows the scene at a whole-number
 //   scale s, every scene pixel an s x s block, so that the scene keeps its
 //   size in millimetres on dense screens: `--scale` where given, else
 //   round(dpi / 96) where the desktop says its density, else one for every
-//   1080 rows; either held to what leaves a scene of at least 1024 x 768,
-//   and to kMaxScale.
+//   1080 rows; either held to what leaves a scene of at least 1024 x 768
+//   (on a screen smaller than that at its density, a phone's, to what
+//   leaves the layout's 420 x 713, so that its text stays readable), and
+//   to kMaxScale.
 //   The scene is floor(width / s) x floor(height / s); the rows and columns
 //   left past that stay black.
 // - A window whose mode fits a miniature that is too small for the layout
