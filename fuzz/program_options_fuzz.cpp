@@ -92,7 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using Mode = coderain::LaunchRequest::Mode;
   if (o.mode == Mode::OwnWindow && (o.window != 0 || o.daemonWindow)) Fail("its own window, and a window to draw in");
   if (o.mode == Mode::LentWindow && o.daemonWindow == (o.window != 0)) Fail("a lent window, none or two named");
-  if (o.mode != Mode::OwnWindow && o.mode != Mode::LentWindow) Fail("a mode of the screen saver's");
+  if (o.mode == Mode::Wallpaper && (o.window != 0 || o.daemonWindow || !o.everyMonitor))
+    Fail("a wallpaper in a window, or not on every monitor");
+  if (o.mode != Mode::OwnWindow && o.mode != Mode::LentWindow && o.mode != Mode::Wallpaper)
+    Fail("a mode of the screen saver's");
+  if (o.rate.fps < 1 || o.rate.fps > coderain::FrameRate::kMaxFps) Fail("a frame rate past its limits");
+  if (o.rate.batteryFps < coderain::FrameRate::kHalfOnBattery || o.rate.batteryFps > coderain::FrameRate::kMaxFps)
+    Fail("a rate on battery past its limits");
+  if (o.rate.Cap(true) < 1 || o.rate.Cap(true) > o.rate.fps) Fail("more frames on battery than on mains");
   if (o.scale != 0 && (o.scale < 1 || o.scale > coderain::kMaxScale)) Fail("a scale past its limits");
   if (o.scale != 0 && !ScaleGivenInDigits(args, o.scale)) Fail("a scale not given in plain digits");
   if (o.output.size() > 64) Fail("an output's name past 64 bytes");
