@@ -344,7 +344,6 @@ function row(name, col, fmt,   i, v, n, lo, hi) {
 { val[NR, 1] = $2 * 100 / hz / span; val[NR, 2] = $3 * 100 / hz / span; val[NR, 3] = ($2 + $3) * 100 / hz / span
   val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8
   val[NR, 9] = NF >= 9 ? $9 / span : "-" }
-  val[NR, 4] = $4 / 1024; val[NR, 5] = $5; val[NR, 6] = $6; val[NR, 7] = $7; val[NR, 8] = $8; val[NR, 9] = $9 / span }
 END {
   printf "%s: %d runs of %d s after 2 s of warm-up\n\n", title, runs, span
   printf "%-34s %12s %25s\n", "measure", "median", "range"
@@ -357,7 +356,6 @@ END {
   row("start to first frame (ms)", 7, "%.0f")
   row(exit_name " to exit (ms)", 8, "%.0f")
   row("program wakes a second", 9, "%.1f")
-  row("program wakes per second", 9, "%.1f")
 }' "$3"
 }
 
