@@ -30,4 +30,11 @@ class DamageList {
   std::vector<Rect> rects_;
 };
 
+// Merges `rects` into fewer, larger ones wherever a merge paints at most
+// `wastePx` pixels that neither of the two held: for a system that pays
+// more for a rectangle sent than for a few thousand pixels copied. Every
+// pixel of the rectangles stays covered. Looks at neighbours in row order
+// only, so it costs little more than a sort.
+void Coalesce(std::vector<Rect>* rects, long long wastePx);
+
 }  // namespace coderain

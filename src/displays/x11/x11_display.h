@@ -104,6 +104,7 @@ class X11Display : public PolledDisplay {
   std::unique_ptr<X11Connection> c_;
   const LaunchRequest request_;
   std::map<int, SceneWindow> windows_;  // by screen
+  std::vector<Rect> merged_;            // the rectangles of a present, fewer
   int nextScreen_ = 0;
   MonitorCovers covers_;
   bool shown_ = false;

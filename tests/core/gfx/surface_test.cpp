@@ -120,6 +120,50 @@ TEST(Surface, DrawingIsRecordedAsDamage) {
   EXPECT_EQ(d.window.Damage().Rects(), (std::vector<Rect>{{22, 0, 18, 30}}));
 }
 
+TEST(Damage, CoalescingSendsFewerRectanglesAndMissesNoPixel) {
+  struct Case {
+    const char* what;
+    std::vector<Rect> in, out;
+  };
+  const Case cases[] = {
+      {"nothing", {}, {}},
+      {"a stream's cells, one under another", {{0, 13, 14, 13}, {0, 0, 14, 13}}, {{0, 0, 14, 26}}},
+      {"a line's glyphs side by side", {{14, 0, 14, 13}, {0, 0, 14, 13}}, {{0, 0, 28, 13}}},
+      {"a cell drawn twice", {{5, 5, 14, 13}, {5, 5, 14, 13}}, {{5, 5, 14, 13}}},
+      {"cells far apart", {{600, 400, 14, 13}, {0, 0, 14, 13}}, {{0, 0, 14, 13}, {600, 400, 14, 13}}},
+      // 1,118 pixels between them: more than the 1,024 allowed.
+      {"cells just too far apart", {{0, 0, 14, 13}, {100, 0, 14, 13}}, {{0, 0, 14, 13}, {100, 0, 14, 13}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<Rect> v = c.in;
+    Coalesce(&v, 1024);
+    EXPECT_EQ(v, c.out) << c.what;
+  }
+  // Four frames of a running scene, a present under a cap of 15 a second:
+  // every pixel drawn is sent, in far fewer rectangles, and each merge
+  // adds at most the pixels allowed.
+  test::Scene scene(640, 480, std::make_unique<SeededRandom>(3));
+  scene->RunUntil(10000);
+  scene->Damage().Clear();
+  scene->RunUntil(10067);
+  const std::vector<Rect> drawn = scene->Damage().Rects();
+  std::vector<Rect> sent = drawn;
+  Coalesce(&sent, 1024);
+  EXPECT_LT(sent.size() * 3, drawn.size() * 2);
+  Bitmap mask(640, 480);
+  long long drawnPixels = 0, sentPixels = 0;
+  for (const Rect& r : drawn) {
+    mask.FillRect(r, 1);
+    drawnPixels += r.Area();
+  }
+  for (const Rect& r : sent) {
+    mask.FillRect(r, 2);
+    sentPixels += r.Area();
+  }
+  EXPECT_EQ(test::CountPixels(mask, mask.Bounds(), 1), 0) << "drawn and not sent";
+  EXPECT_LE(sentPixels, drawnPixels + static_cast<long long>(drawn.size() - sent.size()) * 1024);
+}
+
 TEST(Surface, TextIsTransparentAndMovesThePosition) {
   SceneFonts fonts = test::PinnedFonts();
   Desk d;
