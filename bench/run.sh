@@ -321,7 +321,6 @@ for ((run = 1; run <= runs; run++)); do
     first_ns=$(awk '/^first frame at/{print $NF}' "$stats")
     first_ms="-"
     [ -n "$first_ns" ] && first_ms=$(( (first_ns - start_ns) / 1000000 ))
-    echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( w1 - w0 ))" >>"$work/results.$mode"
     echo "$run $(( (a1 - a0) )) $(( (x1 - x0) )) $rss_kb ${presents:--} ${damaged:--} $first_ms $(( (gone_ns - key_ns) / 1000000 )) $(( (w1 - w0) ))" >>"$work/results.$mode"
     [ "$run" = 1 ] && [ "$mode" = own ] && grep -v '^first frame at' "$stats" >"$work/stats-first" || true
     if [ "$server" = sway ]; then stop_servers; fi
@@ -442,7 +441,7 @@ if [ -s "$work/results.floor" ]; then
       printf "wakes a second, %-8s median %s, range [%s .. %s]\n", m, (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, v[1], v[NR] }'
   done
   paste "$work/results.wayland" "$work/results.floor" | awk '
-    { r[NR] = ($10 > 0) ? $2 / $10 : 0 }
+    { r[NR] = ($11 > 0) ? $2 / $11 : 0 }
     END { n = NR; for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (r[j] < r[i]) { t = r[i]; r[i] = r[j]; r[j] = t }
       printf "program CPU / floor CPU, run by run: median %.2f, range [%.2f .. %.2f]\n", (n % 2) ? r[(n + 1) / 2] : (r[n / 2] + r[n / 2 + 1]) / 2, r[1], r[n] }'
 fi
