@@ -138,6 +138,7 @@ async function main() {
                canvas: c ? [c.width, c.height] : null, scroll: [e.scrollWidth, e.scrollHeight],
                cursor: c ? getComputedStyle(c).cursor : null, background: getComputedStyle(document.body).backgroundColor,
                line: line && !line.hidden ? line.textContent : "",
+               frames: window.coderainStats ? coderainStats.frames : null,
                presents: window.coderainStats ? coderainStats.presents : null,
                shownAt: window.coderainStats ? coderainStats.shownAt : null,
                now: Math.round(performance.now()),
