@@ -6,6 +6,9 @@
 #include <climits>
 #include <random>
 
+#include "core/app/stage.h"
+#include "core/base/clock.h"
+#include "core/run/scene_loop.h"
 #include "test_support.h"
 
 namespace coderain {
@@ -225,6 +228,30 @@ TEST(FramebufferDisplay, AWholePresentWaitsForAFreeImageAndSendsItAll) {
     EXPECT_TRUE(d.sent.back().rects.empty());
     EXPECT_EQ(scene.Stale(d.sent.back().index), "");
   }
+}
+
+TEST(FramebufferDisplay, TheLoopsSceneShowsTheSameWhetherItFlipsOrNot) {
+  // One image, and two of which the system holds the one shown last until
+  // the next replaces it (as a compositor that reads it in place does):
+  // the scene moves at every frame, and what is sent is the same picture.
+  FakeBackend one, two(false, 2);
+  two.keep = 1;
+  std::string error;
+  for (FakeBackend* d : {&one, &two}) ASSERT_TRUE(d->AddScreen(0, {.width = 1024, .height = 768}, &error)) << error;
+  VirtualClock clock;
+  Stage stageOne(test::PinnedFontFiles(), 7, CODERAIN_TEST_DATA),
+      stageTwo(test::PinnedFontFiles(), 7, CODERAIN_TEST_DATA);
+  SceneLoop loopOne(&one, &stageOne, kOwnWindows), loopTwo(&two, &stageTwo, kOwnWindows);
+  LoopStatus a = loopOne.Start(clock), b = loopTwo.Start(clock);
+  while (clock.now < 3000 && a.running && b.running) {
+    clock.now = std::min(a.wakeAt, b.wakeAt);
+    a = loopOne.Step(clock, {});
+    b = loopTwo.Step(clock, {});
+    ASSERT_EQ(one.sent.size(), two.sent.size());
+    ASSERT_EQ(test::FirstDifference(two.Shown(two.sent.back().index), one.Shown(0)), "") << "at " << clock.now;
+  }
+  EXPECT_GT(two.sent.size(), 150u);
+  EXPECT_NE(two.sent[two.sent.size() - 1].index, two.sent[two.sent.size() - 2].index);
 }
 
 TEST(FramebufferDisplay, ASizeWhoseMemoryCannotBeHadKeepsWhatThereWas) {
