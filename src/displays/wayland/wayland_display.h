@@ -17,9 +17,10 @@
 // says: when the scene's output goes, the scene moves to another.
 //
 // A scene's window presents from two shared-memory buffers, never writing
-// one the compositor holds, and sends only the changed rectangles. The
-// scene draws straight into one while the compositor lets each go soon
-// after taking it, and moves to the other when it does not.
+// one the compositor holds, and sends only the changed rectangles. Where
+// nothing is scaled the scene draws straight into a buffer the compositor
+// has let go; one that keeps the buffer shown until the next replaces it
+// has the scene move between the two, each first given what it missed.
 // A frame callback before each commit paces the presents to the
 // compositor's, and a scene nobody sees (no output, or no frames for a
 // while) costs nothing until it is shown again. On a dense output
