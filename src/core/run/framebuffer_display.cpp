@@ -52,28 +52,38 @@ bool FramebufferDisplay::Pending(int screen) const { return At(screen).wholePend
 bool FramebufferDisplay::FitScreen(int screen, Screen* s, const OutputFacts& facts, std::string* error) {
   const OutputFit fit = FitOutput(facts);
   auto copier = std::make_unique<FrameCopier>(Layout(screen));
-  // Drawn straight into, the image is what the scene shows with no copy
-  // at all: the common case, one image in the frame's layout at one pixel
-  // per pixel.
-  const bool direct = copier->Native() && ImageCount(screen) == 1 && fit.scaling.up == 1 && fit.scaling.down == 1;
-  Bitmap frame;
-  if (!direct && !Bitmap::Allocate(fit.sceneWidth, fit.sceneHeight, &frame)) {
+  const int images = ImageCount(screen);
+  // Drawn straight into, an image is what the scene shows with no copy at
+  // all: where it is in the frame's layout at one pixel per pixel. One
+  // image is the frame for good; of several, the frame keeps pixels of its
+  // own for when the system holds them all.
+  const bool native = copier->Native() && fit.scaling.up == 1 && fit.scaling.down == 1;
+  const bool direct = native && images == 1;
+  Bitmap own;
+  if (!direct && !Bitmap::Allocate(fit.sceneWidth, fit.sceneHeight, &own)) {
     *error = NoMemoryFor(fit.sceneWidth, fit.sceneHeight);
     return false;
   }
   if (!MakeImages(screen, facts.width, facts.height, error)) return false;
-  if (direct) {
-    const ImageView v = Image(screen, 0);
-    frame = v.pixels ? Bitmap(reinterpret_cast<std::uint32_t*>(v.pixels), v.width, v.height, v.pitch / 4) : Bitmap();
-  }
   s->facts = facts;
   s->fit = fit;
-  s->frame = std::move(frame);
+  s->own = std::move(own);
   s->direct = direct;
+  s->flips = native && images > 1;
+  s->images = images;
+  s->home = native ? 0 : images;
   s->copier = std::move(copier);
-  s->stale.assign(static_cast<std::size_t>(ImageCount(screen)), {});
+  s->stale.assign(static_cast<std::size_t>(images) + 1, {});
   s->wholePending = false;
+  const ImageView v = HomeView(screen, *s, s->home);
+  s->frame = v.pixels ? Bitmap(reinterpret_cast<std::uint32_t*>(v.pixels), v.width, v.height, v.pitch / 4) : Bitmap();
   return true;
+}
+
+ImageView FramebufferDisplay::HomeView(int screen, Screen& s, int index) const {
+  if (index < s.images) return Image(screen, index);
+  if (s.own.Height() == 0) return {};
+  return {reinterpret_cast<std::uint8_t*>(s.own.Row(0)), s.own.Width(), s.own.Height(), s.own.Pitch() * 4};
 }
 
 bool FramebufferDisplay::AddScreen(int screen, const OutputFacts& facts, std::string* error) {
@@ -97,20 +107,51 @@ std::optional<DisplayEvent> FramebufferDisplay::Refit(int screen, const OutputFa
   return failed;
 }
 
+void FramebufferDisplay::Settle(int screen, Screen& s, std::span<const Rect> unsent) {
+  if (s.home != s.images && !Held(screen, s.home)) return;
+  const auto missedBy = [&s](int i) -> std::vector<Rect>& { return s.stale[static_cast<std::size_t>(i)]; };
+  // The free image that missed least, else the frame's own pixels.
+  int to = s.images;
+  for (int i = 0; i < s.images; ++i)
+    if (!Held(screen, i) && (to == s.images || missedBy(i).size() < missedBy(to).size())) to = i;
+  if (to == s.home) return;
+  const ImageView view = HomeView(screen, s, to);
+  std::vector<Rect>& missed = missedBy(to);
+  for (const Rect& r : missed) s.copier->Copy(s.frame, r, s.fit.scaling, view);
+  for (const Rect& r : unsent) s.copier->Copy(s.frame, r, s.fit.scaling, view);
+  missed.clear();
+  s.home = to;
+  s.frame = Bitmap(reinterpret_cast<std::uint32_t*>(view.pixels), view.width, view.height, view.pitch / 4);
+}
+
+void FramebufferDisplay::PrepareToDraw(int screen, const DamageList& unsent) {
+  Screen& s = At(screen);
+  if (s.flips) Settle(screen, s, unsent.Rects());
+  assert(s.home == s.images || !Held(screen, s.home));
+}
+
 bool FramebufferDisplay::Present(int screen, const DamageList& damage) {
   Screen& s = At(screen);
-  const int index = FreeImage(screen);
-  if (index < 0) return false;
+  const int free = FreeImage(screen);
+  if (free < 0) return false;
   const std::vector<Rect>& rects = damage.Rects();
+  if (s.flips) Settle(screen, s, rects);
+  // A frame that is an image goes as it is; one of its own is copied into
+  // the free image first.
+  const int index = s.home == s.images ? free : s.home;
+  assert(!Held(screen, index));
   const ImageView view = Image(screen, index);
   if (!s.direct) {
-    for (std::vector<Rect>& stale : s.stale) {
-      for (const Rect& r : rects) stale.push_back(r.Intersect(s.frame.Bounds()));
-      Fold(&stale);
+    for (std::size_t k = 0; k < s.stale.size(); ++k) {
+      if (static_cast<int>(k) == s.home) continue;
+      for (const Rect& r : rects) s.stale[k].push_back(r.Intersect(s.frame.Bounds()));
+      Fold(&s.stale[k]);
     }
-    std::vector<Rect>& missed = s.stale[static_cast<std::size_t>(index)];
-    for (const Rect& r : missed) s.copier->Copy(s.frame, r, s.fit.scaling, view);
-    missed.clear();
+    if (s.home == s.images) {
+      std::vector<Rect>& missed = s.stale[static_cast<std::size_t>(index)];
+      for (const Rect& r : missed) s.copier->Copy(s.frame, r, s.fit.scaling, view);
+      missed.clear();
+    }
   }
   s.sent.clear();
   if (!s.wholePending) {
@@ -129,7 +170,8 @@ bool FramebufferDisplay::Present(int screen, const DamageList& damage) {
 
 void FramebufferDisplay::PresentAll(int screen) {
   Screen& s = At(screen);
-  for (std::vector<Rect>& stale : s.stale) stale = {s.frame.Bounds()};
+  for (std::size_t k = 0; k < s.stale.size(); ++k)
+    if (static_cast<int>(k) != s.home) s.stale[k] = {s.frame.Bounds()};
   s.wholePending = true;
   Present(screen, DamageList{});
 }

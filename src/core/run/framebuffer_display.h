@@ -1,9 +1,17 @@
 // What every display that shows the scene from an image of its window has
 // in common, written once: the output fit of each screen, the frame its
-// scene draws into (the image itself where the image's layout is the
-// frame's own and nothing is scaled, else a frame copied from), presents of
-// damage and of the whole frame, the check of the memory a new size needs,
-// and what a window that cannot have its new size does.
+// scene draws into, presents of damage and of the whole frame, the check of
+// the memory a new size needs, and what a window that cannot have its new
+// size does.
+//
+// Where an image's layout is the frame's own and nothing is scaled, the
+// scene draws straight into an image. With several images the frame stays
+// on one while the system lets it go between presents; when the system
+// still holds it as the scene is about to draw, the frame moves to a free
+// one, which first gets what it missed (or, with every image held, to
+// pixels of its own). Where the frame is scaled or converted, it has
+// pixels of its own and each present copies what changed into a free
+// image. An image the system holds is never written.
 //
 // A backend (X11, Wayland, Win32, a web page) supplies only what differs:
 // the images of a screen and their pixel layout, which image may be written
@@ -35,6 +43,7 @@ class FramebufferDisplay : public SceneDisplay {
   bool Present(int screen, const DamageList& damage) override;
   void PresentAll(int screen) override;
   bool Pending(int screen) const override;
+  void PrepareToDraw(int screen, const DamageList& unsent) override;
 
  protected:
   // Shows the scene as `mode` says (its windows ours or lent, its fit).
@@ -72,6 +81,9 @@ class FramebufferDisplay : public SceneDisplay {
   // The image that may be written and sent now, or -1 while the system has
   // not yet taken the screen's last present.
   virtual int FreeImage(int screen) = 0;
+  // Whether the system holds image `index` now (it may read it until it
+  // says it has let it go). A backend of more than one image says.
+  virtual bool Held(int /*screen*/, int /*index*/) const { return false; }
   // Sends rectangles of image `index` (image pixels, none empty) to the
   // window; with `whole`, the whole image, of which `rects` is empty.
   virtual void Send(int screen, int index, std::span<const Rect> rects, bool whole) = 0;
@@ -80,11 +92,16 @@ class FramebufferDisplay : public SceneDisplay {
   struct Screen {
     OutputFacts facts;
     OutputFit fit;
-    Bitmap frame;
-    bool direct = false;  // the frame is the image itself
+    Bitmap frame;         // the scene's: a view of an image, or of `own`
+    Bitmap own;           // the frame's pixels of its own, where it may have them
+    bool direct = false;  // the frame is the one image, always
+    bool flips = false;   // the frame goes from image to image, and to `own` with all held
+    int images = 1;       // ImageCount, as fitted
+    int home = 0;         // the image the frame is now; `images`: `own`
     std::unique_ptr<FrameCopier> copier;
-    // The frame's rectangles each image has missed since it last had the
-    // frame (a copied frame only).
+    // The frame's rectangles each image (and `own`, last) has missed since
+    // it last had the frame; the home's is empty. Not kept for a direct
+    // frame.
     std::vector<std::vector<Rect>> stale;
     bool wholePending = false;
     std::vector<Rect> sent;  // a present's rectangles, kept to spare an allocation
@@ -93,6 +110,12 @@ class FramebufferDisplay : public SceneDisplay {
   const Screen& At(int screen) const;
   // Fits `s` to `facts`: the fit, the images and the frame, all or none.
   bool FitScreen(int screen, Screen* s, const OutputFacts& facts, std::string* error);
+  // Moves a flipping frame off an image the system holds, and off its own
+  // pixels where an image is free: its new home gets what it missed and
+  // `unsent`, drawn on the old one since the last present.
+  void Settle(int screen, Screen& s, std::span<const Rect> unsent);
+  // Where home `index` of `s` keeps its pixels.
+  ImageView HomeView(int screen, Screen& s, int index) const;
 
   const RunMode& mode_;
   std::map<int, std::unique_ptr<Screen>> screens_;

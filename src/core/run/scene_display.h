@@ -48,6 +48,11 @@ class SceneDisplay {
   virtual void PresentAll(int screen) = 0;
   // Whether a whole present waits for the display to take it.
   virtual bool Pending(int screen) const = 0;
+  // The scene is about to draw into the screen's frame; `unsent` is what it
+  // drew there since its last present. A display whose frame is one of
+  // several images may move the frame onto another (its pixels, not the
+  // object), so that nothing is drawn into an image the system holds.
+  virtual void PrepareToDraw(int /*screen*/, const DamageList& /*unsent*/) {}
   // Whether the screen's last present is still on its way and the display
   // will wake the driver when the next one may go (a compositor's frame
   // callback): the loop then sets no timer of its own for the screen.

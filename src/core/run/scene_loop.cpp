@@ -73,6 +73,7 @@ std::int64_t SceneLoop::RunFrame(int screen, const Clock& clock) {
   // The scene's time: the clock's, less the time it rested.
   const std::int64_t lost = pace.lostMs;
   const auto sceneNow = [&clock, lost] { return clock.Now() - lost; };
+  display_.PrepareToDraw(screen, form.Damage());
   form.RunUntil(sceneNow(), sceneNow);
   if (stage_.Ended()) return kNoWake;
   DamageList& damage = form.Damage();

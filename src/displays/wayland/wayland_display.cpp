@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -512,9 +513,13 @@ int WaylandDisplay::FreeImage(int screen) {
   return -1;
 }
 
+bool WaylandDisplay::Held(int screen, int index) const { return SceneWindow(screen)->buffers[index]->Busy(); }
+
 void WaylandDisplay::Send(int screen, int index, std::span<const Rect> rects, bool whole) {
   Window& w = *SceneWindow(screen);
   ShmBuffer& buffer = *w.buffers[index];
+  // Each attach has a release of its own: one held is not attached again.
+  assert(!buffer.Busy());
   wl_surface_attach(w.surface, buffer.Buffer(), 0, 0);
   if (whole) {
     wl_surface_damage_buffer(w.surface, 0, 0, buffer.Width(), buffer.Height());

@@ -16,8 +16,11 @@
 // Outputs that come and go are followed as the screen plan (PlanOutputs)
 // says: when the scene's output goes, the scene moves to another.
 //
-// A scene's window presents from two shared-memory buffers in turn, never
-// writing one the compositor holds, and sends only the changed rectangles.
+// A scene's window presents from two shared-memory buffers, never writing
+// one the compositor holds, and sends only the changed rectangles. Where
+// nothing is scaled the scene draws straight into a buffer the compositor
+// has let go; one that keeps the buffer shown until the next replaces it
+// has the scene move between the two, each first given what it missed.
 // A frame callback before each commit paces the presents to the
 // compositor's, and a scene nobody sees (no output, or no frames for a
 // while) costs nothing until it is shown again. On a dense output
@@ -95,6 +98,7 @@ class WaylandDisplay : public PolledDisplay {
   bool MakeImages(int screen, int width, int height, std::string* error) override;
   ImageView Image(int screen, int index) const override;
   int FreeImage(int screen) override;
+  bool Held(int screen, int index) const override;
   void Send(int screen, int index, std::span<const Rect> rects, bool whole) override;
 
  private:
